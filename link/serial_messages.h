@@ -1,0 +1,38 @@
+// What the serial driver tells its owner, and how it reaches the owner.
+#pragma once
+
+#include <cstdint>
+
+namespace quillon {
+
+// Message numbers of the driver (WM_USER + n); 0x403 and 0x406 are never sent.
+inline constexpr std::uint32_t WM_USER = 0x400;
+inline constexpr std::uint32_t WM_SERIAL_BREAK = WM_USER + 1;
+inline constexpr std::uint32_t WM_SERIAL_CTS = WM_USER + 2;
+inline constexpr std::uint32_t WM_SERIAL_LINE_ERROR = WM_USER + 4;
+inline constexpr std::uint32_t WM_SERIAL_RING = WM_USER + 5;
+inline constexpr std::uint32_t WM_SERIAL_BYTE = WM_USER + 7;
+inline constexpr std::uint32_t WM_SERIAL_EVENT_CHAR = WM_USER + 8;
+
+// Communication events a port can watch.
+inline constexpr std::uint32_t EV_RXCHAR = 0x1;
+inline constexpr std::uint32_t EV_RXFLAG = 0x2;
+inline constexpr std::uint32_t EV_CTS = 0x8;
+inline constexpr std::uint32_t EV_BREAK = 0x40;
+inline constexpr std::uint32_t EV_ERR = 0x80;
+inline constexpr std::uint32_t EV_RING = 0x100;
+
+// The owner of a serial port: the main dialog, whose messages run on the dialog thread.
+class SerialOwner {
+ public:
+  virtual ~SerialOwner() = default;
+
+  // Delivers one message and returns when the owner has handled it (at once if the owner is gone).
+  virtual void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+
+  // Called on the owner's own thread while it waits for the monitor thread: handles the messages that
+  // wait for the owner, so a monitor blocked in SendSerialMessage can go on. Elsewhere it does nothing.
+  virtual void DispatchPendingMessages() = 0;
+};
+
+}  // namespace quillon

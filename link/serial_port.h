@@ -1,0 +1,79 @@
+// The serial port driver: opens and configures one tty, runs a monitor thread that waits at once for a
+// stop request, a write request and received bytes (in that priority), writes what its callers queue,
+// and hands every received byte, one at a time and synchronously, to its owner as WM_SERIAL_BYTE.
+#pragma once
+
+#include <termios.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "link/event_fd.h"
+#include "link/file_descriptor.h"
+#include "link/serial_messages.h"
+
+namespace quillon {
+
+// Applied by Configure; every value is 1000 ms.
+struct SerialTimeouts {
+  std::uint32_t readInterval = 0;
+  std::uint32_t readTotalMultiplier = 0;
+  std::uint32_t readTotalConstant = 0;
+  std::uint32_t writeTotalMultiplier = 0;
+  std::uint32_t writeTotalConstant = 0;
+};
+
+class CSerialPort {
+ public:
+  static constexpr char kStateClosed = 0;
+  static constexpr char kStateOpen = 'Y';
+  static constexpr char kStateFailed = 'E';
+
+  CSerialPort();
+  virtual ~CSerialPort();
+  CSerialPort(const CSerialPort&) = delete;
+  CSerialPort& operator=(const CSerialPort&) = delete;
+
+  // Opens the tty bound to portNumber (link/port_table.h) exclusively and applies the line settings.
+  // True when the port is open, even if a later setup step failed (then reported, state 'E' until the
+  // final 'Y').
+  bool Configure(SerialOwner* owner, int portNumber, int baudRate, char parity, int dataBits, int stopBits,
+                 std::uint32_t eventMask, int writeBufferSize);
+  bool StartMonitor();
+  bool ResumeMonitor();
+  // Copies the bytes into the write buffer and signals the monitor thread; does not wait for the write.
+  // A write longer than the buffer is refused.
+  void QueueWrite(const std::uint8_t* bytes, int length);
+  // Ends the monitor thread, frees the write buffer, closes the port. On the owner's thread it keeps
+  // dispatching the owner's messages while it waits.
+  void Stop();
+
+  std::atomic<char> portState{kStateClosed};
+
+ private:
+  void MonitorThread();
+  void WritePending();
+  void ReceiveBytes();
+  void ReportFailure(const char* step);
+
+  std::thread m_monitorThread;
+  std::atomic<std::uint32_t> m_monitorSuspended{0};
+  std::mutex m_portLock;
+  std::atomic<std::uint32_t> m_monitorRunning{0};
+  EventFd m_writeRequest;
+  FileDescriptor m_portHandle;
+  EventFd m_stopRequest;
+  SerialTimeouts m_timeouts;
+  termios m_deviceControl{};
+  SerialOwner* m_ownerWindow = nullptr;
+  int m_portNumber = 0;
+  std::unique_ptr<std::uint8_t[]> m_txBuffer;
+  std::uint32_t m_eventMask = 0;
+  std::uint32_t m_txBufferSize = 0;
+  std::uint32_t m_txLength = 1;
+};
+
+}  // namespace quillon
