@@ -1,0 +1,37 @@
+# make test: install what is missing, build, run every test (Release, then under ASan + UBSan).
+# make demo: install, build, run the station's main job on the built-in simulated device.
+.PHONY: deps build test test-release test-asan test-tsan demo bench format clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake --preset release
+	cmake --build --preset release
+
+test: test-release test-asan
+
+test-release: build
+	ctest --preset release
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+test-tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
+demo: build
+	scripts/demo.sh
+
+bench: build
+	scripts/bench.sh
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,160 @@
+#include "app/dialog_thread.h"
+
+#include <utility>
+
+namespace quillon {
+
+DialogThread::~DialogThread() { QuitAndWait(); }
+
+void DialogThread::QuitAndWait() {
+  Quit();
+  if (m_thread.joinable() && !IsCurrent()) m_thread.join();
+}
+
+void DialogThread::Start(MessageHandler onMessage, std::chrono::milliseconds timerPeriod, Task onTick) {
+  m_onMessage = std::move(onMessage);
+  m_onTick = std::move(onTick);
+  m_timerPeriod = timerPeriod;
+  {
+    std::scoped_lock guard(m_lock);
+    m_accepting = true;
+    m_quit = false;
+  }
+  m_thread = std::thread([this] { Loop(); });
+}
+
+void DialogThread::Quit() {
+  std::deque<Message> abandoned;
+  {
+    std::scoped_lock guard(m_lock);
+    m_accepting = false;
+    m_quit = true;
+    abandoned.swap(m_queue);
+  }
+  m_wake.notify_all();
+  // Like messages to a window that is gone: senders return, nothing runs.
+  for (auto& message : abandoned) Release(message);
+}
+
+void DialogThread::Post(Task task) { Enqueue(Message{.task = std::move(task)}); }
+
+bool DialogThread::Send(Task task) {
+  if (IsCurrent()) {
+    task();
+    return true;
+  }
+  return SendAndWait(Message{.task = std::move(task)});
+}
+
+bool DialogThread::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (IsCurrent()) {
+    m_onMessage(message, wParam, lParam);
+    return true;
+  }
+  return SendAndWait(Message{.number = message, .wParam = wParam, .lParam = lParam});
+}
+
+bool DialogThread::FireTimer() {
+  return Send([this] {
+    if (m_onTick) m_onTick();
+  });
+}
+
+void DialogThread::DispatchPending() {
+  if (!IsCurrent()) return;
+  for (;;) {
+    Message message;
+    {
+      std::scoped_lock guard(m_lock);
+      if (m_queue.empty() || m_quit) return;
+      message = std::move(m_queue.front());
+      m_queue.pop_front();
+    }
+    Handle(message);
+  }
+}
+
+bool DialogThread::IsCurrent() const { return m_threadId.load() == std::this_thread::get_id(); }
+
+bool DialogThread::IsRunning() const {
+  std::scoped_lock guard(m_lock);
+  return m_accepting;
+}
+
+std::size_t DialogThread::QueuedMessages() const {
+  std::scoped_lock guard(m_lock);
+  return m_queue.size();
+}
+
+bool DialogThread::Enqueue(Message message) {
+  {
+    std::scoped_lock guard(m_lock);
+    if (!m_accepting) return false;
+    m_queue.push_back(std::move(message));
+  }
+  m_wake.notify_one();
+  return true;
+}
+
+bool DialogThread::SendAndWait(Message message) {
+  std::atomic<bool> handled{false};
+  message.handled = &handled;
+  if (!Enqueue(std::move(message))) return false;
+  handled.wait(false, std::memory_order_acquire);
+  return true;
+}
+
+void DialogThread::Handle(Message& message) {
+  if (message.task) {
+    message.task();
+  } else if (m_onMessage) {
+    m_onMessage(message.number, message.wParam, message.lParam);
+  }
+  Release(message);
+}
+
+void DialogThread::Release(Message& message) {
+  if (message.handled == nullptr) return;
+  message.handled->store(true, std::memory_order_release);
+  message.handled->notify_one();
+}
+
+void DialogThread::Loop() {
+  m_threadId.store(std::this_thread::get_id());
+  auto nextTick = std::chrono::steady_clock::now() + m_timerPeriod;
+  std::unique_lock guard(m_lock);
+  while (!m_quit) {
+    bool timerRuns = m_timerPeriod.count() > 0;
+    if (m_queue.empty()) {
+      if (timerRuns) {
+        m_wake.wait_until(guard, nextTick, [this] { return m_quit || !m_queue.empty(); });
+      } else {
+        m_wake.wait(guard, [this] { return m_quit || !m_queue.empty(); });
+      }
+      if (m_quit) break;
+    }
+    auto now = std::chrono::steady_clock::now();
+    if (timerRuns && now >= nextTick) {
+      // A late timer ticks once, not once per period missed.
+      while (nextTick <= now) nextTick += m_timerPeriod;
+      guard.unlock();
+      if (m_onTick) m_onTick();
+      guard.lock();
+      continue;
+    }
+    if (m_queue.empty()) continue;
+    Message message = std::move(m_queue.front());
+    m_queue.pop_front();
+    guard.unlock();
+    Handle(message);
+    guard.lock();
+  }
+  m_accepting = false;
+  std::deque<Message> abandoned;
+  abandoned.swap(m_queue);
+  guard.unlock();
+  for (auto& message : abandoned) Release(message);
+  m_threadId.store(std::thread::id{});
+}
+
+}  // namespace quillon

@@ -1,0 +1,77 @@
+// The dialog thread: a small message loop that runs the main dialog's handlers one at a time, like the
+// user-interface thread of a desktop program. Other threads post to it, or send and wait until the
+// message has been handled; a periodic timer ticks on it.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace quillon {
+
+class DialogThread {
+ public:
+  using Task = std::function<void()>;
+  using MessageHandler = std::function<void(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
+
+  DialogThread() = default;
+  ~DialogThread();
+  DialogThread(const DialogThread&) = delete;
+  DialogThread& operator=(const DialogThread&) = delete;
+
+  // Starts the loop. Numbered messages go to onMessage; onTick runs every period (never when zero).
+  void Start(MessageHandler onMessage, std::chrono::milliseconds timerPeriod, Task onTick);
+  // Ends the loop after the message being handled. Sends still waiting return unhandled.
+  void Quit();
+  // Quit, then wait until the loop has ended (when called from another thread).
+  void QuitAndWait();
+
+  void Post(Task task);
+  // Runs the task on the dialog thread and returns when it has run; runs it at once when called on the
+  // dialog thread. False, at once, when the loop has ended: the task did not run.
+  bool Send(Task task);
+  // The same for a numbered message, without allocating: the serial link sends one per received byte.
+  bool Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+  // Runs the timer handler once, as a tick would; for a hand-driven timer.
+  bool FireTimer();
+
+  // On the dialog thread: handles every message waiting now. Elsewhere: nothing.
+  void DispatchPending();
+  bool IsCurrent() const;
+  bool IsRunning() const;
+  std::size_t QueuedMessages() const;
+
+ private:
+  struct Message {
+    std::uint32_t number = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    Task task;
+    std::atomic<bool>* handled = nullptr;  // set for a send: the sender waits on it
+  };
+
+  void Loop();
+  bool Enqueue(Message message);
+  bool SendAndWait(Message message);
+  void Handle(Message& message);
+  static void Release(Message& message);
+
+  MessageHandler m_onMessage;
+  Task m_onTick;
+  std::chrono::milliseconds m_timerPeriod{0};
+
+  mutable std::mutex m_lock;
+  std::condition_variable m_wake;
+  std::deque<Message> m_queue;
+  bool m_accepting = false;
+  bool m_quit = false;
+  std::thread m_thread;
+  std::atomic<std::thread::id> m_threadId{};
+};
+
+}  // namespace quillon

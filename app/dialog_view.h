@@ -1,0 +1,30 @@
+// What the main dialog needs from a screen: a passive view that mirrors the dialog's model. The Qt
+// window, the console and the tests' fake each implement it.
+#pragma once
+
+#include <string>
+
+namespace quillon {
+
+enum class MessageIcon : unsigned {
+  kError = 0x10,
+  kInformation = 0x40,
+};
+
+class DialogView {
+ public:
+  virtual ~DialogView() = default;
+
+  // Called on the dialog thread whenever the model changes.
+  virtual void ShowTitle(const std::string& title) = 0;
+  virtual void ShowControlEnabled(int controlId, bool enabled) = 0;
+  virtual void ShowProgress(int position) = 0;
+  virtual void ShowSlider(int position) = 0;
+
+  // Called from any thread. Blocks the caller until the operator has closed the box.
+  virtual void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  // Starts the sound and returns at once; the default sound plays when the file is missing.
+  virtual void PlaySoundFile(const std::string& path) = 0;
+};
+
+}  // namespace quillon

@@ -1,0 +1,81 @@
+// The main dialog: the model of the station's one window and the owner of the device link. It holds no
+// toolkit type; a DialogView shows it, and its handlers run on the dialog thread. Each operation is
+// defined in the folder of its subsystem: link/ holds the exchange with the device.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <string>
+
+#include "app/dialog_controls.h"
+#include "app/dialog_thread.h"
+#include "app/dialog_view.h"
+#include "app/station_timing.h"
+#include "link/serial_messages.h"
+#include "link/serial_port.h"
+#include "link/usb_bridge.h"
+
+namespace quillon {
+
+inline constexpr std::uint32_t WM_TIMER = 0x0113;
+
+class CQuillonDlg : public SerialOwner {
+ public:
+  CQuillonDlg(DialogView& view, DialogThread& dialogThread, UsbBridge& usb, StationTiming timing = {});
+  ~CQuillonDlg() override;
+  CQuillonDlg(const CQuillonDlg&) = delete;
+  CQuillonDlg& operator=(const CQuillonDlg&) = delete;
+
+  // Handlers, run on the dialog thread.
+  void OnMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+  void OnTimer(unsigned timerId);
+  int OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam);
+
+  // Callable from any thread.
+  void EnableJobButtons(bool enable);
+  bool IsControlEnabled(int controlId) const;
+  // Shows a box titled with the window title and waits until the operator has closed it.
+  void MessageBox(const std::string& text, MessageIcon icon);
+
+  // The exchange with the device, on a worker thread. 1 on success; 0 when the link failed, which has
+  // then been taken down and the operator told.
+  int ExchangeCommand(std::uint8_t ticks);
+  int FetchReply(std::uint8_t n);
+
+  // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
+  void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void DispatchPendingMessages() override;
+
+  const StationTiming& Timing() const { return m_timing; }
+
+ private:
+  void CountDownWaitTicks();
+  bool WaitForReceivedBytes(std::uint32_t needed);
+  void UsbLinkFailure(bool disableButtonsFirst);
+  void CopyReceivedPayload();
+  void SerialLinkFailure();
+
+  DialogView& m_view;
+  DialogThread& m_dialogThread;
+  UsbBridge& m_usb;
+  StationTiming m_timing;
+  std::array<std::atomic<bool>, kJobButtonIds.size()> m_jobButtonEnabled;
+
+ public:
+  // Declared first of the owned members so that it is destroyed last, after everything that may still
+  // reach the device through it.
+  CSerialPort m_port;
+  std::uint32_t m_usbIndex = 0;
+  std::int32_t m_usbStatus = 0;
+  std::list<std::string> m_productList;
+  std::atomic<UsbHandle> m_usbHandle{kNoUsbDevice};  // also closed from the dialog thread
+};
+
+// Busy waits of the write speed: n × speed × 200 passes of a 40-instruction loop; no time base.
+void SpinDelay(int n);
+// The pause between USB commands: SpinDelay(units / 100), on the USB link only.
+void UsbPace(std::uint8_t units);
+
+}  // namespace quillon

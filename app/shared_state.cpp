@@ -1,0 +1,37 @@
+#include "app/shared_state.h"
+
+#include <algorithm>
+
+namespace quillon {
+
+void NotifyLinkEvent() {
+  g_linkEvents.fetch_add(1, std::memory_order_relaxed);
+  g_linkEvents.notify_all();
+}
+
+void ResetSharedState() {
+  for (auto* variable : {&g_jobMode, &g_jobBusy, &g_waitTicks, &g_handshakeReply, &g_usbPaceUnits,
+                         &g_writeSpeed, &g_rxHeaderSinceSend}) {
+    variable->store(0, std::memory_order_relaxed);
+  }
+  for (auto* variable : {&g_watchdogTicks, &g_linkKind, &g_serialEventMask, &g_spinCounter, &g_rxIndex,
+                         &g_rxCount, &g_usbTransferred, &g_pageAddress}) {
+    variable->store(0, std::memory_order_relaxed);
+  }
+  std::ranges::fill(g_txPayload, 0);
+  std::ranges::fill(g_rxPayload, 0);
+  std::ranges::fill(g_txFrame, 0);
+  std::ranges::fill(g_rxFrame, 0);
+  std::ranges::fill(g_syncWindow, 0);
+  std::ranges::fill(g_pageBuffer, 0);
+  std::ranges::fill(g_verifyBuffer, 0);
+  std::ranges::fill(g_hexLine, 0);
+  std::ranges::fill(g_hexRecordData, 0);
+  g_hexRecordType = 0;
+  g_hexLoadOffset = 0;
+  g_hexUpperAddress = 0;
+  g_finishSoundPath.clear();
+  g_errorSoundPath.clear();
+}
+
+}  // namespace quillon

@@ -1,0 +1,15 @@
+// Every duration the station waits for, in one place. The programs use the device's real timings;
+// tests inject short ones, or a zero timer period to tick the dialog by hand.
+#pragma once
+
+#include <chrono>
+
+namespace quillon {
+
+struct StationTiming {
+  std::chrono::milliseconds timerPeriod{1000};  // zero: the timer ticks only when fired by hand
+  std::chrono::milliseconds openJobPause{10000};
+  std::chrono::milliseconds handshakeWait{500};
+};
+
+}  // namespace quillon

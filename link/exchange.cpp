@@ -1,0 +1,170 @@
+// The command layer between a worker and the device: 34-byte payloads as whole blocks on USB, inside
+// 39-byte frames on the serial link, where the answer comes back byte by byte through OnSerialByte.
+#include <algorithm>
+#include <cstring>
+
+#include "app/quillon_dlg.h"
+#include "app/shared_state.h"
+
+namespace quillon {
+namespace {
+
+constexpr char kUsbFailureText[] = "USB device error,Please reinsert the USB decive !!!";
+constexpr char kSerialFailureText[] = "Hardware device error,Please reinsert the ID writer decive !!!";
+
+// Bytes of a port numbered outside COM1..COM99 are dropped.
+constexpr std::intptr_t kHighestPortNumber = 99;
+
+bool IsUsbLink() { return g_linkKind.load(std::memory_order_relaxed) == kUsbLinkKind; }
+bool IsNoLink() { return g_linkKind.load(std::memory_order_relaxed) == kNoLink; }
+
+// Arms the receive side for the answer to a command about to be queued.
+void ArmReceiver() {
+  std::ranges::fill(g_rxPayload, 0);
+  g_rxHeaderSinceSend.store(0, std::memory_order_relaxed);
+  g_rxCount.store(0, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
+  if (lParam <= 0 || lParam > kHighestPortNumber) return -1;
+  const auto byte = static_cast<std::uint8_t>(wParam & 0xFF);
+
+  std::memmove(g_syncWindow, g_syncWindow + 1, kFrameHeaderSize - 1);
+  g_syncWindow[kFrameHeaderSize - 1] = byte;
+  if (std::ranges::equal(g_syncWindow, kFrameHeader)) {
+    // A header restarts the frame wherever the index stood; its last byte is not stored again.
+    std::ranges::fill(g_syncWindow, 0);
+    std::ranges::copy(kFrameHeader, g_rxFrame);
+    g_rxIndex.store(kFrameHeaderSize, std::memory_order_relaxed);
+    g_rxHeaderSinceSend.store(1, std::memory_order_relaxed);
+    g_rxCount.store(kFrameHeaderSize, std::memory_order_relaxed);
+    NotifyLinkEvent();
+    return 0;
+  }
+
+  std::uint32_t index = g_rxIndex.load(std::memory_order_relaxed);
+  if (index >= kFrameSize) index = 0;
+  g_rxFrame[index++] = byte;
+  // Bytes before the first header since the last send belong to an earlier answer.
+  if (g_rxHeaderSinceSend.load(std::memory_order_relaxed) != 0) {
+    g_rxCount.fetch_add(1, std::memory_order_relaxed);
+  }
+  if (index == kFrameSize) {
+    index = 0;
+    if (std::equal(kHandshakeReply.begin(), kHandshakeReply.end(), g_rxFrame + kFrameHeaderSize)) {
+      g_handshakeReply.store(kHandshakeSeen, std::memory_order_relaxed);
+    }
+  }
+  g_rxIndex.store(index, std::memory_order_relaxed);
+  NotifyLinkEvent();
+  return 0;
+}
+
+int CQuillonDlg::ExchangeCommand(std::uint8_t ticks) {
+  if (IsUsbLink()) {
+    g_usbTransferred.store(0, std::memory_order_relaxed);
+    std::uint32_t transferred = 0;
+    m_usbStatus = m_usb.Write(m_usbHandle.load(), g_txPayload, kPayloadSize, &transferred);
+    g_usbTransferred.store(transferred, std::memory_order_relaxed);
+    if (transferred == kPayloadSize && m_usbStatus == kUsbSuccess) return 1;
+    UsbLinkFailure(/*disableButtonsFirst=*/false);
+    return 0;
+  }
+  if (IsNoLink()) {
+    SerialLinkFailure();
+    return 0;
+  }
+  std::ranges::copy(kFrameHeader, g_txFrame);
+  std::copy_n(g_txPayload, kPayloadSize, g_txFrame + kFrameHeaderSize);
+  ArmReceiver();
+  m_port.QueueWrite(g_txFrame, kFrameSize);
+  g_waitTicks.store(ticks, std::memory_order_relaxed);
+  // The acknowledgement is taken after its header and 4 payload bytes; the rest keeps arriving.
+  if (!WaitForReceivedBytes(kAcknowledgementBytes)) {
+    SerialLinkFailure();
+    return 0;
+  }
+  CopyReceivedPayload();
+  return 1;
+}
+
+int CQuillonDlg::FetchReply(std::uint8_t n) {
+  if (IsUsbLink()) {
+    g_usbTransferred.store(0, std::memory_order_relaxed);
+    std::uint32_t transferred = 0;
+    m_usbStatus = m_usb.Read(m_usbHandle.load(), g_rxPayload, kPayloadSize, &transferred);
+    g_usbTransferred.store(transferred, std::memory_order_relaxed);
+    if (transferred == kPayloadSize && m_usbStatus == kUsbSuccess) return 1;
+    UsbLinkFailure(/*disableButtonsFirst=*/true);
+    return 0;
+  }
+  if (IsNoLink()) {
+    SerialLinkFailure();
+    return 0;
+  }
+  // Only the header and the two command bytes are written: the rest of the frame is what the last
+  // command left, and the device gives it no meaning.
+  std::ranges::copy(kFrameHeader, g_txFrame);
+  g_txFrame[kFrameHeaderSize] = kCommandReadRequest;
+  g_txFrame[kFrameHeaderSize + 1] = n;
+  ArmReceiver();
+  m_port.QueueWrite(g_txFrame, kFrameSize);
+  g_waitTicks.store(kCommandWaitTicks, std::memory_order_relaxed);
+  if (!WaitForReceivedBytes(kReplyBytes)) {
+    SerialLinkFailure();
+    return 0;
+  }
+  CopyReceivedPayload();
+  return 1;
+}
+
+bool CQuillonDlg::WaitForReceivedBytes(std::uint32_t needed) {
+  for (;;) {
+    // Read the event count first: any byte or tick after this point wakes the wait below.
+    const std::uint32_t seen = g_linkEvents.load(std::memory_order_acquire);
+    // The allowance is tested first: when it has run out, the wait fails even if the bytes are there.
+    if (g_waitTicks.load(std::memory_order_relaxed) == 0) return false;
+    if (g_rxCount.load(std::memory_order_relaxed) >= needed) return true;
+    g_linkEvents.wait(seen, std::memory_order_acquire);
+  }
+}
+
+void CQuillonDlg::CopyReceivedPayload() {
+  // The frame buffer belongs to the dialog thread, where the rest of an acknowledgement may still be
+  // arriving: take the copy there.
+  m_dialogThread.Send([] { std::copy_n(g_rxFrame + kFrameHeaderSize, kPayloadSize, g_rxPayload); });
+}
+
+void CQuillonDlg::UsbLinkFailure(bool disableButtonsFirst) {
+  m_usb.Close(m_usbHandle.load());
+  m_usbHandle.store(kNoUsbDevice);
+  if (disableButtonsFirst) EnableJobButtons(false);
+  g_linkKind.store(kNoLink, std::memory_order_relaxed);
+  if (!disableButtonsFirst) EnableJobButtons(false);
+  MessageBox(kUsbFailureText, MessageIcon::kError);
+}
+
+void CQuillonDlg::SerialLinkFailure() {
+  EnableJobButtons(false);
+  m_port.Stop();
+  g_linkKind.store(kNoLink, std::memory_order_relaxed);
+  MessageBox(kSerialFailureText, MessageIcon::kError);
+}
+
+void SpinDelay(int n) {
+  // 32-bit arithmetic, as the speed setting has always been scaled.
+  g_spinCounter.store(static_cast<std::uint32_t>(n) * g_writeSpeed.load(std::memory_order_relaxed) * 200u,
+                      std::memory_order_relaxed);
+  while (g_spinCounter.load(std::memory_order_relaxed) != 0) {
+    asm volatile(".rept 40\n\tnop\n\t.endr");
+    g_spinCounter.store(g_spinCounter.load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
+  }
+}
+
+void UsbPace(std::uint8_t units) {
+  if (IsUsbLink()) SpinDelay(units / 100);
+}
+
+}  // namespace quillon

@@ -1,0 +1,99 @@
+// A view that records what the dialog told it. Message boxes are answered at once, or held until the
+// test releases them.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/dialog_view.h"
+
+namespace quillon::testing {
+
+struct ShownMessageBox {
+  std::string text;
+  std::string title;
+  MessageIcon icon;
+};
+
+class FakeView : public DialogView {
+ public:
+  void ShowTitle(const std::string& title) override {
+    std::scoped_lock guard(m_lock);
+    m_title = title;
+  }
+  void ShowControlEnabled(int controlId, bool enabled) override {
+    std::scoped_lock guard(m_lock);
+    m_enabled[controlId] = enabled;
+    m_controlUpdates.push_back(controlId);
+  }
+  void ShowProgress(int position) override {
+    std::scoped_lock guard(m_lock);
+    m_progress = position;
+  }
+  void ShowSlider(int position) override {
+    std::scoped_lock guard(m_lock);
+    m_slider = position;
+  }
+  void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
+    std::unique_lock guard(m_lock);
+    m_boxes.push_back({text, title, icon});
+    m_changed.notify_all();
+    m_changed.wait(guard, [this] { return !m_holdBoxes; });
+  }
+  void PlaySoundFile(const std::string& path) override {
+    std::scoped_lock guard(m_lock);
+    m_sounds.push_back(path);
+  }
+
+  // Boxes shown from now on stay open until ReleaseMessageBoxes.
+  void HoldMessageBoxes() {
+    std::scoped_lock guard(m_lock);
+    m_holdBoxes = true;
+  }
+  void ReleaseMessageBoxes() {
+    std::scoped_lock guard(m_lock);
+    m_holdBoxes = false;
+    m_changed.notify_all();
+  }
+  // True once count boxes have been shown; gives up after a generous guard time.
+  bool WaitForMessageBoxes(std::size_t count) {
+    std::unique_lock guard(m_lock);
+    return m_changed.wait_for(guard, std::chrono::seconds(20), [&] { return m_boxes.size() >= count; });
+  }
+
+  std::vector<ShownMessageBox> MessageBoxes() const {
+    std::scoped_lock guard(m_lock);
+    return m_boxes;
+  }
+  std::vector<std::string> Sounds() const {
+    std::scoped_lock guard(m_lock);
+    return m_sounds;
+  }
+  // The last state shown for a control; absent when never shown.
+  std::map<int, bool> EnabledStates() const {
+    std::scoped_lock guard(m_lock);
+    return m_enabled;
+  }
+  std::vector<int> ControlUpdates() const {
+    std::scoped_lock guard(m_lock);
+    return m_controlUpdates;
+  }
+
+ private:
+  mutable std::mutex m_lock;
+  std::condition_variable m_changed;
+  std::string m_title;
+  std::map<int, bool> m_enabled;
+  std::vector<int> m_controlUpdates;
+  int m_progress = 0;
+  int m_slider = 0;
+  std::vector<ShownMessageBox> m_boxes;
+  std::vector<std::string> m_sounds;
+  bool m_holdBoxes = false;
+};
+
+}  // namespace quillon::testing

@@ -1,0 +1,78 @@
+// A USB bridge whose transfers report what the test scripted, and which records every call.
+#pragma once
+
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "link/frame.h"
+#include "link/usb_bridge.h"
+
+namespace quillon::testing {
+
+struct ScriptedTransfer {
+  int status = kUsbSuccess;
+  std::uint32_t transferred = kPayloadSize;
+  std::uint8_t fill = 0;  // what a read delivers
+};
+
+class ScriptedUsb : public UsbBridge {
+ public:
+  int GetNumDevices(std::uint32_t* count) override {
+    *count = 0;
+    return kUsbSuccess;
+  }
+  int GetProductString(std::uint32_t, char* buffer, std::uint32_t) override {
+    buffer[0] = '\0';
+    return 1;
+  }
+  int Open(std::uint32_t, UsbHandle* handle) override {
+    *handle = kNoUsbDevice;
+    return 1;
+  }
+  int Close(UsbHandle handle) override {
+    std::scoped_lock guard(lock);
+    closed.push_back(handle);
+    return kUsbSuccess;
+  }
+  int Read(UsbHandle, std::uint8_t* buffer, std::uint32_t count, std::uint32_t* transferred) override {
+    ScriptedTransfer next = Next();
+    std::memset(buffer, next.fill, std::min(count, next.transferred));
+    *transferred = next.transferred;
+    std::scoped_lock guard(lock);
+    ++reads;
+    return next.status;
+  }
+  int Write(UsbHandle, const std::uint8_t* buffer, std::uint32_t count, std::uint32_t* transferred) override {
+    ScriptedTransfer next = Next();
+    *transferred = next.transferred;
+    std::scoped_lock guard(lock);
+    written.emplace_back(buffer, buffer + count);
+    return next.status;
+  }
+  int SetTimeouts(std::uint32_t, std::uint32_t) override { return kUsbSuccess; }
+
+  // Transfers answer in this order; once the script is used up every transfer succeeds.
+  void Script(ScriptedTransfer transfer) {
+    std::scoped_lock guard(lock);
+    script.push_back(transfer);
+  }
+
+  std::mutex lock;
+  std::deque<ScriptedTransfer> script;
+  std::vector<std::vector<std::uint8_t>> written;
+  std::vector<UsbHandle> closed;
+  int reads = 0;
+
+ private:
+  ScriptedTransfer Next() {
+    std::scoped_lock guard(lock);
+    if (script.empty()) return {};
+    ScriptedTransfer next = script.front();
+    script.pop_front();
+    return next;
+  }
+};
+
+}  // namespace quillon::testing
