@@ -51,7 +51,11 @@ bool DialogThread::Send(std::uint32_t message, std::uintptr_t wParam, std::intpt
     m_onMessage(message, wParam, lParam);
     return true;
   }
-  return SendAndWait(Message{.number = message, .wParam = wParam, .lParam = lParam});
+  Message numbered;
+  numbered.number = message;
+  numbered.wParam = wParam;
+  numbered.lParam = lParam;
+  return SendAndWait(std::move(numbered));
 }
 
 bool DialogThread::FireTimer() {
