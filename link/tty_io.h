@@ -1,0 +1,38 @@
+// The few tty operations the serial port needs, on a non-blocking descriptor. Each reports failure
+// through errno, as the system calls beneath do.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "link/file_descriptor.h"
+
+namespace quillon {
+
+// Opens the tty for reading and writing, non-blocking, without making it our controlling terminal, and
+// takes it for this program alone: TIOCEXCL turns away other openers (except root), and an flock that
+// every instance of the station takes makes a port that another one holds count as busy, root or not.
+// Invalid when the tty does not open or is held already.
+FileDescriptor OpenTtyExclusive(const std::string& path);
+
+// Gives the exclusive use back, so that the next opener is not turned away while someone else still
+// holds the tty open, and closes the descriptor.
+void CloseTty(FileDescriptor& tty);
+
+// Discards input that has arrived and not been read, and output not yet sent.
+bool PurgeTty(int fd);
+
+// Raises RTS, which the device's adapter may need to send. A tty without modem lines (a pty) refuses it,
+// and that is no failure.
+void RaiseRts(int fd);
+
+// How many received bytes wait to be read; -1 on failure.
+int BytesWaiting(int fd);
+
+// Writes all `length` bytes, waiting for room in the tty's output while `timeout` lasts. False with errno
+// set when a write fails or the time runs out (ETIMEDOUT).
+bool WriteFully(int fd, const std::uint8_t* bytes, std::size_t length, std::chrono::milliseconds timeout);
+
+}  // namespace quillon
