@@ -6,6 +6,7 @@
 #include <termios.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -59,6 +60,19 @@ class CSerialPort {
   void ReceiveBytes();
   void ReportFailure(const char* step);
 
+  // Configure's setup chain on the open port: the first step that fails is reported and ends it.
+  void RunSetupSteps(int baudRate, char parity, int dataBits, int stopBits);
+  // Signals the monitor thread to stop and joins it. Safe only off the owner's thread (see Stop).
+  void EndMonitorWithoutDispatching();
+  // Waits for the monitor thread's last step, handling the owner's messages meanwhile.
+  void WaitForMonitorEndDispatching();
+  void MarkMonitorEnded();
+  // Closes the port; the caller holds m_portLock.
+  void ClosePort();
+  void SendToOwner(std::uint32_t message, std::uintptr_t wParam);
+  // The messages of the communication events the port watches, other than received bytes.
+  void SendEventMessages();
+
   std::thread m_monitorThread;
   std::atomic<std::uint32_t> m_monitorSuspended{0};
   std::mutex m_portLock;
@@ -73,7 +87,12 @@ class CSerialPort {
   std::unique_ptr<std::uint8_t[]> m_txBuffer;
   std::uint32_t m_eventMask = 0;
   std::uint32_t m_txBufferSize = 0;
-  std::uint32_t m_txLength = 1;
+  std::atomic<std::uint32_t> m_txLength{1};
+
+  // Set by the monitor thread as it ends; a thread that has not yet reached its first step has not ended.
+  std::mutex m_monitorEndLock;
+  std::condition_variable m_monitorEnd;
+  bool m_monitorEnded = true;
 };
 
 }  // namespace quillon

@@ -1,0 +1,184 @@
+// The serial port as its callers see it: open and set up, start and stop the monitor, queue writes.
+#include "link/serial_port.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <system_error>
+
+#include "link/line_settings.h"
+#include "link/port_table.h"
+#include "link/tty_io.h"
+
+namespace quillon {
+namespace {
+
+// Every time-out of the port, in milliseconds: a write of n bytes may take 1000 × n + 1000 ms.
+constexpr std::uint32_t kPortTimeoutMs = 1000;
+
+std::string SettingsText(int baudRate, char parity, int dataBits, int stopBits) {
+  char text[96];
+  std::snprintf(text, sizeof text, "baud=%d parity=%c data=%d stop=%d", baudRate, parity, dataBits, stopBits);
+  return text;
+}
+
+}  // namespace
+
+CSerialPort::CSerialPort() = default;
+
+CSerialPort::~CSerialPort() {
+  // The owner's window is gone by now, so the monitor cannot be waiting for it to handle a message.
+  EndMonitorWithoutDispatching();
+  std::scoped_lock lock(m_portLock);
+  ClosePort();
+}
+
+bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, char parity, int dataBits,
+                            int stopBits, std::uint32_t eventMask, int writeBufferSize) {
+  portState = kStateClosed;
+  // Configure runs on the connection worker, never on the owner's thread, so a monitor blocked handing
+  // a byte to the owner gets it handled without our help.
+  EndMonitorWithoutDispatching();
+  for (EventFd* event : {&m_writeRequest, &m_stopRequest}) {
+    if (event->IsOpen()) {
+      event->Reset();
+    } else if (!event->Create()) {
+      return false;
+    }
+  }
+
+  m_ownerWindow = owner;
+  m_txBufferSize = writeBufferSize > 0 ? static_cast<std::uint32_t>(writeBufferSize) : 0;
+  m_txBuffer.reset(m_txBufferSize > 0 ? new (std::nothrow) std::uint8_t[m_txBufferSize]() : nullptr);
+  if (!m_txBuffer) m_txBufferSize = 0;
+  m_portNumber = portNumber;
+  m_eventMask = eventMask;
+
+  std::unique_lock lock(m_portLock);
+  ClosePort();
+  // An unbound number is a COM port that does not exist: the open fails, quietly.
+  auto path = PortPath(portNumber);
+  if (!path) return false;
+  FileDescriptor tty = OpenTtyExclusive(*path);
+  if (!tty) return false;
+  m_portHandle = std::move(tty);
+
+  RunSetupSteps(baudRate, parity, dataBits, stopBits);
+  // Purged even when a setup step failed: the port is open and is used with what could be applied.
+  PurgeTty(m_portHandle.get());
+  lock.unlock();
+  portState = kStateOpen;
+  return true;
+}
+
+void CSerialPort::RunSetupSteps(int baudRate, char parity, int dataBits, int stopBits) {
+  // "SetCommTimeouts()" and "SetCommMask()" only record their values here (the writes and the monitor
+  // read them), so they cannot fail.
+  m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
+
+  const int fd = m_portHandle.get();
+  if (::tcgetattr(fd, &m_deviceControl) != 0) {
+    ReportFailure("GetCommState()");
+    return;
+  }
+  RaiseRts(fd);
+
+  auto settings = ParseLineSettings(SettingsText(baudRate, parity, dataBits, stopBits));
+  if (!settings || !ApplyLineSettings(*settings, m_deviceControl)) {
+    errno = EINVAL;
+    ReportFailure("BuildCommDCB()");
+    return;
+  }
+  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) ReportFailure("SetCommState()");
+}
+
+bool CSerialPort::StartMonitor() {
+  // Without the events of a Configure the thread could never be stopped.
+  if (!m_stopRequest.IsOpen() || !m_writeRequest.IsOpen()) return false;
+  if (m_monitorThread.joinable()) {
+    std::unique_lock ended(m_monitorEndLock);
+    if (!m_monitorEnded) {
+      // A second monitor would compete with the first for the received bytes: keep the one running.
+      m_monitorSuspended = 0;
+      return true;
+    }
+    ended.unlock();
+    m_monitorThread.join();
+  }
+  {
+    std::scoped_lock ended(m_monitorEndLock);
+    m_monitorEnded = false;
+  }
+  try {
+    m_monitorThread = std::thread(&CSerialPort::MonitorThread, this);
+  } catch (const std::system_error&) {
+    MarkMonitorEnded();
+    return false;
+  }
+  m_monitorSuspended = 0;
+  return true;
+}
+
+bool CSerialPort::ResumeMonitor() {
+  // Nothing suspends the monitor on this platform; the flag is kept for the callers that look at it.
+  m_monitorSuspended = 0;
+  return true;
+}
+
+void CSerialPort::QueueWrite(const std::uint8_t* bytes, int length) {
+  if (!m_txBuffer || !bytes || length <= 0 || static_cast<std::uint32_t>(length) > m_txBufferSize) return;
+  std::memcpy(m_txBuffer.get(), bytes, static_cast<std::size_t>(length));
+  m_txLength = static_cast<std::uint32_t>(length);
+  m_writeRequest.Signal();
+}
+
+void CSerialPort::Stop() {
+  if (m_monitorSuspended) ResumeMonitor();
+  if (m_monitorThread.joinable()) {
+    m_stopRequest.Signal();
+    WaitForMonitorEndDispatching();
+    m_monitorThread.join();
+  }
+  m_txBuffer.reset();
+  m_txBufferSize = 0;
+  {
+    std::scoped_lock lock(m_portLock);
+    ClosePort();
+  }
+  m_stopRequest.Reset();
+  m_writeRequest.Reset();
+  portState = kStateClosed;
+}
+
+void CSerialPort::EndMonitorWithoutDispatching() {
+  if (!m_monitorThread.joinable()) return;
+  m_stopRequest.Signal();
+  m_monitorThread.join();
+}
+
+void CSerialPort::WaitForMonitorEndDispatching() {
+  std::unique_lock lock(m_monitorEndLock);
+  while (!m_monitorEnded) {
+    lock.unlock();
+    // Stop may run on the owner's thread while the monitor waits there for a byte to be handled.
+    if (m_ownerWindow) m_ownerWindow->DispatchPendingMessages();
+    lock.lock();
+    // A monitor blocked in a send cannot wake us; look for its message again soon.
+    m_monitorEnd.wait_for(lock, std::chrono::milliseconds(1), [this] { return m_monitorEnded; });
+  }
+}
+
+void CSerialPort::MarkMonitorEnded() {
+  std::scoped_lock lock(m_monitorEndLock);
+  m_monitorEnded = true;
+  m_monitorEnd.notify_all();
+}
+
+void CSerialPort::ClosePort() {
+  CloseTty(m_portHandle);
+}
+
+}  // namespace quillon
