@@ -30,7 +30,8 @@ using testing::SerialMessage;
 constexpr int kPort = 7;
 constexpr int kBufferSize = 1024;
 
-// Polls a condition that no event announces (a state the monitor thread sets). Failure guard only.
+// Polls a condition that no event announces: a state the monitor thread sets, what waits in the tty.
+// The time limit is a failure guard only.
 template <typename Condition>
 bool Eventually(Condition condition) {
   const auto deadline = std::chrono::steady_clock::now() + kPatience;
@@ -73,12 +74,11 @@ class SerialPortTest : public ::testing::Test {
   void Write(CSerialPort& port, std::string_view bytes) {
     port.QueueWrite(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
   }
-  // The monitor discards what waits in the tty as it starts; once a write of its has reached the
-  // device, it is past that point and every byte the device sends from now on is delivered.
+  // The monitor discards what waits in the tty as it starts. A byte the device sent before is gone once
+  // the monitor is past that point; from then on every byte the device sends is delivered.
   bool StartMonitorAndSettle(CSerialPort& port) {
-    if (!port.StartMonitor()) return false;
-    Write(port, "s");
-    return pty.DeviceReceives(1) == "s";
+    if (!pty.DeviceSends("~") || !Eventually([&] { return pty.BytesWaitingAtPort() == 1; })) return false;
+    return port.StartMonitor() && Eventually([&] { return pty.BytesWaitingAtPort() == 0; });
   }
 
   PtyPair pty;
