@@ -1,0 +1,163 @@
+#include "sim/device_engine.h"
+
+#include <algorithm>
+
+namespace quillon::sim {
+namespace {
+
+constexpr std::uint8_t kReadRepliesPerPage = kChunksPerPage;
+
+// Garbage may hold the header's first bytes but never all of it, so the frame after it still stands out.
+constexpr std::array<std::uint8_t, 5> kGarbagePattern = {0x00, 0x55, 0xFF, 0x81, 0x18};
+
+std::uint32_t AddressOf(const Payload& command) {
+  return (std::uint32_t{command[2]} << 16) | (std::uint32_t{command[3]} << 8) | command[4];
+}
+
+// The station looks only at an acknowledgement's arrival; echoing the command makes logs readable.
+Payload Acknowledgement(const Payload& command) {
+  Payload answer{};
+  answer[0] = command[0];
+  answer[1] = command[1];
+  return answer;
+}
+
+Payload HandshakeReply() {
+  Payload answer{};
+  std::copy(kHandshakeReply.begin(), kHandshakeReply.end(), answer.begin());
+  return answer;
+}
+
+}  // namespace
+
+DeviceEngine::DeviceEngine(DeviceFaults faults) : faults_(faults) {}
+
+void DeviceEngine::ReceiveSerialByte(std::uint8_t byte, std::uint32_t lineBaud,
+                                     std::vector<std::uint8_t>& reply) {
+  if (unplugged_) return;
+  const std::optional<Payload> command = frames_.Push(byte);
+  if (!command || !CountExchange()) return;
+  std::vector<Payload> answers;
+  Execute(*command, Link::kSerial, lineBaud, answers);
+  for (const Payload& answer : answers) AppendFrame(answer, reply);
+}
+
+std::vector<std::uint8_t> DeviceEngine::ReceiveSerial(std::span<const std::uint8_t> bytes,
+                                                      std::uint32_t lineBaud) {
+  std::vector<std::uint8_t> reply;
+  for (const std::uint8_t byte : bytes) ReceiveSerialByte(byte, lineBaud, reply);
+  return reply;
+}
+
+BlockTransfer DeviceEngine::WriteBlock(std::span<const std::uint8_t, kPayloadSize> block) {
+  if (unplugged_) return BlockTransfer::kUnplugged;
+  if (!CountExchange()) return BlockTransfer::kLost;
+  Payload command{};
+  std::copy(block.begin(), block.end(), command.begin());
+  std::vector<Payload> answers;
+  Execute(command, Link::kUsb, 0, answers);
+  readable_.insert(readable_.end(), answers.begin(), answers.end());
+  return BlockTransfer::kDone;
+}
+
+BlockTransfer DeviceEngine::ReadBlock(std::span<std::uint8_t, kPayloadSize> block) {
+  if (unplugged_) return BlockTransfer::kUnplugged;
+  if (!CountExchange()) return BlockTransfer::kLost;
+  if (readable_.empty()) return BlockTransfer::kNothingReadable;
+  std::copy(readable_.front().begin(), readable_.front().end(), block.begin());
+  readable_.pop_front();
+  ++counters_.blocksRead;
+  return BlockTransfer::kDone;
+}
+
+void DeviceEngine::Replug() {
+  unplugged_ = false;
+  faults_.unplugAfterPages.reset();
+  // A device that comes back starts from a clean line; only its flash remembers.
+  frames_ = FrameFinder{};
+  readable_.clear();
+}
+
+bool DeviceEngine::CountExchange() {
+  ++counters_.exchanges;
+  if (counters_.exchanges != faults_.noReplyTo) return true;
+  ++counters_.unansweredExchanges;
+  return false;
+}
+
+void DeviceEngine::Execute(const Payload& command, Link link, std::uint32_t lineBaud,
+                           std::vector<Payload>& answers) {
+  const std::uint8_t kind = command[0];
+  const std::uint8_t detail = command[1];
+  const bool serial = link == Link::kSerial;
+
+  if (kind == kCommandOpenJob && detail == 0) {
+    ++counters_.openJobs;
+    // On USB this is the one block the station reads after opening a job.
+    answers.push_back(Acknowledgement(command));
+  } else if (kind == kCommandWrite && detail == kSubcommandAddress) {
+    ++counters_.writeAddresses;
+    writeAddress_ = AddressOf(command);
+    if (serial) answers.push_back(Acknowledgement(command));
+  } else if (kind == kCommandWrite && detail >= kSubcommandFirstChunk &&
+             detail < kSubcommandFirstChunk + kChunksPerPage) {
+    WriteChunk(detail - kSubcommandFirstChunk, command);
+    if (serial) answers.push_back(Acknowledgement(command));
+  } else if (kind == kCommandReadBack && detail == kSubcommandAddress) {
+    ++counters_.readBackAddresses;
+    readAddress_ = AddressOf(command);
+    if (serial) {
+      answers.push_back(Acknowledgement(command));
+    } else {
+      // USB has no read requests: the whole page becomes readable at once.
+      for (std::uint8_t n = 1; n <= kReadRepliesPerPage; ++n) answers.push_back(ReadReply(n));
+    }
+  } else if (kind == kCommandReadRequest && detail >= 1 && detail <= kReadRepliesPerPage) {
+    ++counters_.readRequests;
+    answers.push_back(ReadReply(detail));
+  } else if (kind == kCommandHandshake && detail == 0) {
+    ++counters_.handshakes;
+    if (serial && lineBaud == kHandshakeBaud && !faults_.handshakeless) {
+      ++counters_.handshakesAnswered;
+      answers.push_back(HandshakeReply());
+    }
+  } else {
+    ++counters_.unknownCommands;
+  }
+}
+
+void DeviceEngine::WriteChunk(std::size_t chunk, const Payload& command) {
+  ++counters_.chunks;
+  flash_.Program(writeAddress_ + static_cast<std::uint32_t>(chunk * kChunkSize),
+                 std::span(command).subspan(2, kChunkSize));
+  if (chunk + 1 < kChunksPerPage) return;
+  ++counters_.pagesWritten;
+  pageLog_.push_back(writeAddress_);
+  // Set after the write so the chunk is still acknowledged: the device goes only once its page is in.
+  if (faults_.unplugAfterPages && counters_.pagesWritten >= *faults_.unplugAfterPages) unplugged_ = true;
+}
+
+Payload DeviceEngine::ReadReply(std::uint8_t n) const {
+  Payload reply{};
+  reply[0] = kCommandReadRequest;
+  reply[1] = n;
+  const std::uint32_t chunkOffset = static_cast<std::uint32_t>((n - 1) * kChunkSize);
+  flash_.Read(readAddress_ + chunkOffset, std::span(reply).subspan(2, kChunkSize));
+
+  const std::optional<ReadBackCorruption>& corruption = faults_.corruptReadBack;
+  if (corruption && (!corruption->pageAddress || *corruption->pageAddress == readAddress_) &&
+      corruption->pageOffset >= chunkOffset && corruption->pageOffset < chunkOffset + kChunkSize) {
+    reply[2 + corruption->pageOffset - chunkOffset] ^= 0xFF;
+  }
+  return reply;
+}
+
+void DeviceEngine::AppendFrame(const Payload& payload, std::vector<std::uint8_t>& out) const {
+  for (std::uint32_t i = 0; i < faults_.garbageBeforeReplies; ++i) {
+    out.push_back(kGarbagePattern[i % kGarbagePattern.size()]);
+  }
+  out.insert(out.end(), kFrameHeader.begin(), kFrameHeader.end());
+  out.insert(out.end(), payload.begin(), payload.end());
+}
+
+}  // namespace quillon::sim

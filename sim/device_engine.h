@@ -1,0 +1,91 @@
+// The font writer device's protocol, without any transport: serial bytes in, serial bytes out, and the
+// same commands as 34-byte blocks for the USB link. Not thread-safe; transports serialise access.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <vector>
+
+#include "link/frame.h"
+#include "sim/device_faults.h"
+#include "sim/flash.h"
+#include "sim/frame_finder.h"
+
+namespace quillon::sim {
+
+// The only line speed at which the device answers the handshake.
+inline constexpr std::uint32_t kHandshakeBaud = 460800;
+
+struct DeviceCounters {
+  std::uint32_t exchanges = 0;  // serial command frames and USB transfers, the count noReplyTo uses
+  std::uint32_t unansweredExchanges = 0;
+  std::uint32_t openJobs = 0;
+  std::uint32_t writeAddresses = 0;
+  std::uint32_t chunks = 0;
+  std::uint32_t readBackAddresses = 0;
+  std::uint32_t readRequests = 0;
+  std::uint32_t handshakes = 0;
+  std::uint32_t handshakesAnswered = 0;
+  std::uint32_t unknownCommands = 0;
+  std::uint32_t pagesWritten = 0;
+  std::uint32_t blocksRead = 0;  // USB blocks delivered
+};
+
+enum class BlockTransfer {
+  kDone,
+  kLost,             // the noReplyTo fault took this transfer
+  kNothingReadable,  // a read with no answer pending
+  kUnplugged,
+};
+
+class DeviceEngine {
+ public:
+  explicit DeviceEngine(DeviceFaults faults = {});
+
+  // Serial link. lineBaud is the tty's speed when the byte arrived; it decides the handshake.
+  // Appends to `reply` whatever the device sends back because of this byte.
+  void ReceiveSerialByte(std::uint8_t byte, std::uint32_t lineBaud, std::vector<std::uint8_t>& reply);
+  std::vector<std::uint8_t> ReceiveSerial(std::span<const std::uint8_t> bytes, std::uint32_t lineBaud);
+
+  // USB link: a command is one block, and only the open-job, read-back and read commands make blocks
+  // readable.
+  BlockTransfer WriteBlock(std::span<const std::uint8_t, kPayloadSize> block);
+  BlockTransfer ReadBlock(std::span<std::uint8_t, kPayloadSize> block);
+  std::size_t ReadableBlocks() const { return readable_.size(); }
+
+  // An unplugged device ignores everything. Re-plugging disarms the unplug-after-pages fault, which
+  // would otherwise fire again at once.
+  bool Unplugged() const { return unplugged_; }
+  void Unplug() { unplugged_ = true; }
+  void Replug();
+
+  DeviceFaults& Faults() { return faults_; }
+  const DeviceCounters& Counters() const { return counters_; }
+  // Page addresses in the order their last chunk arrived.
+  const std::vector<std::uint32_t>& PageLog() const { return pageLog_; }
+  const Flash& Memory() const { return flash_; }
+  Flash& Memory() { return flash_; }
+
+ private:
+  enum class Link { kSerial, kUsb };
+
+  // Returns false when the noReplyTo fault takes this exchange.
+  bool CountExchange();
+  void Execute(const Payload& command, Link link, std::uint32_t lineBaud, std::vector<Payload>& answers);
+  void WriteChunk(std::size_t chunk, const Payload& command);
+  Payload ReadReply(std::uint8_t n) const;
+  void AppendFrame(const Payload& payload, std::vector<std::uint8_t>& out) const;
+
+  DeviceFaults faults_;
+  DeviceCounters counters_;
+  std::vector<std::uint32_t> pageLog_;
+  Flash flash_;
+  FrameFinder frames_;
+  std::deque<Payload> readable_;
+  std::uint32_t writeAddress_ = 0;
+  std::uint32_t readAddress_ = 0;
+  bool unplugged_ = false;
+};
+
+}  // namespace quillon::sim
