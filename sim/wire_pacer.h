@@ -1,0 +1,43 @@
+// Emulates a serial wire's speed on a pty, which moves bytes instantly: each byte takes 10 bit times
+// (start, 8 data, stop) in each direction, and the device cannot answer a frame before the frame has
+// finished arriving. Times are passed in, so the pacing is plain arithmetic on a clock.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace quillon::sim {
+
+class WirePacer {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // baud 0: no pacing, every byte is due at once.
+  explicit WirePacer(std::uint32_t baud);
+
+  Clock::duration ByteTime() const { return byteTime_; }
+
+  // A received byte was seen at `now`; returns when its last bit would have arrived. Bytes that come
+  // together queue up behind each other, as on the wire.
+  Clock::time_point Arrive(Clock::time_point now);
+  // Queues bytes to send; the first starts no earlier than `notBefore`.
+  void Queue(std::span<const std::uint8_t> bytes, Clock::time_point notBefore);
+  // Moves to `out` every queued byte whose wire time has passed at `now`.
+  void TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out);
+  // When the next queued byte is due, if any is queued.
+  std::optional<Clock::time_point> NextDue() const;
+  bool Idle() const { return queue_.empty(); }
+
+ private:
+  Clock::duration byteTime_;
+  Clock::time_point receiveFree_;
+  Clock::time_point sendFree_;
+  std::deque<std::pair<std::uint8_t, Clock::time_point>> queue_;  // byte, moment it has been sent
+};
+
+}  // namespace quillon::sim
