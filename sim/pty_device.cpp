@@ -1,0 +1,222 @@
+#include "sim/pty_device.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "sim/tty_link.h"
+#include "sim/tty_settings.h"
+
+namespace quillon::sim {
+namespace {
+
+using Clock = WirePacer::Clock;
+
+void ReportFailure(const char* step) {
+  std::fprintf(stderr, "simulated device: %s: %s\n", step, std::strerror(errno));
+}
+
+timespec ToTimespec(Clock::duration wait) {
+  const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+  return timespec{static_cast<time_t>(nanoseconds / 1'000'000'000),
+                  static_cast<long>(nanoseconds % 1'000'000'000)};
+}
+
+}  // namespace
+
+std::unique_ptr<PtyDevice> PtyDevice::Create(const PtyDeviceOptions& options, std::string& error) {
+  std::unique_ptr<PtyDevice> device(new PtyDevice(options));
+  if (!device->wake_.Valid()) {
+    error = std::string("cannot make an eventfd: ") + std::strerror(errno);
+    return nullptr;
+  }
+  if (!device->PlugIn(error)) return nullptr;
+  return device;
+}
+
+PtyDevice::PtyDevice(const PtyDeviceOptions& options)
+    : linkPath_(options.linkPath),
+      emulatedBaud_(options.emulatedBaud),
+      engine_(options.faults),
+      wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+PtyDevice::~PtyDevice() {
+  std::lock_guard control(controlMutex_);
+  StopServing();
+  HangUp();
+}
+
+std::string PtyDevice::SlavePath() const {
+  std::lock_guard lock(stateMutex_);
+  return slavePath_;
+}
+
+bool PtyDevice::Plugged() const {
+  std::lock_guard lock(stateMutex_);
+  return !slavePath_.empty();
+}
+
+void PtyDevice::Unplug() {
+  std::lock_guard control(controlMutex_);
+  StopServing();
+  HangUp();
+  std::lock_guard lock(engineMutex_);
+  engine_.Unplug();
+}
+
+bool PtyDevice::Replug(std::string& error) {
+  std::lock_guard control(controlMutex_);
+  if (Plugged()) return true;
+  // The serving thread may have hung up on its own; it has ended, but still needs joining.
+  StopServing();
+  {
+    std::lock_guard lock(engineMutex_);
+    engine_.Replug();
+  }
+  return PlugIn(error);
+}
+
+bool PtyDevice::PlugIn(std::string& error) {
+  // posix_openpt rather than openpty: it takes O_CLOEXEC, so no child of this process inherits the master.
+  UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  std::array<char, 128> name{};
+  if (!master.Valid() || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0 ||
+      ::ptsname_r(master.Get(), name.data(), name.size()) != 0) {
+    error = std::string("cannot make a pty: ") + std::strerror(errno);
+    return false;
+  }
+  UniqueFd slave(::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  termios settings{};
+  if (!slave.Valid() || ::tcgetattr(slave.Get(), &settings) != 0) {
+    error = std::string("cannot open ") + name.data() + ": " + std::strerror(errno);
+    return false;
+  }
+  // Raw from the start: a pty echoes by default, and an echo would come back to the station as replies.
+  ::cfmakeraw(&settings);
+  if (::tcsetattr(slave.Get(), TCSANOW, &settings) != 0 ||
+      ::fcntl(master.Get(), F_SETFL, ::fcntl(master.Get(), F_GETFL) | O_NONBLOCK) != 0) {
+    error = std::string("cannot set up ") + name.data() + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!linkPath_.empty() && !PointLink(linkPath_, name.data(), error)) return false;
+
+  master_ = std::move(master);
+  ownSlave_ = std::move(slave);
+  {
+    std::lock_guard lock(stateMutex_);
+    slavePath_ = name.data();
+  }
+  stopRequested_ = false;
+  server_ = std::thread(&PtyDevice::Serve, this);
+  return true;
+}
+
+void PtyDevice::StopServing() {
+  if (!server_.joinable()) return;
+  stopRequested_ = true;
+  const std::uint64_t one = 1;
+  if (::write(wake_.Get(), &one, sizeof one) != sizeof one) ReportFailure("waking the serving thread");
+  server_.join();
+}
+
+void PtyDevice::HangUp() {
+  {
+    std::lock_guard lock(stateMutex_);
+    slavePath_.clear();
+  }
+  // The link goes first: whoever sees the hangup must no longer find the name.
+  if (!linkPath_.empty()) RemoveLink(linkPath_);
+  ownSlave_.Reset();
+  master_.Reset();
+}
+
+void PtyDevice::Serve() {
+  WirePacer pacer(emulatedBaud_);
+  std::vector<std::uint8_t> ready;  // delivered by the wire, not yet taken by the master
+  std::array<std::uint8_t, 4096> received{};
+
+  while (!stopRequested_) {
+    const Clock::time_point now = Clock::now();
+    pacer.TakeDue(now, ready);
+    if (!ready.empty() && !Send(ready)) return;
+
+    bool gone = false;
+    {
+      std::lock_guard lock(engineMutex_);
+      gone = engine_.Unplugged();
+    }
+    // The device answered its last command before leaving; that answer still goes out.
+    if (gone && ready.empty() && pacer.Idle()) {
+      HangUp();
+      return;
+    }
+
+    const short events = static_cast<short>((gone ? 0 : POLLIN) | (ready.empty() ? 0 : POLLOUT));
+    std::array<pollfd, 2> watched = {{{wake_.Get(), POLLIN, 0}, {master_.Get(), events, 0}}};
+    timespec timeout{};
+    timespec* until = nullptr;
+    if (const std::optional<Clock::time_point> due = pacer.NextDue(); ready.empty() && due) {
+      timeout = ToTimespec(std::max(*due - now, Clock::duration::zero()));
+      until = &timeout;
+    }
+    if (::ppoll(watched.data(), watched.size(), until, nullptr) < 0) {
+      if (errno == EINTR) continue;
+      ReportFailure("poll");
+      return;
+    }
+
+    if (watched[0].revents & POLLIN) {
+      std::uint64_t count = 0;
+      if (::read(wake_.Get(), &count, sizeof count) < 0 && errno != EAGAIN)
+        ReportFailure("reading the wake-up");
+      continue;
+    }
+    if (watched[1].revents & POLLIN) {
+      const ssize_t length = ::read(master_.Get(), received.data(), received.size());
+      if (length > 0) {
+        Receive(std::span(received.data(), static_cast<std::size_t>(length)), pacer);
+      } else if (length < 0 && errno != EAGAIN && errno != EINTR) {
+        ReportFailure("reading the pty");
+        return;
+      }
+    } else if (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      // Cannot happen while ownSlave_ is open; stopping beats spinning on it.
+      ReportFailure("the pty hung up");
+      return;
+    }
+  }
+}
+
+void PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
+  const std::uint32_t baud = LineBaud(master_.Get());
+  const Clock::time_point now = Clock::now();
+  std::vector<std::uint8_t> reply;
+  std::lock_guard lock(engineMutex_);
+  for (const std::uint8_t byte : bytes) {
+    const Clock::time_point arrived = pacer.Arrive(now);
+    reply.clear();
+    engine_.ReceiveSerialByte(byte, baud, reply);
+    if (!reply.empty()) pacer.Queue(reply, arrived);
+  }
+}
+
+bool PtyDevice::Send(std::vector<std::uint8_t>& ready) {
+  const ssize_t written = ::write(master_.Get(), ready.data(), ready.size());
+  if (written > 0) {
+    ready.erase(ready.begin(), ready.begin() + written);
+  } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
+    ReportFailure("writing the pty");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quillon::sim

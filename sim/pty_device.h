@@ -1,0 +1,82 @@
+// The simulated device behind a pseudo-terminal, standing in for a CH340 adapter: the station opens
+// the slave tty like any serial port, and a thread of the device's own serves the master end.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "sim/device_engine.h"
+#include "sim/unique_fd.h"
+#include "sim/wire_pacer.h"
+
+namespace quillon::sim {
+
+struct PtyDeviceOptions {
+  DeviceFaults faults;
+  // Emulated line speed: every byte takes 10 bit times on the wire each way. 0: no pacing.
+  std::uint32_t emulatedBaud = 0;
+  // A symbolic link to the slave tty, kept while the device is plugged. Empty: none.
+  std::filesystem::path linkPath;
+};
+
+class PtyDevice {
+ public:
+  // nullptr with a reason in `error` when the pty or its link cannot be made.
+  static std::unique_ptr<PtyDevice> Create(const PtyDeviceOptions& options, std::string& error);
+  ~PtyDevice();
+  PtyDevice(const PtyDevice&) = delete;
+  PtyDevice& operator=(const PtyDevice&) = delete;
+
+  // The slave tty's path; empty while unplugged. A re-plug may give a new path.
+  std::string SlavePath() const;
+  const std::filesystem::path& LinkPath() const { return linkPath_; }
+  bool Plugged() const;
+
+  // Pulls the cable: the station's tty hangs up and the link disappears.
+  void Unplug();
+  // Plugs in again on a new pty, behind the same link. True when already plugged.
+  bool Replug(std::string& error);
+
+  // Runs f(DeviceEngine&) while the serving thread keeps its hands off the engine.
+  template <typename F>
+  decltype(auto) WithEngine(F&& f) {
+    std::lock_guard lock(engineMutex_);
+    return f(engine_);
+  }
+
+ private:
+  explicit PtyDevice(const PtyDeviceOptions& options);
+
+  bool PlugIn(std::string& error);
+  void StopServing();
+  void HangUp();
+  void Serve();
+  // Hands received bytes to the engine and queues its answers on the wire.
+  void Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer);
+  // Writes what the wire has delivered; false when the master fails.
+  bool Send(std::vector<std::uint8_t>& ready);
+
+  const std::filesystem::path linkPath_;
+  const std::uint32_t emulatedBaud_;
+
+  std::mutex engineMutex_;
+  DeviceEngine engine_;
+
+  std::mutex controlMutex_;  // one Unplug, Replug or destruction at a time
+  mutable std::mutex stateMutex_;
+  std::string slavePath_;  // guarded by stateMutex_; empty while unplugged
+
+  // Touched by the serving thread while it runs, and by the controlling thread only after joining it.
+  UniqueFd master_;
+  UniqueFd ownSlave_;  // keeps the slave open, so reading the master never fails while no station has it
+  UniqueFd wake_;
+  std::atomic<bool> stopRequested_{false};
+  std::thread server_;
+};
+
+}  // namespace quillon::sim

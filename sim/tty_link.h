@@ -1,0 +1,16 @@
+// A stable name for a tty whose own name changes with every pty: a symbolic link that discovery and
+// tests can open while the device is plugged, and that is gone while it is not.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace quillon::sim {
+
+// Points `link` at `target`, replacing an earlier link atomically. Refuses to replace anything that
+// is not a symbolic link. False with a reason in `error` on failure.
+bool PointLink(const std::filesystem::path& link, const std::string& target, std::string& error);
+// Removes `link` if it is a symbolic link; anything else at that path is left alone.
+void RemoveLink(const std::filesystem::path& link);
+
+}  // namespace quillon::sim
