@@ -33,7 +33,7 @@ void DialogThread::Quit() {
   }
   m_wake.notify_all();
   // Like messages to a window that is gone: senders return, nothing runs.
-  for (auto& message : abandoned) Release(message);
+  for (auto& message : abandoned) Complete(message, kAbandoned);
 }
 
 void DialogThread::Post(Task task) { Enqueue(Message{.task = std::move(task)}); }
@@ -101,11 +101,11 @@ bool DialogThread::Enqueue(Message message) {
 }
 
 bool DialogThread::SendAndWait(Message message) {
-  std::atomic<bool> handled{false};
-  message.handled = &handled;
+  std::atomic<int> outcome{kPending};
+  message.outcome = &outcome;
   if (!Enqueue(std::move(message))) return false;
-  handled.wait(false, std::memory_order_acquire);
-  return true;
+  outcome.wait(kPending, std::memory_order_acquire);
+  return outcome.load(std::memory_order_acquire) == kHandled;
 }
 
 void DialogThread::Handle(Message& message) {
@@ -114,13 +114,13 @@ void DialogThread::Handle(Message& message) {
   } else if (m_onMessage) {
     m_onMessage(message.number, message.wParam, message.lParam);
   }
-  Release(message);
+  Complete(message, kHandled);
 }
 
-void DialogThread::Release(Message& message) {
-  if (message.handled == nullptr) return;
-  message.handled->store(true, std::memory_order_release);
-  message.handled->notify_one();
+void DialogThread::Complete(Message& message, Outcome outcome) {
+  if (message.outcome == nullptr) return;
+  message.outcome->store(outcome, std::memory_order_release);
+  message.outcome->notify_one();
 }
 
 void DialogThread::Loop() {
@@ -157,7 +157,7 @@ void DialogThread::Loop() {
   std::deque<Message> abandoned;
   abandoned.swap(m_queue);
   guard.unlock();
-  for (auto& message : abandoned) Release(message);
+  for (auto& message : abandoned) Complete(message, kAbandoned);
   m_threadId.store(std::thread::id{});
 }
 

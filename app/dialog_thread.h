@@ -52,14 +52,15 @@ class DialogThread {
     std::uintptr_t wParam = 0;
     std::intptr_t lParam = 0;
     Task task;
-    std::atomic<bool>* handled = nullptr;  // set for a send: the sender waits on it
+    std::atomic<int>* outcome = nullptr;  // set for a send: the sender waits on it
   };
+  enum Outcome : int { kPending, kHandled, kAbandoned };
 
   void Loop();
   bool Enqueue(Message message);
   bool SendAndWait(Message message);
   void Handle(Message& message);
-  static void Release(Message& message);
+  static void Complete(Message& message, Outcome outcome);
 
   MessageHandler m_onMessage;
   Task m_onTick;
