@@ -148,18 +148,7 @@ void PtyDevice::Serve() {
     pacer.TakeDue(now, ready);
     if (!ready.empty() && !Send(ready)) return;
 
-    bool gone = false;
-    {
-      std::lock_guard lock(engineMutex_);
-      gone = engine_.Unplugged();
-    }
-    // The device answered its last command before leaving; that answer still goes out.
-    if (gone && ready.empty() && pacer.Idle()) {
-      HangUp();
-      return;
-    }
-
-    const short events = static_cast<short>((gone ? 0 : POLLIN) | (ready.empty() ? 0 : POLLOUT));
+    const short events = static_cast<short>(POLLIN | (ready.empty() ? 0 : POLLOUT));
     std::array<pollfd, 2> watched = {{{wake_.Get(), POLLIN, 0}, {master_.Get(), events, 0}}};
     timespec timeout{};
     timespec* until = nullptr;
@@ -182,7 +171,11 @@ void PtyDevice::Serve() {
     if (watched[1].revents & POLLIN) {
       const ssize_t length = ::read(master_.Get(), received.data(), received.size());
       if (length > 0) {
-        Receive(std::span(received.data(), static_cast<std::size_t>(length)), pacer);
+        if (!Receive(std::span(received.data(), static_cast<std::size_t>(length)), pacer)) {
+          // Pulled out mid-stream: whatever the device had not sent yet is lost, as with a real cable.
+          HangUp();
+          return;
+        }
       } else if (length < 0 && errno != EAGAIN && errno != EINTR) {
         ReportFailure("reading the pty");
         return;
@@ -195,7 +188,7 @@ void PtyDevice::Serve() {
   }
 }
 
-void PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
+bool PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
   const std::uint32_t baud = LineBaud(master_.Get());
   const Clock::time_point now = Clock::now();
   std::vector<std::uint8_t> reply;
@@ -206,6 +199,7 @@ void PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
     engine_.ReceiveSerialByte(byte, baud, reply);
     if (!reply.empty()) pacer.Queue(reply, arrived);
   }
+  return !engine_.Unplugged();
 }
 
 bool PtyDevice::Send(std::vector<std::uint8_t>& ready) {

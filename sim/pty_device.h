@@ -56,8 +56,9 @@ class PtyDevice {
   void StopServing();
   void HangUp();
   void Serve();
-  // Hands received bytes to the engine and queues its answers on the wire.
-  void Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer);
+  // Hands received bytes to the engine and queues its answers on the wire; false once the device has
+  // left the bus.
+  bool Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer);
   // Writes what the wire has delivered; false when the master fails.
   bool Send(std::vector<std::uint8_t>& ready);
 

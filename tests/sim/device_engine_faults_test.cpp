@@ -87,12 +87,15 @@ TEST(SimEngineFaults, CorruptsOnlyTheChosenPage) {
   EXPECT_EQ(ReadPage(engine, 0x2200), corrupted);
 }
 
-TEST(SimEngineFaults, UnplugsAfterAcknowledgingTheLastChunkOfTheChosenPage) {
+TEST(SimEngineFaults, LeavesTheBusAsTheLastChunkOfTheChosenPageLandsUnanswered) {
   DeviceEngine engine(UnplugAfter(2));
   WritePage(engine, 0x000, SamplePage(1));
   const std::vector<Payload> second = PageWrite(0x100, SamplePage(2));
-  for (const Payload& command : second) EXPECT_EQ(Send(engine, command).size(), kFrameSize);
+  for (std::size_t i = 0; i + 1 < second.size(); ++i) EXPECT_EQ(Send(engine, second[i]).size(), kFrameSize);
+  EXPECT_FALSE(engine.Unplugged());
+  EXPECT_TRUE(Send(engine, second.back()).empty());
   EXPECT_TRUE(engine.Unplugged());
+  EXPECT_EQ(engine.Memory().At(0x1FF), SamplePage(2)[255]);
 
   EXPECT_TRUE(Send(engine, AddressCommand(kCommandReadBack, 0x100)).empty());
   WritePage(engine, 0x200, SamplePage(3));

@@ -94,10 +94,12 @@ TEST(SimEngineUsb, CorruptionShowsInReadBackBlocks) {
   EXPECT_EQ(readBack, expected);
 }
 
-TEST(SimEngineUsb, AnUnpluggedDeviceFailsEveryTransfer) {
+TEST(SimEngineUsb, TheTransferThatUnplugsAndEveryOneAfterItFail) {
   DeviceEngine engine(UnplugAfter(1));
   const std::vector<Payload> page = PageWrite(0xB00, SamplePage(4));
-  for (const Payload& command : page) EXPECT_EQ(Write(engine, command), BlockTransfer::kDone);
+  for (std::size_t i = 0; i + 1 < page.size(); ++i) EXPECT_EQ(Write(engine, page[i]), BlockTransfer::kDone);
+  EXPECT_EQ(Write(engine, page.back()), BlockTransfer::kUnplugged);
+  EXPECT_EQ(engine.Memory().At(0xBFF), SamplePage(4)[255]) << "the page is in before the plug goes";
   EXPECT_EQ(Write(engine, AddressCommand(kCommandReadBack, 0xB00)), BlockTransfer::kUnplugged);
   Payload block{};
   EXPECT_EQ(engine.ReadBlock(block), BlockTransfer::kUnplugged);

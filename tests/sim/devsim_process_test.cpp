@@ -78,10 +78,12 @@ TEST(SimDevsimProcess, ComesBackBehindItsLinkOnSigusr1AfterUnplugging) {
 
   StationTty tty(link, kHandshakeBaud);
   ASSERT_TRUE(tty.Opened());
-  for (const Payload& command : PageWrite(0, SamplePage(1))) {
-    ASSERT_TRUE(tty.Write(Frame(command)));
+  const std::vector<Payload> page = PageWrite(0, SamplePage(1));
+  for (std::size_t i = 0; i + 1 < page.size(); ++i) {
+    ASSERT_TRUE(tty.Write(Frame(page[i])));
     ASSERT_EQ(tty.Read(kFrameSize).size(), kFrameSize);
   }
+  ASSERT_TRUE(tty.Write(Frame(page.back())));
   ASSERT_TRUE(tty.WaitForHangup());
 
   ASSERT_TRUE(devsim.Signal(SIGUSR1));

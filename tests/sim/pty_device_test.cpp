@@ -168,7 +168,7 @@ TEST(SimPty, UnplugHangsUpTheStationAndRemovesTheLinkUntilReplugged) {
   EXPECT_TRUE(IsHandshakeReply(replies[0]));
 }
 
-TEST(SimPty, AfterTheChosenPageTheDeviceAcknowledgesItThenHangsUp) {
+TEST(SimPty, TheLastChunkOfTheChosenPageHangsUpInsteadOfAnswering) {
   testing::ScratchDir dir;
   ASSERT_TRUE(dir.Made());
   const std::filesystem::path link = dir / "ttyWRITER";
@@ -177,8 +177,11 @@ TEST(SimPty, AfterTheChosenPageTheDeviceAcknowledgesItThenHangsUp) {
   StationTty tty(link, kHandshakeBaud);
   ASSERT_TRUE(tty.Opened());
 
-  for (const Payload& command : PageWrite(0x100, SamplePage(2))) ASSERT_EQ(Exchange(tty, command).size(), 1u);
+  const std::vector<Payload> page = PageWrite(0x100, SamplePage(2));
+  for (std::size_t i = 0; i + 1 < page.size(); ++i) ASSERT_EQ(Exchange(tty, page[i]).size(), 1u);
+  ASSERT_TRUE(tty.Write(Frame(page.back())));
   EXPECT_TRUE(tty.WaitForHangup());
+  EXPECT_FALSE(device->Plugged());
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 
   std::string error;

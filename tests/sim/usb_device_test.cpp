@@ -168,9 +168,11 @@ TEST(SimUsbBridge, AfterTheChosenPageTheDeviceLeavesTheListAndItsHandleFails) {
   SimulatedUsbBridge bridge({Device("first"), Device(kDefaultProductString, UnplugAfter(1))});
   UsbHandle handle = kNoUsbDevice;
   ASSERT_EQ(bridge.Open(1, &handle), kUsbSuccess);
-  for (const Payload& command : PageWrite(0, SamplePage(1)))
-    EXPECT_EQ(WriteCommand(bridge, handle, command), 0);
+  const std::vector<Payload> page = PageWrite(0, SamplePage(1));
+  for (std::size_t i = 0; i + 1 < page.size(); ++i) EXPECT_EQ(WriteCommand(bridge, handle, page[i]), 0);
+  EXPECT_EQ(ProductStrings(bridge).size(), 2u);
 
+  EXPECT_NE(WriteCommand(bridge, handle, page.back()), kUsbSuccess);
   EXPECT_EQ(ProductStrings(bridge), std::vector<std::string>{"first"});
   EXPECT_NE(WriteCommand(bridge, handle, AddressCommand(kCommandReadBack, 0)), kUsbSuccess);
   EXPECT_EQ(bridge.Close(handle), kUsbSuccess);
