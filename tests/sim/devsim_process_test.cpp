@@ -1,10 +1,15 @@
+// quillon-devsim run as a child process, as scripts and the end-to-end tests run it.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
-#include "devsim_process.h"
 #include "scratch_dir.h"
 #include "sim/device_engine.h"
 #include "sim_test_support.h"
@@ -13,100 +18,111 @@
 namespace quillon::sim {
 namespace {
 
-using testing::Command;
-using testing::DevsimProcess;
-using testing::Frame;
-using testing::Frames;
-using testing::PageWrite;
-using testing::SamplePage;
-using testing::StationTty;
+using namespace testing;
 
-bool AnswersHandshake(const std::string& path) {
-  StationTty tty(path, kHandshakeBaud);
-  if (!tty.Opened() || !tty.Write(Frame(Command(kCommandHandshake, 0)))) return false;
-  const std::vector<Payload> replies = Frames(tty.Read(kFrameSize));
-  return replies.size() == 1 &&
-         std::equal(kHandshakeReply.begin(), kHandshakeReply.end(), replies[0].begin());
-}
+class Devsim {
+ public:
+  explicit Devsim(std::vector<std::string> arguments) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    output_ = UniqueFd(out[0]);
+    const UniqueFd write(out[1]);
+    arguments.insert(arguments.begin(), QUILLON_DEVSIM_PATH);
+    std::vector<char*> argv;
+    for (std::string& word : arguments) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, write.Get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, write.Get(), STDERR_FILENO);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) pid_ = pid;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Devsim() {
+    if (pid_ && ::kill(*pid_, SIGKILL) == 0) ::waitpid(*pid_, nullptr, 0);
+  }
 
-TEST(SimDevsimProcess, PrintsItsTtyAnswersTheHandshakeAndEndsOnSigterm) {
-  DevsimProcess devsim({});
-  ASSERT_TRUE(devsim.Started());
-  const std::optional<std::string> path = devsim.ReadLine();
-  ASSERT_TRUE(path);
-  EXPECT_TRUE(AnswersHandshake(*path)) << *path;
+  bool Signal(int signal) const { return pid_ && ::kill(*pid_, signal) == 0; }
 
-  ASSERT_TRUE(devsim.Signal(SIGTERM));
-  EXPECT_EQ(devsim.Wait(), 0);
-}
+  // Output up to the next newline (not included), or to its end when `untilEnd`.
+  std::string Read(bool untilEnd = false) {
+    std::string text;
+    pollfd watched{output_.Get(), POLLIN, 0};
+    char c = 0;
+    while (::poll(&watched, 1, kPatienceMs) == 1 && ::read(output_.Get(), &c, 1) == 1) {
+      if (c == '\n' && !untilEnd) break;
+      text += c;
+    }
+    return text;
+  }
 
-TEST(SimDevsimProcess, DumpsTheFlashOnSigint) {
-  testing::ScratchDir dir;
-  ASSERT_TRUE(dir.Made());
-  const std::filesystem::path dump = dir / "flash.bin";
-  DevsimProcess devsim({"--dump", dump.string()});
-  ASSERT_TRUE(devsim.Started());
-  const std::optional<std::string> path = devsim.ReadLine();
-  ASSERT_TRUE(path);
+  // Everything it still prints, then its exit code; nullopt if it did not exit by itself.
+  std::optional<int> Finish(std::string* output = nullptr) {
+    const std::string rest = Read(true);
+    if (output != nullptr) *output = rest;
+    int status = 0;
+    if (!pid_ || ::waitpid(*std::exchange(pid_, std::nullopt), &status, 0) <= 0 || !WIFEXITED(status)) {
+      return std::nullopt;
+    }
+    return WEXITSTATUS(status);
+  }
 
-  StationTty tty(*path, kHandshakeBaud);
+ private:
+  UniqueFd output_;
+  std::optional<pid_t> pid_;
+};
+
+TEST(SimDevsimProcess, PrintsItsTtyServesItAndDumpsTheFlashOnSigterm) {
+  ScratchDir dir;
+  Devsim devsim({"--dump", (dir / "flash.bin").string()});
+  StationTty tty(devsim.Read(), kHandshakeBaud);
   ASSERT_TRUE(tty.Opened());
-  const std::vector<std::uint8_t> page = SamplePage(21);
-  for (const Payload& command : PageWrite(0x000300, page)) {
+  ASSERT_TRUE(tty.Write(Frame(Command(kCommandHandshake, 0))));
+  const std::vector<Payload> handshake = Frames(tty.Read(kFrameSize));
+  ASSERT_EQ(handshake.size(), 1u);
+  EXPECT_TRUE(IsHandshakeReply(handshake[0]));
+  for (const Payload& command : PageWrite(0x000300, SamplePage(21))) {
     ASSERT_TRUE(tty.Write(Frame(command)));
     ASSERT_EQ(tty.Read(kFrameSize).size(), kFrameSize);
   }
-  ASSERT_TRUE(devsim.Signal(SIGINT));
-  ASSERT_EQ(devsim.Wait(), 0);
 
-  std::ifstream file(dump, std::ios::binary);
+  ASSERT_TRUE(devsim.Signal(SIGTERM));
+  ASSERT_EQ(devsim.Finish(), 0);
+  std::ifstream file(dir / "flash.bin", std::ios::binary);
   const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(file),
                                         std::istreambuf_iterator<char>()};
   ASSERT_EQ(image.size(), kFlashSize);
-  EXPECT_TRUE(std::equal(page.begin(), page.end(), image.begin() + 0x300));
-  EXPECT_EQ(image[0x2FF], kErasedByte);
+  EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 0x300, image.begin() + 0x400), SamplePage(21));
   EXPECT_EQ(image[0x400], kErasedByte);
 }
 
 TEST(SimDevsimProcess, ComesBackBehindItsLinkOnSigusr1AfterUnplugging) {
-  testing::ScratchDir dir;
-  ASSERT_TRUE(dir.Made());
-  const std::filesystem::path link = dir / "ttyWRITER";
-  DevsimProcess devsim({"--link", link.string(), "--unplug-after", "1"});
-  ASSERT_TRUE(devsim.Started());
-  ASSERT_TRUE(devsim.ReadLine());
-
-  StationTty tty(link, kHandshakeBaud);
-  ASSERT_TRUE(tty.Opened());
-  const std::vector<Payload> page = PageWrite(0, SamplePage(1));
-  for (std::size_t i = 0; i + 1 < page.size(); ++i) {
-    ASSERT_TRUE(tty.Write(Frame(page[i])));
-    ASSERT_EQ(tty.Read(kFrameSize).size(), kFrameSize);
-  }
-  ASSERT_TRUE(tty.Write(Frame(page.back())));
+  ScratchDir dir;
+  Devsim devsim({"--link", (dir / "ttyW").string(), "--unplug-after", "1"});
+  ASSERT_NE(devsim.Read(), "");
+  StationTty tty(dir / "ttyW", kHandshakeBaud);
+  for (const Payload& command : PageWrite(0, SamplePage(1))) ASSERT_TRUE(tty.Write(Frame(command)));
   ASSERT_TRUE(tty.WaitForHangup());
 
   ASSERT_TRUE(devsim.Signal(SIGUSR1));
-  const std::optional<std::string> replugged = devsim.ReadLine();
-  ASSERT_TRUE(replugged);
-  EXPECT_EQ(std::filesystem::read_symlink(link), *replugged);
-  EXPECT_TRUE(AnswersHandshake(link));
+  const std::string replugged = devsim.Read();
+  EXPECT_EQ(std::filesystem::read_symlink(dir / "ttyW"), replugged);
+  StationTty again(dir / "ttyW", kHandshakeBaud);
+  ASSERT_TRUE(again.Write(Frame(Command(kCommandHandshake, 0))));
+  EXPECT_EQ(Frames(again.Read(kFrameSize)).size(), 1u);
 }
 
-TEST(SimDevsimProcess, HelpListsTheOptionsAndSucceeds) {
-  DevsimProcess devsim({"--help"});
-  ASSERT_TRUE(devsim.Started());
-  const std::string help = devsim.RestOfOutput();
-  EXPECT_NE(help.find("--baud-delay"), std::string::npos) << help;
-  EXPECT_NE(help.find("--unplug-after"), std::string::npos) << help;
-  EXPECT_EQ(devsim.Wait(), 0);
-}
-
-TEST(SimDevsimProcess, BadUsageSaysWhyAndExitsWithTwo) {
-  DevsimProcess devsim({"--unplug-after", "soon"});
-  ASSERT_TRUE(devsim.Started());
-  EXPECT_EQ(devsim.Wait(), 2);
-  EXPECT_NE(devsim.RestOfErrors().find("'soon' is not a number"), std::string::npos);
+TEST(SimDevsimProcess, HelpListsTheOptionsAndBadUsageExitsWithTwo) {
+  std::string help;
+  EXPECT_EQ(Devsim({"--help"}).Finish(&help), 0);
+  for (const char* option : {"--link", "--dump", "--baud-delay", "--no-reply", "--corrupt-offset",
+                             "--corrupt-page", "--unplug-after", "--garbage", "--no-handshake"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
+  std::string complaint;
+  EXPECT_EQ(Devsim({"--unplug-after", "soon"}).Finish(&complaint), 2);
+  EXPECT_NE(complaint.find("'soon' is not a number"), std::string::npos) << complaint;
 }
 
 }  // namespace

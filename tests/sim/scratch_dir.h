@@ -1,7 +1,6 @@
-// A fresh directory per test, removed with everything in it afterwards.
+// A fresh directory per test, removed with its contents afterwards.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -12,7 +11,7 @@ namespace quillon::sim::testing {
 class ScratchDir {
  public:
   ScratchDir() {
-    std::string pattern = (std::filesystem::path(::testing::TempDir()) / "quillon-sim-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-sim-XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~ScratchDir() {
