@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/spin_wait.h"
+
 namespace quillon {
 
 DialogThread::~DialogThread() { QuitAndWait(); }
@@ -30,6 +32,7 @@ void DialogThread::Quit() {
     m_accepting = false;
     m_quit = true;
     abandoned.swap(m_queue);
+    m_queued.store(0);
   }
   m_wake.notify_all();
   // Like messages to a window that is gone: senders return, nothing runs.
@@ -73,6 +76,7 @@ void DialogThread::DispatchPending() {
       if (m_queue.empty() || m_quit) return;
       message = std::move(m_queue.front());
       m_queue.pop_front();
+      m_queued.store(m_queue.size());
     }
     Handle(message);
   }
@@ -91,12 +95,15 @@ std::size_t DialogThread::QueuedMessages() const {
 }
 
 bool DialogThread::Enqueue(Message message) {
+  bool wake = false;
   {
     std::scoped_lock guard(m_lock);
     if (!m_accepting) return false;
     m_queue.push_back(std::move(message));
+    m_queued.store(m_queue.size());
+    wake = m_sleeping;
   }
-  m_wake.notify_one();
+  if (wake) m_wake.notify_one();
   return true;
 }
 
@@ -104,7 +111,9 @@ bool DialogThread::SendAndWait(Message message) {
   std::atomic<int> outcome{kPending};
   message.outcome = &outcome;
   if (!Enqueue(std::move(message))) return false;
-  outcome.wait(kPending, std::memory_order_acquire);
+  if (!SpinUntil([&] { return outcome.load(std::memory_order_acquire) != kPending; })) {
+    outcome.wait(kPending, std::memory_order_acquire);
+  }
   return outcome.load(std::memory_order_acquire) == kHandled;
 }
 
@@ -125,19 +134,28 @@ void DialogThread::Complete(Message& message, Outcome outcome) {
 
 void DialogThread::Loop() {
   m_threadId.store(std::this_thread::get_id());
+  const bool timerRuns = m_timerPeriod.count() > 0;
   auto nextTick = std::chrono::steady_clock::now() + m_timerPeriod;
   std::unique_lock guard(m_lock);
   while (!m_quit) {
-    bool timerRuns = m_timerPeriod.count() > 0;
     if (m_queue.empty()) {
-      if (timerRuns) {
-        m_wake.wait_until(guard, nextTick, [this] { return m_quit || !m_queue.empty(); });
-      } else {
-        m_wake.wait(guard, [this] { return m_quit || !m_queue.empty(); });
-      }
-      if (m_quit) break;
+      // Bytes come in bursts: the next one usually follows within microseconds.
+      guard.unlock();
+      SpinUntil([this] { return m_queued.load() != 0; });
+      guard.lock();
     }
-    auto now = std::chrono::steady_clock::now();
+    if (m_queue.empty() && !m_quit) {
+      m_sleeping = true;
+      auto woken = [this] { return m_quit || !m_queue.empty(); };
+      if (timerRuns) {
+        m_wake.wait_until(guard, nextTick, woken);
+      } else {
+        m_wake.wait(guard, woken);
+      }
+      m_sleeping = false;
+    }
+    if (m_quit) break;
+    const auto now = std::chrono::steady_clock::now();
     if (timerRuns && now >= nextTick) {
       // A late timer ticks once, not once per period missed.
       while (nextTick <= now) nextTick += m_timerPeriod;
@@ -149,6 +167,7 @@ void DialogThread::Loop() {
     if (m_queue.empty()) continue;
     Message message = std::move(m_queue.front());
     m_queue.pop_front();
+    m_queued.store(m_queue.size());
     guard.unlock();
     Handle(message);
     guard.lock();
@@ -156,6 +175,7 @@ void DialogThread::Loop() {
   m_accepting = false;
   std::deque<Message> abandoned;
   abandoned.swap(m_queue);
+  m_queued.store(0);
   guard.unlock();
   for (auto& message : abandoned) Complete(message, kAbandoned);
   m_threadId.store(std::thread::id{});

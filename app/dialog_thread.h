@@ -69,6 +69,8 @@ class DialogThread {
   mutable std::mutex m_lock;
   std::condition_variable m_wake;
   std::deque<Message> m_queue;
+  std::atomic<std::size_t> m_queued{0};  // the queue's length, for spinning without the lock
+  bool m_sleeping = false;               // the loop waits on m_wake: an enqueue must wake it
   bool m_accepting = false;
   bool m_quit = false;
   std::thread m_thread;

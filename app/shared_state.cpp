@@ -15,7 +15,7 @@ void ResetSharedState() {
     variable->store(0, std::memory_order_relaxed);
   }
   for (auto* variable : {&g_watchdogTicks, &g_linkKind, &g_serialEventMask, &g_spinCounter, &g_rxIndex,
-                         &g_rxCount, &g_usbTransferred, &g_pageAddress}) {
+                         &g_rxCount, &g_rxCountAwaited, &g_usbTransferred, &g_pageAddress}) {
     variable->store(0, std::memory_order_relaxed);
   }
   std::ranges::fill(g_txPayload, 0);

@@ -42,10 +42,12 @@ inline std::atomic<std::uint32_t> g_rxCount{0};
 // 1 once a header has arrived since the last command was queued: only such a frame's bytes are
 // counted, so the tail of an earlier acknowledgement never ends the next command's wait.
 inline std::atomic<std::uint8_t> g_rxHeaderSinceSend{0};
+// The count the waiting worker needs: reaching it wakes the worker, the bytes before do not.
+inline std::atomic<std::uint32_t> g_rxCountAwaited{0};
 inline std::atomic<std::uint32_t> g_usbTransferred{0};
 
-// Bumped (and waiters woken) whenever a waiting worker's condition may have changed: a received byte
-// or a timer tick. Workers block on it instead of spinning.
+// Bumped (and waiters woken) whenever a waiting worker's condition may have changed: a timer tick, or
+// a received byte that completes what the worker awaits. Workers block on it instead of spinning.
 inline std::atomic<std::uint32_t> g_linkEvents{0};
 
 // Page programming.

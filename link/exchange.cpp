@@ -19,10 +19,18 @@ bool IsUsbLink() { return g_linkKind.load(std::memory_order_relaxed) == kUsbLink
 bool IsNoLink() { return g_linkKind.load(std::memory_order_relaxed) == kNoLink; }
 
 // Arms the receive side for the answer to a command about to be queued.
-void ArmReceiver() {
+void ArmReceiver(std::uint32_t awaitedCount) {
   std::ranges::fill(g_rxPayload, 0);
+  g_rxCountAwaited.store(awaitedCount, std::memory_order_relaxed);
   g_rxHeaderSinceSend.store(0, std::memory_order_relaxed);
   g_rxCount.store(0, std::memory_order_relaxed);
+}
+
+// Wakes the waiting worker as the count it awaits is reached; other bytes change nothing for it, and a
+// wake-up per byte would cost more than the byte. Counting goes up one by one from the header's 5, so
+// it always passes through the awaited count (9 or 39).
+void NotifyIfAwaitedCountReached(std::uint32_t count) {
+  if (count == g_rxCountAwaited.load(std::memory_order_relaxed)) NotifyLinkEvent();
 }
 
 }  // namespace
@@ -40,7 +48,7 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
     g_rxIndex.store(kFrameHeaderSize, std::memory_order_relaxed);
     g_rxHeaderSinceSend.store(1, std::memory_order_relaxed);
     g_rxCount.store(kFrameHeaderSize, std::memory_order_relaxed);
-    NotifyLinkEvent();
+    NotifyIfAwaitedCountReached(kFrameHeaderSize);
     return 0;
   }
 
@@ -49,7 +57,7 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
   g_rxFrame[index++] = byte;
   // Bytes before the first header since the last send belong to an earlier answer.
   if (g_rxHeaderSinceSend.load(std::memory_order_relaxed) != 0) {
-    g_rxCount.fetch_add(1, std::memory_order_relaxed);
+    NotifyIfAwaitedCountReached(g_rxCount.fetch_add(1, std::memory_order_relaxed) + 1);
   }
   if (index == kFrameSize) {
     index = 0;
@@ -58,7 +66,6 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
     }
   }
   g_rxIndex.store(index, std::memory_order_relaxed);
-  NotifyLinkEvent();
   return 0;
 }
 
@@ -78,7 +85,7 @@ int CQuillonDlg::ExchangeCommand(std::uint8_t ticks) {
   }
   std::ranges::copy(kFrameHeader, g_txFrame);
   std::copy_n(g_txPayload, kPayloadSize, g_txFrame + kFrameHeaderSize);
-  ArmReceiver();
+  ArmReceiver(kAcknowledgementBytes);
   m_port.QueueWrite(g_txFrame, kFrameSize);
   g_waitTicks.store(ticks, std::memory_order_relaxed);
   // The acknowledgement is taken after its header and 4 payload bytes; the rest keeps arriving.
@@ -109,7 +116,7 @@ int CQuillonDlg::FetchReply(std::uint8_t n) {
   std::ranges::copy(kFrameHeader, g_txFrame);
   g_txFrame[kFrameHeaderSize] = kCommandReadRequest;
   g_txFrame[kFrameHeaderSize + 1] = n;
-  ArmReceiver();
+  ArmReceiver(kReplyBytes);
   m_port.QueueWrite(g_txFrame, kFrameSize);
   g_waitTicks.store(kCommandWaitTicks, std::memory_order_relaxed);
   if (!WaitForReceivedBytes(kReplyBytes)) {
