@@ -51,7 +51,11 @@ class CQuillonDlg : public SerialOwner {
   const StationTiming& Timing() const { return m_timing; }
 
  private:
+  enum class UsbDirection { kWrite, kRead };
+
   void CountDownWaitTicks();
+  int TransferUsbBlock(UsbDirection direction);
+  int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);
   void UsbLinkFailure(bool disableButtonsFirst);
   void CopyReceivedPayload();

@@ -15,8 +15,12 @@ constexpr char kSerialFailureText[] = "Hardware device error,Please reinsert the
 // Bytes of a port numbered outside COM1..COM99 are dropped.
 constexpr std::intptr_t kHighestPortNumber = 99;
 
-bool IsUsbLink() { return g_linkKind.load(std::memory_order_relaxed) == kUsbLinkKind; }
-bool IsNoLink() { return g_linkKind.load(std::memory_order_relaxed) == kNoLink; }
+bool IsUsbLink() {
+  return g_linkKind.load(std::memory_order_relaxed) == kUsbLinkKind;
+}
+bool IsNoLink() {
+  return g_linkKind.load(std::memory_order_relaxed) == kNoLink;
+}
 
 // Arms the receive side for the answer to a command about to be queued.
 void ArmReceiver(std::uint32_t awaitedCount) {
@@ -70,43 +74,20 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
 }
 
 int CQuillonDlg::ExchangeCommand(std::uint8_t ticks) {
-  if (IsUsbLink()) {
-    g_usbTransferred.store(0, std::memory_order_relaxed);
-    std::uint32_t transferred = 0;
-    m_usbStatus = m_usb.Write(m_usbHandle.load(), g_txPayload, kPayloadSize, &transferred);
-    g_usbTransferred.store(transferred, std::memory_order_relaxed);
-    if (transferred == kPayloadSize && m_usbStatus == kUsbSuccess) return 1;
-    UsbLinkFailure(/*disableButtonsFirst=*/false);
-    return 0;
-  }
+  if (IsUsbLink()) return TransferUsbBlock(UsbDirection::kWrite);
   if (IsNoLink()) {
     SerialLinkFailure();
     return 0;
   }
   std::ranges::copy(kFrameHeader, g_txFrame);
   std::copy_n(g_txPayload, kPayloadSize, g_txFrame + kFrameHeaderSize);
-  ArmReceiver(kAcknowledgementBytes);
-  m_port.QueueWrite(g_txFrame, kFrameSize);
-  g_waitTicks.store(ticks, std::memory_order_relaxed);
   // The acknowledgement is taken after its header and 4 payload bytes; the rest keeps arriving.
-  if (!WaitForReceivedBytes(kAcknowledgementBytes)) {
-    SerialLinkFailure();
-    return 0;
-  }
-  CopyReceivedPayload();
-  return 1;
+  return ExchangeSerialFrame(ticks, kAcknowledgementBytes);
 }
 
 int CQuillonDlg::FetchReply(std::uint8_t n) {
-  if (IsUsbLink()) {
-    g_usbTransferred.store(0, std::memory_order_relaxed);
-    std::uint32_t transferred = 0;
-    m_usbStatus = m_usb.Read(m_usbHandle.load(), g_rxPayload, kPayloadSize, &transferred);
-    g_usbTransferred.store(transferred, std::memory_order_relaxed);
-    if (transferred == kPayloadSize && m_usbStatus == kUsbSuccess) return 1;
-    UsbLinkFailure(/*disableButtonsFirst=*/true);
-    return 0;
-  }
+  // On USB the device has queued its replies after the read-back command: n is not needed.
+  if (IsUsbLink()) return TransferUsbBlock(UsbDirection::kRead);
   if (IsNoLink()) {
     SerialLinkFailure();
     return 0;
@@ -116,10 +97,27 @@ int CQuillonDlg::FetchReply(std::uint8_t n) {
   std::ranges::copy(kFrameHeader, g_txFrame);
   g_txFrame[kFrameHeaderSize] = kCommandReadRequest;
   g_txFrame[kFrameHeaderSize + 1] = n;
-  ArmReceiver(kReplyBytes);
+  return ExchangeSerialFrame(kCommandWaitTicks, kReplyBytes);
+}
+
+int CQuillonDlg::TransferUsbBlock(UsbDirection direction) {
+  g_usbTransferred.store(0, std::memory_order_relaxed);
+  std::uint32_t transferred = 0;
+  const UsbHandle device = m_usbHandle.load();
+  m_usbStatus = direction == UsbDirection::kWrite
+                    ? m_usb.Write(device, g_txPayload, kPayloadSize, &transferred)
+                    : m_usb.Read(device, g_rxPayload, kPayloadSize, &transferred);
+  g_usbTransferred.store(transferred, std::memory_order_relaxed);
+  if (transferred == kPayloadSize && m_usbStatus == kUsbSuccess) return 1;
+  UsbLinkFailure(/*disableButtonsFirst=*/direction == UsbDirection::kRead);
+  return 0;
+}
+
+int CQuillonDlg::ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount) {
+  ArmReceiver(awaitedCount);
   m_port.QueueWrite(g_txFrame, kFrameSize);
-  g_waitTicks.store(kCommandWaitTicks, std::memory_order_relaxed);
-  if (!WaitForReceivedBytes(kReplyBytes)) {
+  g_waitTicks.store(ticks, std::memory_order_relaxed);
+  if (!WaitForReceivedBytes(awaitedCount)) {
     SerialLinkFailure();
     return 0;
   }

@@ -34,7 +34,7 @@ timespec ToTimespec(Clock::duration wait) {
 
 std::unique_ptr<PtyDevice> PtyDevice::Create(const PtyDeviceOptions& options, std::string& error) {
   std::unique_ptr<PtyDevice> device(new PtyDevice(options));
-  if (!device->wake_.Valid()) {
+  if (!device->wake_.valid()) {
     error = std::string("cannot make an eventfd: ") + std::strerror(errno);
     return nullptr;
   }
@@ -86,23 +86,23 @@ bool PtyDevice::Replug(std::string& error) {
 
 bool PtyDevice::PlugIn(std::string& error) {
   // posix_openpt rather than openpty: it takes O_CLOEXEC, so no child of this process inherits the master.
-  UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  FileDescriptor master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
   std::array<char, 128> name{};
-  if (!master.Valid() || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0 ||
-      ::ptsname_r(master.Get(), name.data(), name.size()) != 0) {
+  if (!master.valid() || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0 ||
+      ::ptsname_r(master.get(), name.data(), name.size()) != 0) {
     error = std::string("cannot make a pty: ") + std::strerror(errno);
     return false;
   }
-  UniqueFd slave(::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  FileDescriptor slave(::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC));
   termios settings{};
-  if (!slave.Valid() || ::tcgetattr(slave.Get(), &settings) != 0) {
+  if (!slave.valid() || ::tcgetattr(slave.get(), &settings) != 0) {
     error = std::string("cannot open ") + name.data() + ": " + std::strerror(errno);
     return false;
   }
   // Raw from the start: a pty echoes by default, and an echo would come back to the station as replies.
   ::cfmakeraw(&settings);
-  if (::tcsetattr(slave.Get(), TCSANOW, &settings) != 0 ||
-      ::fcntl(master.Get(), F_SETFL, ::fcntl(master.Get(), F_GETFL) | O_NONBLOCK) != 0) {
+  if (::tcsetattr(slave.get(), TCSANOW, &settings) != 0 ||
+      ::fcntl(master.get(), F_SETFL, ::fcntl(master.get(), F_GETFL) | O_NONBLOCK) != 0) {
     error = std::string("cannot set up ") + name.data() + ": " + std::strerror(errno);
     return false;
   }
@@ -123,7 +123,7 @@ void PtyDevice::StopServing() {
   if (!server_.joinable()) return;
   stopRequested_ = true;
   const std::uint64_t one = 1;
-  if (::write(wake_.Get(), &one, sizeof one) != sizeof one) ReportFailure("waking the serving thread");
+  if (::write(wake_.get(), &one, sizeof one) != sizeof one) ReportFailure("waking the serving thread");
   server_.join();
 }
 
@@ -134,8 +134,8 @@ void PtyDevice::HangUp() {
   }
   // The link goes first: whoever sees the hangup must no longer find the name.
   if (!linkPath_.empty()) RemoveLink(linkPath_);
-  ownSlave_.Reset();
-  master_.Reset();
+  ownSlave_.reset();
+  master_.reset();
 }
 
 void PtyDevice::Serve() {
@@ -149,7 +149,7 @@ void PtyDevice::Serve() {
     if (!ready.empty() && !Send(ready)) return;
 
     const short events = static_cast<short>(POLLIN | (ready.empty() ? 0 : POLLOUT));
-    std::array<pollfd, 2> watched = {{{wake_.Get(), POLLIN, 0}, {master_.Get(), events, 0}}};
+    std::array<pollfd, 2> watched = {{{wake_.get(), POLLIN, 0}, {master_.get(), events, 0}}};
     timespec timeout{};
     timespec* until = nullptr;
     if (const std::optional<Clock::time_point> due = pacer.NextDue(); ready.empty() && due) {
@@ -164,12 +164,12 @@ void PtyDevice::Serve() {
 
     if (watched[0].revents & POLLIN) {
       std::uint64_t count = 0;
-      if (::read(wake_.Get(), &count, sizeof count) < 0 && errno != EAGAIN)
+      if (::read(wake_.get(), &count, sizeof count) < 0 && errno != EAGAIN)
         ReportFailure("reading the wake-up");
       continue;
     }
     if (watched[1].revents & POLLIN) {
-      const ssize_t length = ::read(master_.Get(), received.data(), received.size());
+      const ssize_t length = ::read(master_.get(), received.data(), received.size());
       if (length > 0) {
         if (!Receive(std::span(received.data(), static_cast<std::size_t>(length)), pacer)) {
           // Pulled out mid-stream: whatever the device had not sent yet is lost, as with a real cable.
@@ -189,7 +189,7 @@ void PtyDevice::Serve() {
 }
 
 bool PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
-  const std::uint32_t baud = LineBaud(master_.Get());
+  const std::uint32_t baud = LineBaud(master_.get());
   const Clock::time_point now = Clock::now();
   std::vector<std::uint8_t> reply;
   std::lock_guard lock(engineMutex_);
@@ -203,7 +203,7 @@ bool PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
 }
 
 bool PtyDevice::Send(std::vector<std::uint8_t>& ready) {
-  const ssize_t written = ::write(master_.Get(), ready.data(), ready.size());
+  const ssize_t written = ::write(master_.get(), ready.data(), ready.size());
   if (written > 0) {
     ready.erase(ready.begin(), ready.begin() + written);
   } else if (written < 0 && errno != EAGAIN && errno != EINTR) {

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "link/file_descriptor.h"
 #include "sim/device_engine.h"
-#include "sim/unique_fd.h"
 #include "sim/wire_pacer.h"
 
 namespace quillon::sim {
@@ -73,9 +73,10 @@ class PtyDevice {
   std::string slavePath_;  // guarded by stateMutex_; empty while unplugged
 
   // Touched by the serving thread while it runs, and by the controlling thread only after joining it.
-  UniqueFd master_;
-  UniqueFd ownSlave_;  // keeps the slave open, so reading the master never fails while no station has it
-  UniqueFd wake_;
+  FileDescriptor master_;
+  FileDescriptor
+      ownSlave_;  // keeps the slave open, so reading the master never fails while no station has it
+  FileDescriptor wake_;
   std::atomic<bool> stopRequested_{false};
   std::thread server_;
 };

@@ -25,16 +25,16 @@ class Devsim {
   explicit Devsim(std::vector<std::string> arguments) {
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) return;
-    output_ = UniqueFd(out[0]);
-    const UniqueFd write(out[1]);
+    output_ = FileDescriptor(out[0]);
+    const FileDescriptor write(out[1]);
     arguments.insert(arguments.begin(), QUILLON_DEVSIM_PATH);
     std::vector<char*> argv;
     for (std::string& word : arguments) argv.push_back(word.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, write.Get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, write.Get(), STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, write.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, write.get(), STDERR_FILENO);
     pid_t pid = 0;
     if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) pid_ = pid;
     posix_spawn_file_actions_destroy(&actions);
@@ -48,9 +48,9 @@ class Devsim {
   // Output up to the next newline (not included), or to its end when `untilEnd`.
   std::string Read(bool untilEnd = false) {
     std::string text;
-    pollfd watched{output_.Get(), POLLIN, 0};
+    pollfd watched{output_.get(), POLLIN, 0};
     char c = 0;
-    while (::poll(&watched, 1, kPatienceMs) == 1 && ::read(output_.Get(), &c, 1) == 1) {
+    while (::poll(&watched, 1, kPatienceMs) == 1 && ::read(output_.get(), &c, 1) == 1) {
       if (c == '\n' && !untilEnd) break;
       text += c;
     }
@@ -69,7 +69,7 @@ class Devsim {
   }
 
  private:
-  UniqueFd output_;
+  FileDescriptor output_;
   std::optional<pid_t> pid_;
 };
 
