@@ -17,7 +17,7 @@ inline void CpuRelax() {
 
 // True as soon as ready() holds; false once the budget is spent without it.
 template <typename Ready>
-bool SpinUntil(Ready ready, std::chrono::microseconds budget = std::chrono::microseconds(50)) {
+bool SpinUntil(Ready ready, std::chrono::microseconds budget = std::chrono::microseconds(10)) {
   const auto deadline = std::chrono::steady_clock::now() + budget;
   for (;;) {
     for (int i = 0; i < 64; ++i) {

@@ -1,0 +1,128 @@
+// quillon-linkdemo: the station's link at work on the simulated device. It plugs the simulator in on a
+// pseudo-terminal, opens it with the station's serial driver at 460800 baud, handshakes, then writes
+// test pages and reads every one back, as a job will. It never touches a real device.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "app/quillon_dlg.h"
+#include "app/shared_state.h"
+#include "link/port_table.h"
+#include "sim/pty_device.h"
+#include "sim/usb_device.h"
+
+namespace quillon {
+namespace {
+
+class ConsoleView : public DialogView {
+ public:
+  void ShowTitle(const std::string&) override {}
+  void ShowControlEnabled(int, bool) override {}
+  void ShowProgress(int) override {}
+  void ShowSlider(int) override {}
+  void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon) override {
+    std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+  }
+  void PlaySoundFile(const std::string&) override {}
+};
+
+constexpr int kPort = 1;
+constexpr int kPages = 64;
+constexpr std::uint32_t kFirstPage = 0x10000;
+
+bool SendAddress(CQuillonDlg& dlg, std::uint8_t command, std::uint32_t address) {
+  g_txPayload[0] = command;
+  g_txPayload[1] = kSubcommandAddress;
+  g_txPayload[2] = static_cast<std::uint8_t>(address >> 16);
+  g_txPayload[3] = static_cast<std::uint8_t>(address >> 8);
+  g_txPayload[4] = static_cast<std::uint8_t>(address);
+  return dlg.ExchangeCommand(kCommandWaitTicks) == 1;
+}
+
+bool WriteAndVerify(CQuillonDlg& dlg, std::uint32_t address, const std::uint8_t* page) {
+  if (!SendAddress(dlg, kCommandWrite, address)) return false;
+  for (std::size_t chunk = 0; chunk < kChunksPerPage; ++chunk) {
+    g_txPayload[0] = kCommandWrite;
+    g_txPayload[1] = static_cast<std::uint8_t>(kSubcommandFirstChunk + chunk);
+    std::copy_n(page + chunk * kChunkSize, kChunkSize, g_txPayload + 2);
+    if (dlg.ExchangeCommand(kCommandWaitTicks) != 1) return false;
+  }
+  if (!SendAddress(dlg, kCommandReadBack, address)) return false;
+  for (std::size_t n = 1; n <= kChunksPerPage; ++n) {
+    if (dlg.FetchReply(static_cast<std::uint8_t>(n)) != 1) return false;
+    if (!std::equal(g_rxPayload + 2, g_rxPayload + kPayloadSize, page + (n - 1) * kChunkSize)) return false;
+  }
+  return true;
+}
+
+int Run() {
+  std::string error;
+  auto device = sim::PtyDevice::Create({.emulatedBaud = std::getenv("NOPACE") ? 0u : 460800u}, error);
+  if (!device) {
+    std::fprintf(stderr, "cannot start the simulated device: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("Simulated device on %s (emulating 460800 baud)\n", device->SlavePath().c_str());
+  BindPortPath(kPort, device->SlavePath());
+
+  ResetSharedState();
+  ConsoleView view;
+  sim::SimulatedUsbBridge unusedUsb;
+  DialogThread dialogThread;
+  CQuillonDlg dlg(view, dialogThread, unusedUsb);
+  dialogThread.Start([&](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); },
+                     dlg.Timing().timerPeriod, [&] { dlg.OnTimer(1); });
+
+  if (!dlg.m_port.Configure(&dlg, kPort, 460800, 'N', 8, 1, EV_RXCHAR, 1024) || !dlg.m_port.StartMonitor()) {
+    std::fprintf(stderr, "cannot open %s\n", device->SlavePath().c_str());
+    return 1;
+  }
+  std::uint8_t handshake[kFrameSize] = {};
+  std::ranges::copy(kFrameHeader, handshake);
+  handshake[kFrameHeaderSize] = kCommandHandshake;
+  dlg.m_port.QueueWrite(handshake, kFrameSize);
+  std::this_thread::sleep_for(dlg.Timing().handshakeWait);
+  if (g_handshakeReply.load() != kHandshakeSeen) {
+    std::fprintf(stderr, "the device did not answer the handshake\n");
+    return 1;
+  }
+  g_linkKind = kPort;
+  std::printf("Handshake answered: link up at 460800 baud\n");
+
+  const auto start = std::chrono::steady_clock::now();
+  std::uint8_t page[kPageSize];
+  for (int i = 0; i < kPages; ++i) {
+    for (std::size_t b = 0; b < kPageSize; ++b) page[b] = static_cast<std::uint8_t>(i * 7 + b);
+    const std::uint32_t address = kFirstPage + static_cast<std::uint32_t>(i) * kPageSize;
+    if (!WriteAndVerify(dlg, address, page)) {
+      std::fprintf(stderr, "\npage at 0x%06X failed\n", address);
+      return 1;
+    }
+    std::printf("\rpage %2d/%d at 0x%06X written and verified", i + 1, kPages, address);
+    std::fflush(stdout);
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("\n%d pages written and verified in %.2f s (%.1f pages/s)\n", kPages, seconds, kPages / seconds);
+  dlg.m_port.Stop();
+  dialogThread.QuitAndWait();
+  return 0;
+}
+
+}  // namespace
+}  // namespace quillon
+
+int main(int argc, char** argv) {
+  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::printf(
+        "Usage: quillon-linkdemo\n"
+        "Writes and verifies %d test pages on a simulated device over a pseudo-terminal, through the\n"
+        "station's serial driver and exchange. Never touches a real device.\n",
+        quillon::kPages);
+    return 0;
+  }
+  return quillon::Run();
+}
