@@ -23,10 +23,17 @@ inline constexpr int kIdWriteColour240English = 1010;   // disabled until the fi
 
 // The job buttons in the order they are enabled and disabled.
 inline constexpr std::array<int, 11> kJobButtonIds = {
-    kIdWriteChinese,          kIdWriteKorean,           kIdWriteColour240Korean,
-    kIdWriteTraditionalChinese, kIdWriteColour240TraditionalChinese, kIdWriteLargeAscii,
-    kIdWriteJapanese,         kIdWriteColour240Chinese, kIdWriteColour128Chinese,
-    kIdWriteColour240Japanese, kIdWriteColour240English,
+    kIdWriteChinese,
+    kIdWriteKorean,
+    kIdWriteColour240Korean,
+    kIdWriteTraditionalChinese,
+    kIdWriteColour240TraditionalChinese,
+    kIdWriteLargeAscii,
+    kIdWriteJapanese,
+    kIdWriteColour240Chinese,
+    kIdWriteColour128Chinese,
+    kIdWriteColour240Japanese,
+    kIdWriteColour240English,
 };
 
 }  // namespace quillon

@@ -6,7 +6,9 @@
 
 namespace quillon {
 
-DialogThread::~DialogThread() { QuitAndWait(); }
+DialogThread::~DialogThread() {
+  QuitAndWait();
+}
 
 void DialogThread::QuitAndWait() {
   Quit();
@@ -39,7 +41,9 @@ void DialogThread::Quit() {
   for (auto& message : abandoned) Complete(message, kAbandoned);
 }
 
-void DialogThread::Post(Task task) { Enqueue(Message{.task = std::move(task)}); }
+void DialogThread::Post(Task task) {
+  Enqueue(Message{.task = std::move(task)});
+}
 
 bool DialogThread::Send(Task task) {
   if (IsCurrent()) {
@@ -82,7 +86,9 @@ void DialogThread::DispatchPending() {
   }
 }
 
-bool DialogThread::IsCurrent() const { return m_threadId.load() == std::this_thread::get_id(); }
+bool DialogThread::IsCurrent() const {
+  return m_threadId.load() == std::this_thread::get_id();
+}
 
 bool DialogThread::IsRunning() const {
   std::scoped_lock guard(m_lock);

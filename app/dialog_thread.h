@@ -17,7 +17,8 @@ namespace quillon {
 class DialogThread {
  public:
   using Task = std::function<void()>;
-  using MessageHandler = std::function<void(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
+  using MessageHandler =
+      std::function<void(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
   DialogThread() = default;
   ~DialogThread();

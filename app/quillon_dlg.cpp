@@ -27,7 +27,9 @@ void CQuillonDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::i
   }
 }
 
-void CQuillonDlg::OnTimer(unsigned /*timerId*/) { CountDownWaitTicks(); }
+void CQuillonDlg::OnTimer(unsigned /*timerId*/) {
+  CountDownWaitTicks();
+}
 
 void CQuillonDlg::CountDownWaitTicks() {
   // Two off per one-second tick: wait allowances count half-seconds.
@@ -62,6 +64,8 @@ void CQuillonDlg::SendSerialMessage(std::uint32_t message, std::uintptr_t wParam
   m_dialogThread.Send(message, wParam, lParam);
 }
 
-void CQuillonDlg::DispatchPendingMessages() { m_dialogThread.DispatchPending(); }
+void CQuillonDlg::DispatchPendingMessages() {
+  m_dialogThread.DispatchPending();
+}
 
 }  // namespace quillon

@@ -18,7 +18,7 @@ inline std::atomic<std::uint8_t> g_jobMode{0};    // 1..8: the package of the ru
 inline std::atomic<std::uint8_t> g_jobBusy{0};    // 1 while a worker runs, or no device was found
 inline std::atomic<std::uint8_t> g_waitTicks{0};  // serial wait allowance, two off per timer tick
 inline std::atomic<std::uint32_t> g_watchdogTicks{0};
-inline std::atomic<std::uint32_t> g_linkKind{0};  // 0 no link, kUsbLinkKind USB, else the COM number
+inline std::atomic<std::uint32_t> g_linkKind{0};       // 0 no link, kUsbLinkKind USB, else the COM number
 inline std::atomic<std::uint8_t> g_handshakeReply{0};  // 'Y' once a "WTRD" frame has arrived
 inline std::atomic<std::uint32_t> g_serialEventMask{0};
 inline std::atomic<std::uint8_t> g_usbPaceUnits{0};

@@ -51,13 +51,13 @@ bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, ch
   }
 
   m_ownerWindow = owner;
-  m_txBufferSize = writeBufferSize > 0 ? static_cast<std::uint32_t>(writeBufferSize) : 0;
-  m_txBuffer.reset(m_txBufferSize > 0 ? new (std::nothrow) std::uint8_t[m_txBufferSize]() : nullptr);
-  if (!m_txBuffer) m_txBufferSize = 0;
   m_portNumber = portNumber;
   m_eventMask = eventMask;
 
   std::unique_lock lock(m_portLock);
+  m_txBufferSize = writeBufferSize > 0 ? static_cast<std::uint32_t>(writeBufferSize) : 0;
+  m_txBuffer.reset(m_txBufferSize > 0 ? new (std::nothrow) std::uint8_t[m_txBufferSize]() : nullptr);
+  if (!m_txBuffer) m_txBufferSize = 0;
   ClosePort();
   // An unbound number is a COM port that does not exist: the open fails, quietly.
   auto path = PortPath(portNumber);
@@ -129,6 +129,9 @@ bool CSerialPort::ResumeMonitor() {
 }
 
 void CSerialPort::QueueWrite(const std::uint8_t* bytes, int length) {
+  // The monitor writes from this buffer under the port lock: a write queued while the previous one is
+  // still going out waits for it instead of overwriting the bytes being sent.
+  std::scoped_lock lock(m_portLock);
   if (!m_txBuffer || !bytes || length <= 0 || static_cast<std::uint32_t>(length) > m_txBufferSize) return;
   std::memcpy(m_txBuffer.get(), bytes, static_cast<std::size_t>(length));
   m_txLength = static_cast<std::uint32_t>(length);
@@ -142,10 +145,10 @@ void CSerialPort::Stop() {
     WaitForMonitorEndDispatching();
     m_monitorThread.join();
   }
-  m_txBuffer.reset();
-  m_txBufferSize = 0;
   {
     std::scoped_lock lock(m_portLock);
+    m_txBuffer.reset();
+    m_txBufferSize = 0;
     ClosePort();
   }
   m_stopRequest.Reset();

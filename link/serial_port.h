@@ -45,8 +45,8 @@ class CSerialPort {
                  std::uint32_t eventMask, int writeBufferSize);
   bool StartMonitor();
   bool ResumeMonitor();
-  // Copies the bytes into the write buffer and signals the monitor thread; does not wait for the write.
-  // A write longer than the buffer is refused.
+  // Copies the bytes into the write buffer and signals the monitor thread; does not wait for the write
+  // it asks for, only for one still in progress. A write longer than the buffer is refused.
   void QueueWrite(const std::uint8_t* bytes, int length);
   // Ends the monitor thread, frees the write buffer, closes the port. On the owner's thread it keeps
   // dispatching the owner's messages while it waits.

@@ -24,7 +24,8 @@ class UsbBridge {
   virtual int GetProductString(std::uint32_t index, char* buffer, std::uint32_t flags) = 0;
   virtual int Open(std::uint32_t index, UsbHandle* handle) = 0;
   virtual int Close(UsbHandle handle) = 0;
-  virtual int Read(UsbHandle handle, std::uint8_t* buffer, std::uint32_t count, std::uint32_t* transferred) = 0;
+  virtual int Read(UsbHandle handle, std::uint8_t* buffer, std::uint32_t count,
+                   std::uint32_t* transferred) = 0;
   virtual int Write(UsbHandle handle, const std::uint8_t* buffer, std::uint32_t count,
                     std::uint32_t* transferred) = 0;
   // Read and write time-outs in milliseconds for later transfers.

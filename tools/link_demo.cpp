@@ -106,7 +106,8 @@ int Run() {
     std::fflush(stdout);
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("\n%d pages written and verified in %.2f s (%.1f pages/s)\n", kPages, seconds, kPages / seconds);
+  std::printf("\n%d pages written and verified in %.2f s (%.1f pages/s)\n", kPages, seconds,
+              kPages / seconds);
   dlg.m_port.Stop();
   dialogThread.QuitAndWait();
   return 0;

@@ -136,9 +136,10 @@ TEST_F(DialogThreadTest, FiredTimerRunsTheTickHandler) {
 TEST_F(DialogThreadTest, PeriodicTimerTicksByItself) {
   std::promise<void> thirdTick;
   std::atomic<int> count{0};
-  loop.Start([](std::uint32_t, std::uintptr_t, std::intptr_t) {}, std::chrono::milliseconds(1), [&] {
-    if (++count == 3) thirdTick.set_value();
-  });
+  loop.Start([](std::uint32_t, std::uintptr_t, std::intptr_t) {}, std::chrono::milliseconds(1),
+             [&] {
+               if (++count == 3) thirdTick.set_value();
+             });
   EXPECT_EQ(thirdTick.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
 }
 

@@ -120,13 +120,12 @@ TEST_F(SerialExchangeTest, AnAcknowledgementEndsTheWaitAfterAHeaderAndFourBytes)
   std::ranges::copy(Payload(0x40), g_txPayload);
   auto result = Exchange(6);
   ASSERT_TRUE(WaitForAllowance(6));
-  EXPECT_EQ(g_txFrame[0], 0x81);
-  EXPECT_TRUE(std::equal(g_txPayload, g_txPayload + kPayloadSize, g_txFrame + 5));
-
   station.Receive({0x81, 0x18, 0x11, 0xAA, 0xDD, 'c', 0, 'O'});
   EXPECT_EQ(g_rxCount, 8u);
   station.Receive({'K'});
   ASSERT_EQ(result.get(), 1);
+  EXPECT_EQ(g_txFrame[0], 0x81);
+  EXPECT_TRUE(std::equal(g_txPayload, g_txPayload + kPayloadSize, g_txFrame + 5));
   EXPECT_EQ(g_rxPayload[0], 'c');
   EXPECT_EQ(g_rxPayload[3], 'K');
   EXPECT_TRUE(station.view.MessageBoxes().empty());
@@ -135,14 +134,13 @@ TEST_F(SerialExchangeTest, AnAcknowledgementEndsTheWaitAfterAHeaderAndFourBytes)
 TEST_F(SerialExchangeTest, AReplyNeedsAWholeFrameAndCarriesItsPayload) {
   auto result = Fetch(3);
   ASSERT_TRUE(WaitForAllowance(6));
-  EXPECT_EQ(g_txFrame[5], 'r');
-  EXPECT_EQ(g_txFrame[6], 3);
-
   auto payload = Payload(0x10);
   station.ReceiveFrame(payload.data(), kPayloadSize - 1);
   EXPECT_EQ(g_rxCount, 38u);
   station.Receive({payload.back()});
   ASSERT_EQ(result.get(), 1);
+  EXPECT_EQ(g_txFrame[5], 'r');
+  EXPECT_EQ(g_txFrame[6], 3);
   EXPECT_TRUE(std::equal(payload.begin(), payload.end(), g_rxPayload));
 }
 

@@ -1,7 +1,7 @@
 // The exchange end to end: the dialog and its dialog thread, the real serial driver on a pseudo-terminal,
 // and the simulated device behind it.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include "app/shared_state.h"
 #include "link/port_table.h"
 #include "sim/pty_device.h"
+#include "tests/support/page_exchange.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -60,31 +61,9 @@ class LinkPtyTest : public ::testing::Test {
     station.dlg.m_port.QueueWrite(frame, kFrameSize);
   }
 
-  // Writes one page and reads it back through the exchange, as a job does; 0 when every step succeeded.
   int WriteAndReadBack(std::uint32_t address, const std::vector<std::uint8_t>& page,
                        std::vector<std::uint8_t>& readBack) {
-    auto addressCommand = [&](std::uint8_t command) {
-      g_txPayload[0] = command;
-      g_txPayload[1] = kSubcommandAddress;
-      g_txPayload[2] = static_cast<std::uint8_t>(address >> 16);
-      g_txPayload[3] = static_cast<std::uint8_t>(address >> 8);
-      g_txPayload[4] = static_cast<std::uint8_t>(address);
-      return station.dlg.ExchangeCommand(kCommandWaitTicks);
-    };
-    if (!addressCommand(kCommandWrite)) return 1;
-    for (std::size_t chunk = 0; chunk < kChunksPerPage; ++chunk) {
-      g_txPayload[0] = kCommandWrite;
-      g_txPayload[1] = static_cast<std::uint8_t>(kSubcommandFirstChunk + chunk);
-      std::copy_n(page.begin() + chunk * kChunkSize, kChunkSize, g_txPayload + 2);
-      if (!station.dlg.ExchangeCommand(kCommandWaitTicks)) return 1;
-    }
-    if (!addressCommand(kCommandReadBack)) return 1;
-    readBack.clear();
-    for (std::uint8_t n = 1; n <= kChunksPerPage; ++n) {
-      if (!station.dlg.FetchReply(n)) return 1;
-      readBack.insert(readBack.end(), g_rxPayload + 2, g_rxPayload + kPayloadSize);
-    }
-    return 0;
+    return testing::ExchangePage(station.dlg, address, page, readBack);
   }
 
   static std::vector<std::uint8_t> RandomPage(std::mt19937& random) {

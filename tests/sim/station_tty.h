@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/tty_settings.h"
 #include "link/file_descriptor.h"
+#include "sim/tty_settings.h"
 
 namespace quillon::sim::testing {
 
