@@ -98,13 +98,19 @@ void DeviceEngine::Execute(const Payload& command, Link link, std::uint32_t line
     // On USB this is the one block the station reads after opening a job.
     answers.push_back(Acknowledgement(command));
   } else if (kind == kCommandWrite && detail == kSubcommandAddress) {
+    // The cable goes as the page after the chosen one begins: every page written so far could be read
+    // back and verified, and what the station saw verified is exactly what the flash holds.
+    if (faults_.unplugAfterPages && counters_.pagesWritten >= *faults_.unplugAfterPages) {
+      unplugged_ = true;
+      return;
+    }
     ++counters_.writeAddresses;
     writeAddress_ = AddressOf(command);
     if (serial) answers.push_back(Acknowledgement(command));
   } else if (kind == kCommandWrite && detail >= kSubcommandFirstChunk &&
              detail < kSubcommandFirstChunk + kChunksPerPage) {
     WriteChunk(detail - kSubcommandFirstChunk, command);
-    if (serial && !unplugged_) answers.push_back(Acknowledgement(command));
+    if (serial) answers.push_back(Acknowledgement(command));
   } else if (kind == kCommandReadBack && detail == kSubcommandAddress) {
     ++counters_.readBackAddresses;
     readAddress_ = AddressOf(command);
@@ -135,9 +141,6 @@ void DeviceEngine::WriteChunk(std::size_t chunk, const Payload& command) {
   if (chunk + 1 < kChunksPerPage) return;
   ++counters_.pagesWritten;
   pageLog_.push_back(writeAddress_);
-  // The page is in, but the cable goes before the chunk is answered: an acknowledgement sent just
-  // before a hangup could be lost with the tty's buffer, and a test must know what the station saw.
-  if (faults_.unplugAfterPages && counters_.pagesWritten >= *faults_.unplugAfterPages) unplugged_ = true;
 }
 
 Payload DeviceEngine::ReadReply(std::uint8_t n) const {

@@ -16,8 +16,8 @@ struct DeviceFaults {
   // unanswered and unexecuted; on USB that transfer (write or read) fails. 0: none.
   std::uint32_t noReplyTo = 0;
   std::optional<ReadBackCorruption> corruptReadBack;
-  // The device leaves the bus as the last chunk of this many pages lands: the page is in flash, but
-  // that chunk is not acknowledged (serial) and its transfer fails (USB).
+  // After this many pages the device leaves the bus as the next page's write address arrives: that
+  // command is neither carried out nor answered (serial) and its transfer fails (USB).
   std::optional<std::uint32_t> unplugAfterPages;
   // Non-header bytes sent before every serial reply frame.
   std::uint32_t garbageBeforeReplies = 0;

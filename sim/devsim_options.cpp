@@ -33,7 +33,7 @@ std::string DevsimUsage() {
          "  --no-reply K           leave the K-th command (1-based, handshake included) unanswered\n"
          "  --corrupt-offset N     invert byte N (0..255) of every page read back\n"
          "  --corrupt-page ADDR    invert it only in the page at ADDR (needs --corrupt-offset)\n"
-         "  --unplug-after N       leave the bus once N pages have been written\n"
+         "  --unplug-after N       leave the bus as page N+1 begins (N pages written)\n"
          "  --garbage N            send N non-header bytes before every reply frame\n"
          "  --no-handshake         115200-only firmware: never answer the handshake\n"
          "  --help                 show this help and exit\n"

@@ -144,11 +144,12 @@ TEST_F(SimEngine, CorruptsOneByteOfTheChosenPageReadBackButNotTheFlash) {
   EXPECT_NE(ReadPage(0x2100), page) << "without a page every page is corrupted";
 }
 
-TEST_F(SimEngine, LeavesTheBusAsTheChosenPageLandsAndComesBackWithItsFlash) {
+TEST_F(SimEngine, LeavesTheBusAsThePageAfterTheChosenOneBeginsAndComesBackWithItsFlash) {
   engine_.Faults().unplugAfterPages = 1;
-  const std::vector<Payload> commands = PageWrite(0x100, SamplePage(2));
-  for (std::size_t i = 0; i + 1 < commands.size(); ++i) EXPECT_EQ(Send(commands[i]).size(), kFrameSize);
-  EXPECT_TRUE(Send(commands.back()).empty()) << "the last chunk goes unanswered";
+  for (const Payload& command : PageWrite(0x100, SamplePage(2))) EXPECT_EQ(Send(command).size(), kFrameSize);
+  EXPECT_EQ(ReadPage(0x100), SamplePage(2)) << "the chosen page can still be verified";
+  EXPECT_FALSE(engine_.Unplugged());
+  EXPECT_TRUE(Send(AddressCommand(kCommandWrite, 0x200)).empty()) << "the next page goes unanswered";
   EXPECT_TRUE(engine_.Unplugged());
   EXPECT_TRUE(Send(Command(kCommandOpenJob, 0)).empty());
 

@@ -103,6 +103,7 @@ TEST(SimDevsimProcess, ComesBackBehindItsLinkOnSigusr1AfterUnplugging) {
   ASSERT_NE(devsim.Read(), "");
   StationTty tty(dir / "ttyW", kHandshakeBaud);
   for (const Payload& command : PageWrite(0, SamplePage(1))) ASSERT_TRUE(tty.Write(Frame(command)));
+  ASSERT_TRUE(tty.Write(Frame(AddressCommand(kCommandWrite, 0x100))));
   ASSERT_TRUE(tty.WaitForHangup());
 
   ASSERT_TRUE(devsim.Signal(SIGUSR1));

@@ -97,14 +97,13 @@ TEST_F(SimPty, UnplugHangsUpTheStationAndReplugComesBackBehindTheLink) {
   EXPECT_TRUE(Handshakes(after));
 }
 
-TEST_F(SimPty, TheChosenPagesLastChunkHangsUpTheStation) {
+TEST_F(SimPty, ThePageAfterTheChosenOneHangsUpTheStation) {
   PtyDeviceOptions options;
   options.faults.unplugAfterPages = 1;
   Start(options);
   StationTty tty(link_, kHandshakeBaud);
-  const std::vector<Payload> page = PageWrite(0x100, SamplePage(2));
-  for (std::size_t i = 0; i + 1 < page.size(); ++i) ASSERT_EQ(Exchange(tty, page[i]).size(), 1u);
-  ASSERT_TRUE(tty.Write(Frame(page.back())));
+  for (const Payload& command : PageWrite(0x100, SamplePage(2))) ASSERT_EQ(Exchange(tty, command).size(), 1u);
+  ASSERT_TRUE(tty.Write(Frame(AddressCommand(kCommandWrite, 0x200))));
   EXPECT_TRUE(tty.WaitForHangup());
   EXPECT_FALSE(LinkExists());
   EXPECT_FALSE(device_->Plugged());

@@ -103,9 +103,8 @@ TEST_F(SimUsbBridge, UnpluggingDropsTheDeviceAndItsHandlesForGoodUntilReplugged)
   bridge_.emplace({Device("first"), Device(kDefaultProductString)});
   bridge_->WithEngine(1, [](DeviceEngine& engine) { engine.Faults().unplugAfterPages = 1; });
   ASSERT_EQ(bridge_->Open(1, &handle_), kUsbSuccess);
-  const std::vector<Payload> page = PageWrite(0, SamplePage(1));
-  for (std::size_t i = 0; i + 1 < page.size(); ++i) EXPECT_EQ(Write(page[i]), kUsbSuccess);
-  EXPECT_NE(Write(page.back()), kUsbSuccess);
+  for (const Payload& command : PageWrite(0, SamplePage(1))) EXPECT_EQ(Write(command), kUsbSuccess);
+  EXPECT_NE(Write(AddressCommand(kCommandWrite, 0x100)), kUsbSuccess);
   EXPECT_EQ(ProductStrings(), std::vector<std::string>{"first"});
   EXPECT_NE(Write(AddressCommand(kCommandReadBack, 0)), kUsbSuccess);
 
