@@ -15,10 +15,8 @@ void DialogThread::QuitAndWait() {
   if (m_thread.joinable() && !IsCurrent()) m_thread.join();
 }
 
-void DialogThread::Start(MessageHandler onMessage, std::chrono::milliseconds timerPeriod, Task onTick) {
+void DialogThread::Start(MessageHandler onMessage) {
   m_onMessage = std::move(onMessage);
-  m_onTick = std::move(onTick);
-  m_timerPeriod = timerPeriod;
   {
     std::scoped_lock guard(m_lock);
     m_accepting = true;
@@ -65,9 +63,25 @@ bool DialogThread::Send(std::uint32_t message, std::uintptr_t wParam, std::intpt
   return SendAndWait(std::move(numbered));
 }
 
+void DialogThread::SetTimer(std::chrono::milliseconds period, Task onTick) {
+  {
+    std::scoped_lock guard(m_lock);
+    m_onTick = std::move(onTick);
+    m_timerPeriod = period;
+    m_nextTick = std::chrono::steady_clock::now() + period;
+    m_timerChanged = true;
+  }
+  m_wake.notify_all();
+}
+
 bool DialogThread::FireTimer() {
   return Send([this] {
-    if (m_onTick) m_onTick();
+    Task onTick;
+    {
+      std::scoped_lock guard(m_lock);
+      onTick = m_onTick;
+    }
+    if (onTick) onTick();
   });
 }
 
@@ -140,8 +154,6 @@ void DialogThread::Complete(Message& message, Outcome outcome) {
 
 void DialogThread::Loop() {
   m_threadId.store(std::this_thread::get_id());
-  const bool timerRuns = m_timerPeriod.count() > 0;
-  auto nextTick = std::chrono::steady_clock::now() + m_timerPeriod;
   std::unique_lock guard(m_lock);
   while (!m_quit) {
     if (m_queue.empty()) {
@@ -152,21 +164,23 @@ void DialogThread::Loop() {
     }
     if (m_queue.empty() && !m_quit) {
       m_sleeping = true;
-      auto woken = [this] { return m_quit || !m_queue.empty(); };
-      if (timerRuns) {
-        m_wake.wait_until(guard, nextTick, woken);
+      auto woken = [this] { return m_quit || !m_queue.empty() || m_timerChanged; };
+      if (m_timerPeriod.count() > 0) {
+        m_wake.wait_until(guard, m_nextTick, woken);
       } else {
         m_wake.wait(guard, woken);
       }
       m_sleeping = false;
+      m_timerChanged = false;
     }
     if (m_quit) break;
     const auto now = std::chrono::steady_clock::now();
-    if (timerRuns && now >= nextTick) {
+    if (m_timerPeriod.count() > 0 && now >= m_nextTick) {
       // A late timer ticks once, not once per period missed.
-      while (nextTick <= now) nextTick += m_timerPeriod;
+      while (m_nextTick <= now) m_nextTick += m_timerPeriod;
+      Task onTick = m_onTick;
       guard.unlock();
-      if (m_onTick) m_onTick();
+      if (onTick) onTick();
       guard.lock();
       continue;
     }

@@ -25,8 +25,11 @@ class DialogThread {
   DialogThread(const DialogThread&) = delete;
   DialogThread& operator=(const DialogThread&) = delete;
 
-  // Starts the loop. Numbered messages go to onMessage; onTick runs every period (never when zero).
-  void Start(MessageHandler onMessage, std::chrono::milliseconds timerPeriod, Task onTick);
+  // Starts the loop; numbered messages go to onMessage.
+  void Start(MessageHandler onMessage);
+  // From now on onTick runs on the dialog thread every period; never by itself when the period is zero
+  // (FireTimer still runs it).
+  void SetTimer(std::chrono::milliseconds period, Task onTick);
   // Ends the loop after the message being handled. Sends still waiting return unhandled.
   void Quit();
   // Quit, then wait until the loop has ended (when called from another thread).
@@ -64,12 +67,14 @@ class DialogThread {
   static void Complete(Message& message, Outcome outcome);
 
   MessageHandler m_onMessage;
-  Task m_onTick;
-  std::chrono::milliseconds m_timerPeriod{0};
 
   mutable std::mutex m_lock;
   std::condition_variable m_wake;
   std::deque<Message> m_queue;
+  Task m_onTick;  // the timer, guarded by m_lock
+  std::chrono::milliseconds m_timerPeriod{0};
+  std::chrono::steady_clock::time_point m_nextTick;
+  bool m_timerChanged = false;  // wakes the loop to take the new period
   std::atomic<std::size_t> m_queued{0};  // the queue's length, for spinning without the lock
   bool m_sleeping = false;               // the loop waits on m_wake: an enqueue must wake it
   bool m_accepting = false;

@@ -45,8 +45,9 @@ struct Station {
   explicit Station(std::chrono::milliseconds timerPeriod)
       : dlg(view, dialogThread, usb, StationTiming{.timerPeriod = timerPeriod}) {
     ResetSharedState();
-    dialogThread.Start([this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); },
-                       timerPeriod, [this] { dlg.OnTimer(1); });
+    dialogThread.Start(
+        [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); });
+    dialogThread.SetTimer(timerPeriod, [this] { dlg.OnTimer(1); });
   }
   ~Station() { dialogThread.QuitAndWait(); }
 

@@ -74,8 +74,8 @@ int Run() {
   sim::SimulatedUsbBridge unusedUsb;
   DialogThread dialogThread;
   CQuillonDlg dlg(view, dialogThread, unusedUsb);
-  dialogThread.Start([&](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); },
-                     dlg.Timing().timerPeriod, [&] { dlg.OnTimer(1); });
+  dialogThread.Start([&](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); });
+  dialogThread.SetTimer(dlg.Timing().timerPeriod, [&] { dlg.OnTimer(1); });
 
   if (!dlg.m_port.Configure(&dlg, kPort, 460800, 'N', 8, 1, EV_RXCHAR, 1024) || !dlg.m_port.StartMonitor()) {
     std::fprintf(stderr, "cannot open %s\n", device->SlavePath().c_str());

@@ -20,11 +20,10 @@ struct Recorded {
 class DialogThreadTest : public ::testing::Test {
  protected:
   void StartHandDriven() {
-    loop.Start(
-        [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) {
-          received.push_back({m, w, l, std::this_thread::get_id()});
-        },
-        std::chrono::milliseconds(0), [this] { ++ticks; });
+    loop.Start([this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) {
+      received.push_back({m, w, l, std::this_thread::get_id()});
+    });
+    loop.SetTimer(std::chrono::milliseconds(0), [this] { ++ticks; });
   }
 
   DialogThread loop;
@@ -136,10 +135,10 @@ TEST_F(DialogThreadTest, FiredTimerRunsTheTickHandler) {
 TEST_F(DialogThreadTest, PeriodicTimerTicksByItself) {
   std::promise<void> thirdTick;
   std::atomic<int> count{0};
-  loop.Start([](std::uint32_t, std::uintptr_t, std::intptr_t) {}, std::chrono::milliseconds(1),
-             [&] {
-               if (++count == 3) thirdTick.set_value();
-             });
+  loop.Start([](std::uint32_t, std::uintptr_t, std::intptr_t) {});
+  loop.SetTimer(std::chrono::milliseconds(1), [&] {
+    if (++count == 3) thirdTick.set_value();
+  });
   EXPECT_EQ(thirdTick.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
 }
 

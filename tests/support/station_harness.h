@@ -22,8 +22,9 @@ struct StationHarness {
   explicit StationHarness(UsbBridge* usbBridge = nullptr)
       : dlg(view, dialogThread, usbBridge != nullptr ? *usbBridge : usb, HandDrivenTiming()) {
     ResetSharedState();
-    dialogThread.Start([this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); },
-                       std::chrono::milliseconds(0), [this] { dlg.OnTimer(1); });
+    dialogThread.Start(
+        [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); });
+    dialogThread.SetTimer(std::chrono::milliseconds(0), [this] { dlg.OnTimer(1); });
   }
   ~StationHarness() { dialogThread.QuitAndWait(); }
 
