@@ -25,6 +25,10 @@ class DialogView {
   virtual void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
   // Starts the sound and returns at once; the default sound plays when the file is missing.
   virtual void PlaySoundFile(const std::string& path) = 0;
+  // Shows the About box; the dialog thread goes on meanwhile.
+  virtual void ShowAboutBox() = 0;
+  // The dialog has ended: the window closes.
+  virtual void EndDialog() = 0;
 };
 
 }  // namespace quillon

@@ -1,11 +1,30 @@
 #include "app/quillon_dlg.h"
 
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
 #include "app/shared_state.h"
 
 namespace quillon {
+namespace {
 
-CQuillonDlg::CQuillonDlg(DialogView& view, DialogThread& dialogThread, UsbBridge& usb, StationTiming timing)
-    : m_view(view), m_dialogThread(dialogThread), m_usb(usb), m_timing(timing) {
+// The sound files lie in the directory the station was started in.
+std::string WorkingDirectoryFile(const char* name) {
+  std::error_code error;
+  std::filesystem::path directory = std::filesystem::current_path(error);
+  return (directory / name).string();
+}
+
+}  // namespace
+
+CQuillonDlg::CQuillonDlg(DialogView& view, DialogThread& dialogThread, UsbBridge& usb, StationTiming timing,
+                         StationWorkers workers)
+    : m_view(view),
+      m_dialogThread(dialogThread),
+      m_usb(usb),
+      m_timing(timing),
+      m_workers(std::move(workers)) {
   // As the window template creates them: every job button enabled but the English colour one.
   for (std::size_t i = 0; i < kJobButtonIds.size(); ++i) {
     m_jobButtonEnabled[i].store(kJobButtonIds[i] != kIdWriteColour240English);
@@ -13,6 +32,30 @@ CQuillonDlg::CQuillonDlg(DialogView& view, DialogThread& dialogThread, UsbBridge
 }
 
 CQuillonDlg::~CQuillonDlg() = default;
+
+bool CQuillonDlg::OnInitDialog() {
+  m_view.ShowTitle(g_windowTitle);
+  m_progress.SetRange(0, kProgressUpper);
+  m_progress.step = 1;
+  m_view.ShowProgress(m_progress.position);
+  m_slider.SetRange(0, kSliderUpper);
+
+  g_writeSpeed.store(kDefaultWriteSpeed);
+  LoadSpeed();
+  m_slider.SetPos(g_writeSpeed.load());
+  m_view.ShowSlider(m_slider.position);
+
+  m_usbHandle.store(kNoUsbDevice);
+  g_finishSoundPath = WorkingDirectoryFile("FinishVoice.wav");
+  g_errorSoundPath = WorkingDirectoryFile("ErrorVoice.wav");
+
+  // No job can start until the watchdog has brought a link up.
+  g_linkKind.store(kNoLink);
+  EnableJobButtons(false);
+  g_watchdogTicks.store(kWatchdogStartTicks);
+  m_dialogThread.SetTimer(m_timing.timerPeriod, [this] { OnTimer(1); });
+  return true;
+}
 
 void CQuillonDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   switch (message) {
@@ -27,17 +70,20 @@ void CQuillonDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::i
   }
 }
 
-void CQuillonDlg::OnTimer(unsigned /*timerId*/) {
-  CountDownWaitTicks();
+void CQuillonDlg::OnSysCommand(unsigned commandId) {
+  if ((commandId & 0xFFF0) == kIdAboutCommand) m_view.ShowAboutBox();
 }
 
-void CQuillonDlg::CountDownWaitTicks() {
-  // Two off per one-second tick: wait allowances count half-seconds.
-  for (int i = 0; i < 2; ++i) {
-    std::uint8_t ticks = g_waitTicks.load(std::memory_order_relaxed);
-    if (ticks != 0) g_waitTicks.store(ticks - 1, std::memory_order_relaxed);
-  }
-  NotifyLinkEvent();
+void CQuillonDlg::OnSliderMoved(int position) {
+  m_slider.SetPos(position);
+  m_view.ShowSlider(m_slider.position);
+}
+
+void CQuillonDlg::OnCancel() {
+  // Running workers are not waited for.
+  CloseUsbDevice();
+  m_view.EndDialog();
+  m_dialogThread.Quit();
 }
 
 void CQuillonDlg::EnableJobButtons(bool enable) {
@@ -58,6 +104,32 @@ bool CQuillonDlg::IsControlEnabled(int controlId) const {
 
 void CQuillonDlg::MessageBox(const std::string& text, MessageIcon icon) {
   m_view.ShowMessageBox(text, g_windowTitle, icon);
+}
+
+void CQuillonDlg::SetProgressPos(int position) {
+  m_dialogThread.Send([this, position] {
+    m_progress.SetPos(position);
+    m_view.ShowProgress(m_progress.position);
+  });
+}
+
+void CQuillonDlg::StepProgress() {
+  m_dialogThread.Send([this] {
+    m_progress.StepIt();
+    m_view.ShowProgress(m_progress.position);
+  });
+}
+
+int CQuillonDlg::ProgressPos() {
+  int position = 0;
+  m_dialogThread.Send([&] { position = m_progress.position; });
+  return position;
+}
+
+int CQuillonDlg::SliderPos() {
+  int position = 0;
+  m_dialogThread.Send([&] { position = m_slider.position; });
+  return position;
 }
 
 void CQuillonDlg::SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {

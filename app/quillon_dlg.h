@@ -1,6 +1,7 @@
 // The main dialog: the model of the station's one window and the owner of the device link. It holds no
 // toolkit type; a DialogView shows it, and its handlers run on the dialog thread. Each operation is
-// defined in the folder of its subsystem: link/ holds the exchange with the device.
+// defined in the folder of its subsystem: app/ the window and job control, link/ the exchange with the
+// device.
 #pragma once
 
 #include <array>
@@ -9,10 +10,12 @@
 #include <list>
 #include <string>
 
+#include "app/controls_model.h"
 #include "app/dialog_controls.h"
 #include "app/dialog_thread.h"
 #include "app/dialog_view.h"
 #include "app/station_timing.h"
+#include "app/station_workers.h"
 #include "link/serial_messages.h"
 #include "link/serial_port.h"
 #include "link/usb_bridge.h"
@@ -20,17 +23,29 @@
 namespace quillon {
 
 inline constexpr std::uint32_t WM_TIMER = 0x0113;
+inline constexpr unsigned kIdAboutCommand = 0x0010;  // the About entry of the window's menu
+inline constexpr int kProgressUpper = 1046;
+inline constexpr int kSliderUpper = 255;  // every position is a storable speed; 0, at the top, is fastest
+inline constexpr std::uint8_t kDefaultWriteSpeed = 50;
+inline constexpr std::uint32_t kWatchdogStartTicks = 8;  // the first check comes at the first tick
 
 class CQuillonDlg : public SerialOwner {
  public:
-  CQuillonDlg(DialogView& view, DialogThread& dialogThread, UsbBridge& usb, StationTiming timing = {});
+  CQuillonDlg(DialogView& view, DialogThread& dialogThread, UsbBridge& usb, StationTiming timing = {},
+              StationWorkers workers = {});
   ~CQuillonDlg() override;
   CQuillonDlg(const CQuillonDlg&) = delete;
   CQuillonDlg& operator=(const CQuillonDlg&) = delete;
 
   // Handlers, run on the dialog thread.
+  bool OnInitDialog();
   void OnMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
   void OnTimer(unsigned timerId);
+  void OnSysCommand(unsigned commandId);
+  // A click on a control; nothing happens for a control the model holds disabled.
+  void OnCommand(int controlId);
+  void OnSliderMoved(int position);
+  void OnCancel();
   int OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam);
 
   // Callable from any thread.
@@ -38,11 +53,23 @@ class CQuillonDlg : public SerialOwner {
   bool IsControlEnabled(int controlId) const;
   // Shows a box titled with the window title and waits until the operator has closed it.
   void MessageBox(const std::string& text, MessageIcon icon);
+  int LoadSpeed();
+  int SaveSpeed();
+  void SetProgressPos(int position);
+  void StepProgress();
+  int ProgressPos();
+  int SliderPos();
 
   // The exchange with the device, on a worker thread. 1 on success; 0 when the link failed, which has
   // then been taken down and the operator told.
   int ExchangeCommand(std::uint8_t ticks);
   int FetchReply(std::uint8_t n);
+
+  void CloseUsbDevice();
+
+  // True while a job worker started by a button has not returned.
+  bool JobWorkerAlive() const { return m_jobWorkersAlive.load() > 0; }
+  bool ConnectionAttemptRunning() const { return m_connectionAttemptRunning.load(); }
 
   // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
   void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -53,19 +80,25 @@ class CQuillonDlg : public SerialOwner {
  private:
   enum class UsbDirection { kWrite, kRead };
 
+  void StartJob(std::uint8_t mode, const Worker& worker);
+  void StartConnectionAttempt();
   void CountDownWaitTicks();
+  void RunWatchdog();
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);
-  void UsbLinkFailure(bool disableButtonsFirst);
   void CopyReceivedPayload();
+  void UsbLinkFailure(bool disableButtonsFirst);
   void SerialLinkFailure();
 
   DialogView& m_view;
   DialogThread& m_dialogThread;
   UsbBridge& m_usb;
   StationTiming m_timing;
+  StationWorkers m_workers;
   std::array<std::atomic<bool>, kJobButtonIds.size()> m_jobButtonEnabled;
+  std::atomic<int> m_jobWorkersAlive{0};
+  std::atomic<bool> m_connectionAttemptRunning{false};
 
  public:
   // Declared first of the owned members so that it is destroyed last, after everything that may still
@@ -75,6 +108,9 @@ class CQuillonDlg : public SerialOwner {
   std::int32_t m_usbStatus = 0;
   std::list<std::string> m_productList;
   std::atomic<UsbHandle> m_usbHandle{kNoUsbDevice};  // also closed from the dialog thread
+  // Touched on the dialog thread only; other threads go through the operations above.
+  SliderModel m_slider;
+  ProgressModel m_progress;
 };
 
 // Busy waits of the write speed: n × speed × 200 passes of a 40-instruction loop; no time base.

@@ -27,6 +27,8 @@ class SilentView : public DialogView {
   void ShowSlider(int) override {}
   void ShowMessageBox(const std::string&, const std::string&, MessageIcon) override {}
   void PlaySoundFile(const std::string&) override {}
+  void ShowAboutBox() override {}
+  void EndDialog() override {}
 };
 
 class NoUsb : public UsbBridge {

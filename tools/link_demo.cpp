@@ -28,6 +28,8 @@ class ConsoleView : public DialogView {
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
   }
   void PlaySoundFile(const std::string&) override {}
+  void ShowAboutBox() override {}
+  void EndDialog() override {}
 };
 
 constexpr int kPort = 1;

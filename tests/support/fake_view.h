@@ -48,6 +48,14 @@ class FakeView : public DialogView {
     std::scoped_lock guard(m_lock);
     m_sounds.push_back(path);
   }
+  void ShowAboutBox() override {
+    std::scoped_lock guard(m_lock);
+    ++m_aboutBoxes;
+  }
+  void EndDialog() override {
+    std::scoped_lock guard(m_lock);
+    m_ended = true;
+  }
 
   // Boxes shown from now on stay open until ReleaseMessageBoxes.
   void HoldMessageBoxes() {
@@ -82,6 +90,26 @@ class FakeView : public DialogView {
     std::scoped_lock guard(m_lock);
     return m_controlUpdates;
   }
+  std::string Title() const {
+    std::scoped_lock guard(m_lock);
+    return m_title;
+  }
+  int Progress() const {
+    std::scoped_lock guard(m_lock);
+    return m_progress;
+  }
+  int Slider() const {
+    std::scoped_lock guard(m_lock);
+    return m_slider;
+  }
+  int AboutBoxes() const {
+    std::scoped_lock guard(m_lock);
+    return m_aboutBoxes;
+  }
+  bool Ended() const {
+    std::scoped_lock guard(m_lock);
+    return m_ended;
+  }
 
  private:
   mutable std::mutex m_lock;
@@ -94,6 +122,8 @@ class FakeView : public DialogView {
   std::vector<ShownMessageBox> m_boxes;
   std::vector<std::string> m_sounds;
   bool m_holdBoxes = false;
+  int m_aboutBoxes = 0;
+  bool m_ended = false;
 };
 
 }  // namespace quillon::testing

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
@@ -19,14 +20,31 @@ inline StationTiming HandDrivenTiming() {
 }
 
 struct StationHarness {
-  explicit StationHarness(UsbBridge* usbBridge = nullptr)
-      : dlg(view, dialogThread, usbBridge != nullptr ? *usbBridge : usb, HandDrivenTiming()) {
+  explicit StationHarness(UsbBridge* usbBridge = nullptr, StationWorkers workers = {})
+      : dlg(view, dialogThread, usbBridge != nullptr ? *usbBridge : usb, HandDrivenTiming(),
+            std::move(workers)) {
     ResetSharedState();
     dialogThread.Start(
         [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { dlg.OnMessage(m, w, l); });
     dialogThread.SetTimer(std::chrono::milliseconds(0), [this] { dlg.OnTimer(1); });
   }
-  ~StationHarness() { dialogThread.QuitAndWait(); }
+  ~StationHarness() {
+    // Workers reach the dialog: they must be done before it goes.
+    WaitUntil([this] { return !dlg.JobWorkerAlive() && !dlg.ConnectionAttemptRunning(); });
+    dialogThread.QuitAndWait();
+  }
+
+  // Polls a condition that another thread makes true; the deadline only keeps a broken test from
+  // hanging.
+  template <typename Condition>
+  static bool WaitUntil(Condition condition) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::yield();
+    }
+    return true;
+  }
 
   // One timer tick, handled before this returns.
   void Tick(int count = 1) {

@@ -1,0 +1,91 @@
+// The job buttons, one job at a time, and the one-second timer: the wait allowances and the connection
+// watchdog.
+#include <thread>
+
+#include "app/quillon_dlg.h"
+#include "app/shared_state.h"
+
+namespace quillon {
+namespace {
+
+struct JobButton {
+  int controlId;
+  std::uint8_t mode;
+  Worker StationWorkers::*worker;
+};
+
+// Button 1009 (the 240 × 240 Japanese package) has no job.
+constexpr JobButton kJobButtons[] = {
+    {kIdWriteChinese, 1, &StationWorkers::fontFileJob},
+    {kIdWriteKorean, 2, &StationWorkers::fontFileJob},
+    {kIdWriteTraditionalChinese, 3, &StationWorkers::fontFileJob},
+    {kIdWriteJapanese, 4, &StationWorkers::fontFileJob},
+    {kIdWriteLargeAscii, 5, &StationWorkers::fontFileJob},
+    {kIdWriteColour240Chinese, 6, &StationWorkers::colourFontJob},
+    {kIdWriteColour240English, 7, &StationWorkers::colourFontJob},
+    {kIdWriteColour128Chinese, 6, &StationWorkers::colourFont128Job},
+    {kIdWriteColour240Korean, 8, &StationWorkers::colourFileFontJobKorean},
+    {kIdWriteColour240TraditionalChinese, 8, &StationWorkers::colourFileFontJobTraditional},
+};
+
+// The watchdog checks at every fifth tick.
+constexpr std::uint32_t kWatchdogPeriodTicks = 5;
+
+}  // namespace
+
+void CQuillonDlg::OnCommand(int controlId) {
+  if (!IsControlEnabled(controlId)) return;
+  if (controlId == kIdExit) {
+    OnCancel();
+    return;
+  }
+  for (const JobButton& button : kJobButtons) {
+    if (button.controlId == controlId) StartJob(button.mode, m_workers.*button.worker);
+  }
+}
+
+void CQuillonDlg::StartJob(std::uint8_t mode, const Worker& worker) {
+  // A press while a job or a connection attempt runs is ignored, and not remembered.
+  if (g_jobBusy.load() == 1 || !worker) return;
+  g_jobBusy.store(1);
+  g_jobMode.store(mode);
+  m_jobWorkersAlive.fetch_add(1);
+  std::thread([this, worker] {
+    worker(*this);
+    m_jobWorkersAlive.fetch_sub(1);
+  }).detach();
+}
+
+void CQuillonDlg::OnTimer(unsigned /*timerId*/) {
+  CountDownWaitTicks();
+  RunWatchdog();
+}
+
+void CQuillonDlg::CountDownWaitTicks() {
+  // Two off per one-second tick: wait allowances count half-seconds.
+  for (int i = 0; i < 2; ++i) {
+    std::uint8_t ticks = g_waitTicks.load(std::memory_order_relaxed);
+    if (ticks != 0) g_waitTicks.store(ticks - 1, std::memory_order_relaxed);
+  }
+  NotifyLinkEvent();
+}
+
+void CQuillonDlg::RunWatchdog() {
+  if (g_watchdogTicks.fetch_add(1) + 1 < kWatchdogPeriodTicks) return;
+  g_watchdogTicks.store(0);
+  // A healthy link keeps the watchdog quiet: the port open, or the USB device up.
+  if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return;
+  StartConnectionAttempt();
+}
+
+void CQuillonDlg::StartConnectionAttempt() {
+  // One attempt at a time: an attempt that outlasts the watchdog's period is not overlapped.
+  if (!m_workers.connectThread || m_connectionAttemptRunning.exchange(true)) return;
+  g_jobBusy.store(1);
+  std::thread([this] {
+    m_workers.connectThread(*this);
+    m_connectionAttemptRunning.store(false);
+  }).detach();
+}
+
+}  // namespace quillon
