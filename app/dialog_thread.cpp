@@ -12,6 +12,10 @@ DialogThread::~DialogThread() {
 
 void DialogThread::QuitAndWait() {
   Quit();
+  WaitForEnd();
+}
+
+void DialogThread::WaitForEnd() {
   if (m_thread.joinable() && !IsCurrent()) m_thread.join();
 }
 

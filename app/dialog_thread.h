@@ -34,6 +34,8 @@ class DialogThread {
   void Quit();
   // Quit, then wait until the loop has ended (when called from another thread).
   void QuitAndWait();
+  // Waits until the loop has ended by itself (when called from another thread).
+  void WaitForEnd();
 
   void Post(Task task);
   // Runs the task on the dialog thread and returns when it has run; runs it at once when called on the

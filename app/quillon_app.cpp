@@ -1,0 +1,44 @@
+#include "app/quillon_app.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace quillon {
+
+CQuillonApp::CQuillonApp(DialogView& view, UsbBridge& usb, StationWorkers workers, StationTiming timing)
+    : m_dialog(view, m_dialogThread, usb, timing, std::move(workers)) {}
+
+CQuillonApp::~CQuillonApp() {
+  m_dialogThread.QuitAndWait();
+}
+
+void CQuillonApp::Start() {
+  m_dialogThread.Start(
+      [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { m_dialog.OnMessage(m, w, l); });
+  m_dialogThread.Post([this] { m_dialog.OnInitDialog(); });
+}
+
+void CQuillonApp::WaitForEnd() {
+  m_dialogThread.WaitForEnd();
+}
+
+void CQuillonApp::PostClick(int controlId) {
+  m_dialogThread.Post([this, controlId] { m_dialog.OnCommand(controlId); });
+}
+
+void CQuillonApp::PostSliderMoved(int position) {
+  m_dialogThread.Post([this, position] { m_dialog.OnSliderMoved(position); });
+}
+
+void CQuillonApp::PostSystemCommand(unsigned commandId) {
+  m_dialogThread.Post([this, commandId] { m_dialog.OnSysCommand(commandId); });
+}
+
+void EndProcess(CQuillonApp& app, int exitCode) {
+  std::fflush(nullptr);
+  if (app.Dialog().JobWorkerAlive() || app.Dialog().ConnectionAttemptRunning()) std::_Exit(exitCode);
+  std::exit(exitCode);
+}
+
+}  // namespace quillon

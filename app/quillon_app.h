@@ -1,0 +1,39 @@
+// The process's application object: it builds the dialog on its own dialog thread, shown by the given
+// view, and runs it until the dialog ends. The views report the operator's actions through it; they
+// are posted to the dialog thread, never sent, so the view's thread never waits for the dialog's.
+#pragma once
+
+#include "app/dialog_thread.h"
+#include "app/quillon_dlg.h"
+
+namespace quillon {
+
+class CQuillonApp {
+ public:
+  CQuillonApp(DialogView& view, UsbBridge& usb, StationWorkers workers = {}, StationTiming timing = {});
+  ~CQuillonApp();
+  CQuillonApp(const CQuillonApp&) = delete;
+  CQuillonApp& operator=(const CQuillonApp&) = delete;
+
+  // Starts the dialog thread and runs the dialog's initialisation there; returns at once.
+  void Start();
+  // Returns when the dialog has ended (its exit).
+  void WaitForEnd();
+
+  void PostClick(int controlId);
+  void PostSliderMoved(int position);
+  void PostSystemCommand(unsigned commandId);
+
+  CQuillonDlg& Dialog() { return m_dialog; }
+  DialogThread& Thread() { return m_dialogThread; }
+
+ private:
+  DialogThread m_dialogThread;
+  CQuillonDlg m_dialog;
+};
+
+// Ends the process with the code. Workers are not waited for: when one still runs, the process ends
+// without tearing down what it may still be using.
+[[noreturn]] void EndProcess(CQuillonApp& app, int exitCode);
+
+}  // namespace quillon
