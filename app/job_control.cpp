@@ -50,6 +50,7 @@ void CQuillonDlg::StartJob(std::uint8_t mode, const Worker& worker) {
   g_jobBusy.store(1);
   g_jobMode.store(mode);
   m_jobWorkersAlive.fetch_add(1);
+  m_jobsStarted.fetch_add(1);
   std::thread([this, worker] {
     worker(*this);
     m_jobWorkersAlive.fetch_sub(1);

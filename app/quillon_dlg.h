@@ -69,6 +69,7 @@ class CQuillonDlg : public SerialOwner {
 
   // True while a job worker started by a button has not returned.
   bool JobWorkerAlive() const { return m_jobWorkersAlive.load() > 0; }
+  std::uint32_t JobsStarted() const { return m_jobsStarted.load(); }
   bool ConnectionAttemptRunning() const { return m_connectionAttemptRunning.load(); }
 
   // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
@@ -98,6 +99,7 @@ class CQuillonDlg : public SerialOwner {
   StationWorkers m_workers;
   std::array<std::atomic<bool>, kJobButtonIds.size()> m_jobButtonEnabled;
   std::atomic<int> m_jobWorkersAlive{0};
+  std::atomic<std::uint32_t> m_jobsStarted{0};
   std::atomic<bool> m_connectionAttemptRunning{false};
 
  public:

@@ -1,0 +1,115 @@
+#include "app/console/cli_options.h"
+
+#include <charconv>
+
+#include "app/dialog_controls.h"
+
+namespace quillon::console {
+namespace {
+
+constexpr int kLongestWaitSeconds = 24 * 60 * 60;
+
+std::optional<int> Seconds(const std::string& text) {
+  int value = 0;
+  auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (problem != std::errc() || end != text.data() + text.size() || value < 0 ||
+      value > kLongestWaitSeconds) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+const std::vector<PackageButton>& Packages() {
+  static const std::vector<PackageButton> packages = {
+      {"chinese", kIdWriteChinese},
+      {"korean", kIdWriteKorean},
+      {"traditional-chinese", kIdWriteTraditionalChinese},
+      {"japanese", kIdWriteJapanese},
+      {"large-ascii", kIdWriteLargeAscii},
+      {"colour240-chinese", kIdWriteColour240Chinese},
+      {"colour240-english", kIdWriteColour240English},
+      {"colour128-chinese", kIdWriteColour128Chinese},
+      {"colour240-korean", kIdWriteColour240Korean},
+      {"colour240-traditional-chinese", kIdWriteColour240TraditionalChinese},
+  };
+  return packages;
+}
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error) {
+  CliOptions options;
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") return CliOptions{};
+    if (argument == "--wait" || argument.starts_with("--wait=")) {
+      std::string value;
+      if (argument == "--wait") {
+        if (i + 1 == arguments.size()) {
+          error = "--wait needs a number of seconds";
+          return std::nullopt;
+        }
+        value = arguments[++i];
+      } else {
+        value = argument.substr(7);
+      }
+      auto seconds = Seconds(value);
+      if (!seconds) {
+        error = "'" + value + "' is not a number of seconds";
+        return std::nullopt;
+      }
+      options.waitSeconds = *seconds;
+    } else if (argument.starts_with("-")) {
+      error = "unknown option " + argument;
+      return std::nullopt;
+    } else {
+      words.push_back(argument);
+    }
+  }
+
+  if (words.empty()) {
+    error = "no command given";
+    return std::nullopt;
+  }
+  if (words[0] != "write") {
+    error = "unknown command " + words[0];
+    return std::nullopt;
+  }
+  if (words.size() != 2) {
+    error = "write needs one package name";
+    return std::nullopt;
+  }
+  for (const PackageButton& package : Packages()) {
+    if (words[1] == package.name) {
+      options.command = CliCommand::kWrite;
+      options.package = package.name;
+      options.jobButton = package.controlId;
+      return options;
+    }
+  }
+  error = "unknown package " + words[1];
+  return std::nullopt;
+}
+
+std::string UsageText() {
+  std::string text =
+      "Usage: quillon-cli write PACKAGE [--wait SECONDS]\n"
+      "       quillon-cli --help\n"
+      "\n"
+      "Writes a font package into the font writer device, page by page, reading every page back.\n"
+      "\n"
+      "  write PACKAGE     press the package's job button once a device is linked, run the job\n"
+      "  --wait SECONDS    how long to wait for a device (default 30)\n"
+      "  --help            this text\n"
+      "\n"
+      "Packages:\n";
+  for (const PackageButton& package : Packages()) text += std::string("  ") + package.name + "\n";
+  text +=
+      "\n"
+      "Exit codes: 0 write complete, 1 the job failed, 2 usage, 3 input file missing or refused,\n"
+      "4 no device within the wait.\n";
+  return text;
+}
+
+}  // namespace quillon::console

@@ -1,0 +1,32 @@
+// What quillon-cli was asked to do, read from its command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::console {
+
+enum class CliCommand { kHelp, kWrite };
+
+struct CliOptions {
+  CliCommand command = CliCommand::kHelp;
+  std::string package;   // for write: one of the package names below
+  int jobButton = 0;     // the button that writes it
+  int waitSeconds = 30;  // how long to wait for a device
+};
+
+struct PackageButton {
+  const char* name;
+  int controlId;
+};
+
+// Every package the station writes, by the name the console knows it by.
+const std::vector<PackageButton>& Packages();
+
+// The options, or nothing with the reason in `error`.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);
+
+std::string UsageText();
+
+}  // namespace quillon::console

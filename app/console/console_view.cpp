@@ -1,0 +1,69 @@
+#include "app/console/console_view.h"
+
+#include "app/console/progress_meter.h"
+
+namespace quillon::console {
+
+ConsoleView::ConsoleView(std::FILE* progressOut, std::FILE* errorOut, bool terminal, int progressTotal)
+    : m_progressOut(progressOut),
+      m_errorOut(errorOut),
+      m_terminal(terminal),
+      m_progressTotal(progressTotal) {}
+
+void ConsoleView::ShowControlEnabled(int controlId, bool enabled) {
+  std::scoped_lock guard(m_lock);
+  if (enabled) {
+    m_enabled.insert(controlId);
+  } else {
+    m_enabled.erase(controlId);
+  }
+  m_changed.notify_all();
+}
+
+void ConsoleView::ShowProgress(int position) {
+  std::scoped_lock guard(m_lock);
+  if (position == 0) {
+    // A job resets the bar as it opens and again as it closes.
+    m_jobStart = std::chrono::steady_clock::now();
+    m_lastMark = -1;
+    return;
+  }
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_jobStart).count();
+  const std::string line = FormatProgressLine(position, m_progressTotal, elapsed);
+  if (m_terminal) {
+    std::fprintf(m_progressOut, "\r%s", line.c_str());
+    m_barDrawn = true;
+  } else if (const int mark = FivePercentMark(position, m_progressTotal); mark != m_lastMark) {
+    m_lastMark = mark;
+    std::fprintf(m_progressOut, "%s\n", line.c_str());
+  }
+  std::fflush(m_progressOut);
+}
+
+void ConsoleView::ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) {
+  std::scoped_lock guard(m_lock);
+  EndBarLine();
+  const char* kind = icon == MessageIcon::kError ? "error" : "information";
+  std::fprintf(m_errorOut, "[%s] %s: %s\n", title.c_str(), kind, text.c_str());
+  std::fflush(m_errorOut);
+  m_messages.push_back(text);
+  m_changed.notify_all();
+}
+
+bool ConsoleView::WaitUntilEnabled(int controlId, std::chrono::seconds patience) {
+  std::unique_lock guard(m_lock);
+  return m_changed.wait_for(guard, patience, [&] { return m_enabled.contains(controlId); });
+}
+
+std::vector<std::string> ConsoleView::MessageTexts() const {
+  std::scoped_lock guard(m_lock);
+  return m_messages;
+}
+
+void ConsoleView::EndBarLine() {
+  if (!m_barDrawn) return;
+  std::fputc('\n', m_progressOut);
+  m_barDrawn = false;
+}
+
+}  // namespace quillon::console

@@ -1,0 +1,54 @@
+// The dialog on a console: the progress bar drawn as text, message boxes printed to standard error with
+// their title and answered at once, and the enabled job buttons kept so the console knows when a
+// device is linked.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/dialog_view.h"
+
+namespace quillon::console {
+
+class ConsoleView : public DialogView {
+ public:
+  // progressOut receives the progress; errorOut the message boxes. On a terminal the bar is redrawn in
+  // place, elsewhere one line is written per 5 %.
+  ConsoleView(std::FILE* progressOut, std::FILE* errorOut, bool terminal, int progressTotal);
+
+  void ShowTitle(const std::string&) override {}
+  void ShowControlEnabled(int controlId, bool enabled) override;
+  void ShowProgress(int position) override;
+  void ShowSlider(int) override {}
+  void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
+  void PlaySoundFile(const std::string&) override {}
+  void ShowAboutBox() override {}
+  void EndDialog() override {}
+
+  // True once the control is enabled, false when the time runs out first.
+  bool WaitUntilEnabled(int controlId, std::chrono::seconds patience);
+  std::vector<std::string> MessageTexts() const;
+
+ private:
+  void EndBarLine();
+
+  std::FILE* m_progressOut;
+  std::FILE* m_errorOut;
+  const bool m_terminal;
+  const int m_progressTotal;
+
+  mutable std::mutex m_lock;
+  std::condition_variable m_changed;
+  std::set<int> m_enabled;
+  std::vector<std::string> m_messages;
+  std::chrono::steady_clock::time_point m_jobStart = std::chrono::steady_clock::now();
+  int m_lastMark = -1;
+  bool m_barDrawn = false;
+};
+
+}  // namespace quillon::console

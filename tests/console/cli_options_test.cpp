@@ -1,0 +1,76 @@
+#include "app/console/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include "app/dialog_controls.h"
+
+namespace quillon::console {
+namespace {
+
+std::optional<CliOptions> Parse(std::vector<std::string> arguments, std::string* error = nullptr) {
+  std::string reason;
+  auto options = ParseCliOptions(arguments, reason);
+  if (error) *error = reason;
+  return options;
+}
+
+TEST(CliOptionsTest, EveryPackageNamePressesItsOwnButton) {
+  const std::pair<const char*, int> expected[] = {
+      {"chinese", 1001},
+      {"korean", 3},
+      {"traditional-chinese", 1003},
+      {"japanese", 1005},
+      {"large-ascii", 1004},
+      {"colour240-chinese", 1006},
+      {"colour240-english", 1010},
+      {"colour128-chinese", 1007},
+      {"colour240-korean", 4},
+      {"colour240-traditional-chinese", 1008},
+  };
+  for (const auto& [name, button] : expected) {
+    auto options = Parse({"write", name});
+    ASSERT_TRUE(options) << name;
+    EXPECT_EQ(options->command, CliCommand::kWrite);
+    EXPECT_EQ(options->jobButton, button) << name;
+    EXPECT_EQ(options->waitSeconds, 30);
+  }
+  EXPECT_EQ(Packages().size(), 10u);
+}
+
+TEST(CliOptionsTest, TheWaitIsTakenInEitherSpelling) {
+  EXPECT_EQ(Parse({"write", "korean", "--wait", "5"})->waitSeconds, 5);
+  EXPECT_EQ(Parse({"--wait=0", "write", "korean"})->waitSeconds, 0);
+}
+
+TEST(CliOptionsTest, HelpWinsOverEverythingElse) {
+  EXPECT_EQ(Parse({"write", "nonsense", "--help"})->command, CliCommand::kHelp);
+  EXPECT_EQ(Parse({"-h"})->command, CliCommand::kHelp);
+}
+
+TEST(CliOptionsTest, MistakesAreRefusedWithTheirReason) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "no command given"},
+      {{"write"}, "write needs one package name"},
+      {{"write", "chinese", "korean"}, "write needs one package name"},
+      {{"write", "Chinese"}, "unknown package Chinese"},
+      {{"erase", "chinese"}, "unknown command erase"},
+      {{"write", "chinese", "--wait"}, "--wait needs a number of seconds"},
+      {{"write", "chinese", "--wait", "-3"}, "'-3' is not a number of seconds"},
+      {{"write", "chinese", "--wait=soon"}, "'soon' is not a number of seconds"},
+      {{"write", "chinese", "--fast"}, "unknown option --fast"},
+  };
+  for (const auto& [arguments, reason] : cases) {
+    std::string error;
+    EXPECT_FALSE(Parse(arguments, &error));
+    EXPECT_EQ(error, reason);
+  }
+}
+
+TEST(CliOptionsTest, TheUsageNamesEveryPackageAndExitCode) {
+  const std::string usage = UsageText();
+  for (const PackageButton& package : Packages()) EXPECT_NE(usage.find(package.name), std::string::npos);
+  EXPECT_NE(usage.find("4 no device within the wait"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillon::console
