@@ -14,33 +14,12 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "app/silent_view.h"
+#include "link/no_usb_bridge.h"
 #include "link/port_table.h"
 
 namespace quillon {
 namespace {
-
-class SilentView : public DialogView {
- public:
-  void ShowTitle(const std::string&) override {}
-  void ShowControlEnabled(int, bool) override {}
-  void ShowProgress(int) override {}
-  void ShowSlider(int) override {}
-  void ShowMessageBox(const std::string&, const std::string&, MessageIcon) override {}
-  void PlaySoundFile(const std::string&) override {}
-  void ShowAboutBox() override {}
-  void EndDialog() override {}
-};
-
-class NoUsb : public UsbBridge {
- public:
-  int GetNumDevices(std::uint32_t*) override { return 1; }
-  int GetProductString(std::uint32_t, char*, std::uint32_t) override { return 1; }
-  int Open(std::uint32_t, UsbHandle*) override { return 1; }
-  int Close(UsbHandle) override { return 1; }
-  int Read(UsbHandle, std::uint8_t*, std::uint32_t, std::uint32_t*) override { return 1; }
-  int Write(UsbHandle, const std::uint8_t*, std::uint32_t, std::uint32_t*) override { return 1; }
-  int SetTimeouts(std::uint32_t, std::uint32_t) override { return 1; }
-};
 
 // A dialog running on its own dialog thread.
 struct Station {
@@ -54,7 +33,7 @@ struct Station {
   ~Station() { dialogThread.QuitAndWait(); }
 
   SilentView view;
-  NoUsb usb;
+  NoUsbBridge usb;
   DialogThread dialogThread;
   CQuillonDlg dlg;
 };

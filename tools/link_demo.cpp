@@ -11,26 +11,13 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "app/silent_view.h"
 #include "link/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 
 namespace quillon {
 namespace {
-
-class ConsoleView : public DialogView {
- public:
-  void ShowTitle(const std::string&) override {}
-  void ShowControlEnabled(int, bool) override {}
-  void ShowProgress(int) override {}
-  void ShowSlider(int) override {}
-  void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon) override {
-    std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
-  }
-  void PlaySoundFile(const std::string&) override {}
-  void ShowAboutBox() override {}
-  void EndDialog() override {}
-};
 
 constexpr int kPort = 1;
 constexpr int kPages = 64;
@@ -72,7 +59,7 @@ int Run() {
   BindPortPath(kPort, device->SlavePath());
 
   ResetSharedState();
-  ConsoleView view;
+  SilentView view;
   sim::SimulatedUsbBridge unusedUsb;
   DialogThread dialogThread;
   CQuillonDlg dlg(view, dialogThread, unusedUsb);
