@@ -36,6 +36,8 @@ void CQuillonApp::PostSystemCommand(unsigned commandId) {
 }
 
 void EndProcess(CQuillonApp& app, int exitCode) {
+  // The dialog's handlers use the process's state: let the dialog thread finish before it is torn down.
+  app.Thread().QuitAndWait();
   std::fflush(nullptr);
   if (app.Dialog().JobWorkerAlive() || app.Dialog().ConnectionAttemptRunning()) std::_Exit(exitCode);
   std::exit(exitCode);

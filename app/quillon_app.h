@@ -32,8 +32,8 @@ class CQuillonApp {
   CQuillonDlg m_dialog;
 };
 
-// Ends the process with the code. Workers are not waited for: when one still runs, the process ends
-// without tearing down what it may still be using.
+// Ends the dialog thread, then the process with the code. Workers are not waited for: when one still
+// runs, the process ends without tearing down what it may still be using.
 [[noreturn]] void EndProcess(CQuillonApp& app, int exitCode);
 
 }  // namespace quillon

@@ -31,7 +31,5 @@ int main(int argc, char** argv) {
   // The workers that link a device and write its packages join as they are built.
   CQuillonApp app(view, usb, StationWorkers{});
   app.Start();
-  const int exitCode = RunWrite(*options, app, view, stderr);
-  app.Thread().Quit();
-  EndProcess(app, exitCode);
+  EndProcess(app, RunWrite(*options, app, view, stderr));
 }
