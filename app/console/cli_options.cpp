@@ -72,6 +72,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     error = "no command given";
     return std::nullopt;
   }
+  if (words[0] == "ports") {
+    if (words.size() != 1) {
+      error = "ports takes no argument";
+      return std::nullopt;
+    }
+    options.command = CliCommand::kPorts;
+    return options;
+  }
   if (words[0] != "write") {
     error = "unknown command " + words[0];
     return std::nullopt;
@@ -95,11 +103,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
 std::string UsageText() {
   std::string text =
       "Usage: quillon-cli write PACKAGE [--wait SECONDS]\n"
+      "       quillon-cli ports\n"
       "       quillon-cli --help\n"
       "\n"
       "Writes a font package into the font writer device, page by page, reading every page back.\n"
       "\n"
       "  write PACKAGE     press the package's job button once a device is linked, run the job\n"
+      "  ports             list the serial ports with their friendly names\n"
       "  --wait SECONDS    how long to wait for a device (default 30)\n"
       "  --help            this text\n"
       "\n"

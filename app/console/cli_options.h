@@ -7,7 +7,7 @@
 
 namespace quillon::console {
 
-enum class CliCommand { kHelp, kWrite };
+enum class CliCommand { kHelp, kWrite, kPorts };
 
 struct CliOptions {
   CliCommand command = CliCommand::kHelp;

@@ -7,9 +7,11 @@
 
 #include "app/console/cli_options.h"
 #include "app/console/console_view.h"
+#include "app/console/ports_command.h"
 #include "app/console/write_command.h"
 #include "app/quillon_app.h"
 #include "link/no_usb_bridge.h"
+#include "link/qt_serial_port_list.h"
 
 int main(int argc, char** argv) {
   using namespace quillon;
@@ -24,6 +26,10 @@ int main(int argc, char** argv) {
   if (options->command == CliCommand::kHelp) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitWriteComplete;
+  }
+  if (options->command == CliCommand::kPorts) {
+    QtSerialPortList ports;
+    return ListPorts(ports, stdout);
   }
 
   ConsoleView view(stdout, stderr, ::isatty(STDOUT_FILENO) != 0, kProgressUpper);

@@ -42,6 +42,13 @@ TEST(CliOptionsTest, TheWaitIsTakenInEitherSpelling) {
   EXPECT_EQ(Parse({"--wait=0", "write", "korean"})->waitSeconds, 0);
 }
 
+TEST(CliOptionsTest, PortsTakesNoArgument) {
+  EXPECT_EQ(Parse({"ports"})->command, CliCommand::kPorts);
+  std::string error;
+  EXPECT_FALSE(Parse({"ports", "all"}, &error));
+  EXPECT_EQ(error, "ports takes no argument");
+}
+
 TEST(CliOptionsTest, HelpWinsOverEverythingElse) {
   EXPECT_EQ(Parse({"write", "nonsense", "--help"})->command, CliCommand::kHelp);
   EXPECT_EQ(Parse({"-h"})->command, CliCommand::kHelp);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/console/ports_command.h"
 #include "app/console/progress_meter.h"
 #include "app/console/write_command.h"
 
@@ -90,6 +91,38 @@ TEST(WriteOutcomeTest, TheMessagesOfAJobGiveItsExitCode) {
   EXPECT_EQ(ExitCodeOfJob({"没有找到写入文件!!!"}), kExitInputRefused);
   EXPECT_EQ(ExitCodeOfJob({"没有找到Read文件!!!"}), kExitInputRefused);
   EXPECT_EQ(ExitCodeOfJob({}), kExitJobFailed) << "a job that said nothing did not complete";
+}
+
+class ListedPorts : public SerialPortList {
+ public:
+  explicit ListedPorts(std::vector<SerialPortEntry> entries) : m_entries(std::move(entries)) {}
+  std::vector<SerialPortEntry> Ports() override { return m_entries; }
+
+ private:
+  std::vector<SerialPortEntry> m_entries;
+};
+
+TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNameAndPath) {
+  CapturedFile out;
+  ListedPorts ports({{"ttyUSB0", "/dev/ttyUSB0", "USB-SERIAL CH340 (ttyUSB0)"},
+                     {"ttyS0", "/dev/ttyS0", "Serial port (ttyS0)"}});
+  EXPECT_EQ(ListPorts(ports, out.get()), 0);
+  EXPECT_EQ(out.Text(), "USB-SERIAL CH340 (ttyUSB0)\t/dev/ttyUSB0\nSerial port (ttyS0)\t/dev/ttyS0\n");
+}
+
+TEST(PortsCommandTest, NoPortsIsSaidInWords) {
+  CapturedFile out;
+  ListedPorts none({});
+  EXPECT_EQ(ListPorts(none, out.get()), 0);
+  EXPECT_EQ(out.Text(), "No serial ports found.\n");
+}
+
+TEST(FriendlyPortNameTest, ACh340IsKnownByItsUsbIdAndOthersByTheirDescription) {
+  EXPECT_EQ(FriendlyPortName("ttyUSB0", "USB Serial", UsbId{0x1a86, 0x7523}), "USB-SERIAL CH340 (ttyUSB0)");
+  EXPECT_EQ(FriendlyPortName("ttyUSB3", "", UsbId{0x2184, 0x0057}), "USB-SERIAL CH340 (ttyUSB3)");
+  EXPECT_EQ(FriendlyPortName("ttyUSB1", "FT232R USB UART", UsbId{0x0403, 0x6001}),
+            "FT232R USB UART (ttyUSB1)");
+  EXPECT_EQ(FriendlyPortName("ttyS0", "", std::nullopt), "Serial port (ttyS0)");
 }
 
 }  // namespace

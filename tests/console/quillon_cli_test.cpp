@@ -31,6 +31,12 @@ TEST(QuillonCliTest, HelpListsTheCommandsAndSucceeds) {
   EXPECT_NE(run.output.find("Usage: quillon-cli write PACKAGE"), std::string::npos);
 }
 
+TEST(QuillonCliTest, PortsListsWhatTheSystemHasAndSucceeds) {
+  CliRun run = RunCli("ports");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.output.empty());
+}
+
 TEST(QuillonCliTest, AMistakeIsAUsageError) {
   CliRun run = RunCli("write no-such-package");
   EXPECT_EQ(run.exitCode, 2);

@@ -1,0 +1,21 @@
+#include "link/qt_serial_port_list.h"
+
+#include <QSerialPortInfo>
+
+namespace quillon {
+
+std::vector<SerialPortEntry> QtSerialPortList::Ports() {
+  std::vector<SerialPortEntry> ports;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    std::optional<UsbId> usbId;
+    if (info.hasVendorIdentifier() && info.hasProductIdentifier()) {
+      usbId = UsbId{info.vendorIdentifier(), info.productIdentifier()};
+    }
+    const std::string name = info.portName().toStdString();
+    ports.push_back({name, info.systemLocation().toStdString(),
+                     FriendlyPortName(name, info.description().toStdString(), usbId)});
+  }
+  return ports;
+}
+
+}  // namespace quillon

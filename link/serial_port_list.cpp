@@ -1,0 +1,30 @@
+#include "link/serial_port_list.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quillon {
+namespace {
+
+// The USB ids under which CH340 adapters are sold.
+constexpr std::array<UsbId, 6> kCh340Ids = {{
+    {0x1a86, 0x7523},
+    {0x1a86, 0x7522},
+    {0x1a86, 0x5523},
+    {0x4348, 0x5523},
+    {0x9986, 0x7523},
+    {0x2184, 0x0057},
+}};
+
+}  // namespace
+
+std::string FriendlyPortName(const std::string& portName, const std::string& description,
+                             std::optional<UsbId> usbId) {
+  const bool ch340 = usbId && std::ranges::any_of(kCh340Ids, [&](const UsbId& id) {
+                       return id.vendor == usbId->vendor && id.product == usbId->product;
+                     });
+  if (ch340) return "USB-SERIAL CH340 (" + portName + ")";
+  return (description.empty() ? std::string("Serial port") : description) + " (" + portName + ")";
+}
+
+}  // namespace quillon

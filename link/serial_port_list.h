@@ -1,0 +1,34 @@
+// The serial ports the system knows, each with the friendly name an operator recognises. The listing
+// itself comes from the toolkit's port enumeration; tests give their own lists.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+struct SerialPortEntry {
+  std::string portName;        // "ttyUSB0"
+  std::string systemLocation;  // "/dev/ttyUSB0"
+  std::string friendlyName;    // "USB-SERIAL CH340 (ttyUSB0)"
+};
+
+class SerialPortList {
+ public:
+  virtual ~SerialPortList() = default;
+  virtual std::vector<SerialPortEntry> Ports() = 0;
+};
+
+struct UsbId {
+  std::uint16_t vendor = 0;
+  std::uint16_t product = 0;
+};
+
+// A CH340 adapter (known by its USB id) is named "USB-SERIAL CH340 (name)", as its driver names it
+// elsewhere; any other port "description (name)".
+std::string FriendlyPortName(const std::string& portName, const std::string& description,
+                             std::optional<UsbId> usbId);
+
+}  // namespace quillon
