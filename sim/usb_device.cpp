@@ -62,13 +62,28 @@ int SimulatedUsbBridge::Close(UsbHandle handle) {
 
 int SimulatedUsbBridge::Read(UsbHandle handle, std::uint8_t* buffer, std::uint32_t count,
                              std::uint32_t* transferred) {
+  return Transfer(handle, buffer, count, transferred, kUsbReadError, [&](DeviceEngine& engine) {
+    return engine.ReadBlock(std::span<std::uint8_t, kPayloadSize>(buffer, kPayloadSize));
+  });
+}
+
+int SimulatedUsbBridge::Write(UsbHandle handle, const std::uint8_t* buffer, std::uint32_t count,
+                              std::uint32_t* transferred) {
+  return Transfer(handle, buffer, count, transferred, kUsbWriteError, [&](DeviceEngine& engine) {
+    return engine.WriteBlock(std::span<const std::uint8_t, kPayloadSize>(buffer, kPayloadSize));
+  });
+}
+
+int SimulatedUsbBridge::Transfer(UsbHandle handle, const void* buffer, std::uint32_t count,
+                                 std::uint32_t* transferred, int lostStatus,
+                                 const std::function<BlockTransfer(DeviceEngine&)>& move) {
   if (transferred != nullptr) *transferred = 0;
   if (buffer == nullptr || transferred == nullptr) return kUsbInvalidParameter;
   if (count != kPayloadSize) return kUsbInvalidRequestLength;
   std::lock_guard lock(mutex_);
   Device* device = Served(handle);
   if (device == nullptr) return kUsbInvalidHandle;
-  switch (device->engine.ReadBlock(std::span<std::uint8_t, kPayloadSize>(buffer, kPayloadSize))) {
+  switch (move(device->engine)) {
     case BlockTransfer::kDone:
       *transferred = kPayloadSize;
       return kUsbSuccess;
@@ -76,28 +91,7 @@ int SimulatedUsbBridge::Read(UsbHandle handle, std::uint8_t* buffer, std::uint32
       // The real library would wait out its read time-out first; tests should not.
       return kUsbReadTimedOut;
     case BlockTransfer::kLost:
-      return kUsbReadError;
-    case BlockTransfer::kUnplugged:
-      break;
-  }
-  return kUsbDeviceIoFailed;
-}
-
-int SimulatedUsbBridge::Write(UsbHandle handle, const std::uint8_t* buffer, std::uint32_t count,
-                              std::uint32_t* transferred) {
-  if (transferred != nullptr) *transferred = 0;
-  if (buffer == nullptr || transferred == nullptr) return kUsbInvalidParameter;
-  if (count != kPayloadSize) return kUsbInvalidRequestLength;
-  std::lock_guard lock(mutex_);
-  Device* device = Served(handle);
-  if (device == nullptr) return kUsbInvalidHandle;
-  switch (device->engine.WriteBlock(std::span<const std::uint8_t, kPayloadSize>(buffer, kPayloadSize))) {
-    case BlockTransfer::kDone:
-      *transferred = kPayloadSize;
-      return kUsbSuccess;
-    case BlockTransfer::kLost:
-      return kUsbWriteError;
-    case BlockTransfer::kNothingReadable:
+      return lostStatus;
     case BlockTransfer::kUnplugged:
       break;
   }

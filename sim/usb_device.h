@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -83,6 +84,9 @@ class SimulatedUsbBridge final : public UsbBridge {
   Device* Listed(std::uint32_t index);
   // The device behind a handle while that handle is still good; nullptr otherwise.
   Device* Served(UsbHandle handle);
+  // One block moved by `move` on the device behind the handle, and the library's status for it.
+  int Transfer(UsbHandle handle, const void* buffer, std::uint32_t count, std::uint32_t* transferred,
+               int lostStatus, const std::function<BlockTransfer(DeviceEngine&)>& move);
 
   mutable std::mutex mutex_;  // the station calls from its connection, job and dialog threads
   std::vector<Device> devices_;
