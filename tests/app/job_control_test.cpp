@@ -61,7 +61,7 @@ class JobControlTest : public ::testing::Test {
     station.dialogThread.Send([&] { station.dlg.OnCommand(controlId); });
   }
   bool JobDone() {
-    return StationHarness::WaitUntil([&] { return !station.dlg.JobWorkerAlive(); });
+    return testing::Eventually([&] { return !station.dlg.JobWorkerAlive(); });
   }
 
   HeldWorker held;
@@ -126,7 +126,7 @@ class WatchdogTest : public JobControlTest {
     held.Release();  // connection attempts end at once, leaving the link as it was
   }
   std::size_t Attempts() {
-    StationHarness::WaitUntil([&] { return !station.dlg.ConnectionAttemptRunning(); });
+    testing::Eventually([&] { return !station.dlg.ConnectionAttemptRunning(); });
     return held.Runs().size();
   }
 };
@@ -161,7 +161,7 @@ TEST(WatchdogOverlapTest, NoSecondAttemptStartsWhileOneRuns) {
   StationHarness station(nullptr, WorkersOf(held));
   station.dialogThread.Send([&] { station.dlg.OnInitDialog(); });
   station.Tick();
-  ASSERT_TRUE(StationHarness::WaitUntil([&] { return held.Runs().size() == 1; }));
+  ASSERT_TRUE(testing::Eventually([&] { return held.Runs().size() == 1; }));
   EXPECT_EQ(g_jobBusy, 1);
   station.Tick(10);  // two more checks while the first attempt still runs
   EXPECT_EQ(held.Runs().size(), 1u);

@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, ExitClosesTheUsbDeviceAndEndsTheDialog) {
   EXPECT_EQ(station.usb.closed, (std::vector<UsbHandle>{42}));
   EXPECT_EQ(station.dlg.m_usbHandle, kNoUsbDevice);
   EXPECT_TRUE(station.view.Ended());
-  EXPECT_TRUE(StationHarness::WaitUntil([&] { return !station.dialogThread.IsRunning(); }));
+  EXPECT_TRUE(testing::Eventually([&] { return !station.dialogThread.IsRunning(); }));
 }
 
 }  // namespace

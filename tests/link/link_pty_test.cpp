@@ -19,21 +19,11 @@
 namespace quillon {
 namespace {
 
+using testing::Eventually;
 using testing::StationHarness;
 using testing::WaitForAllowance;
 
 constexpr int kPort = 5;
-
-// Polls a condition another thread makes true; the deadline only keeps a broken test from hanging.
-template <typename Condition>
-bool Eventually(Condition condition) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
 
 class LinkPtyTest : public ::testing::Test {
  protected:

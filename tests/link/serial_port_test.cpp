@@ -16,6 +16,7 @@
 #include "link/port_table.h"
 #include "tests/link/fake_owners.h"
 #include "tests/link/pty_pair.h"
+#include "tests/support/eventually.h"
 
 namespace quillon {
 namespace {
@@ -29,17 +30,7 @@ using testing::SerialMessage;
 constexpr int kPort = 7;
 constexpr int kBufferSize = 1024;
 
-// Polls a condition that no event announces: a state the monitor thread sets, what waits in the tty.
-// The time limit is a failure guard only.
-template <typename Condition>
-bool Eventually(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + kPatience;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::Eventually;
 
 int OpenDescriptorCount() {
   int count = 0;

@@ -8,6 +8,7 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "tests/support/eventually.h"
 #include "tests/support/fake_view.h"
 #include "tests/support/scripted_usb.h"
 
@@ -30,20 +31,8 @@ struct StationHarness {
   }
   ~StationHarness() {
     // Workers reach the dialog: they must be done before it goes.
-    WaitUntil([this] { return !dlg.JobWorkerAlive() && !dlg.ConnectionAttemptRunning(); });
+    Eventually([this] { return !dlg.JobWorkerAlive() && !dlg.ConnectionAttemptRunning(); });
     dialogThread.QuitAndWait();
-  }
-
-  // Polls a condition that another thread makes true; the deadline only keeps a broken test from
-  // hanging.
-  template <typename Condition>
-  static bool WaitUntil(Condition condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::yield();
-    }
-    return true;
   }
 
   // One timer tick, handled before this returns.
@@ -65,14 +54,9 @@ struct StationHarness {
   CQuillonDlg dlg;
 };
 
-// Waits (without sleeping) until a worker has armed its serial wait with the given allowance.
+// Waits until a worker has armed its serial wait with the given allowance.
 inline bool WaitForAllowance(std::uint8_t ticks) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (g_waitTicks.load() != ticks) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::yield();
-  }
-  return true;
+  return Eventually([ticks] { return g_waitTicks.load() == ticks; });
 }
 
 }  // namespace quillon::testing

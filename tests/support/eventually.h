@@ -1,0 +1,20 @@
+// Polls a condition that another thread makes true and no event announces. The time limit only keeps a
+// broken test from hanging; it is never what the test waits for.
+#pragma once
+
+#include <chrono>
+#include <thread>
+
+namespace quillon::testing {
+
+template <typename Condition>
+bool Eventually(Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+}  // namespace quillon::testing
