@@ -8,6 +8,7 @@ namespace quillon {
 inline constexpr int kIdProgress = 1000;
 inline constexpr int kIdSlider = 1002;
 inline constexpr int kIdExit = 2;
+inline constexpr int kIdLinkStatus = 1011;  // the status line above the Exit button
 
 inline constexpr int kIdWriteChinese = 1001;
 inline constexpr int kIdWriteKorean = 3;

@@ -20,6 +20,8 @@ class DialogView {
   virtual void ShowControlEnabled(int controlId, bool enabled) = 0;
   virtual void ShowProgress(int position) = 0;
   virtual void ShowSlider(int position) = 0;
+  // The status line: which link is up, or why none is.
+  virtual void ShowLinkStatus(const std::string& text) = 0;
 
   // Called from any thread. Blocks the caller until the operator has closed the box.
   virtual void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;

@@ -4,6 +4,7 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "link/link_status.h"
 
 namespace quillon {
 namespace {
@@ -76,6 +77,8 @@ void CQuillonDlg::RunWatchdog() {
   g_watchdogTicks.store(0);
   // A healthy link keeps the watchdog quiet: the port open, or the USB device up.
   if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return;
+  // A serial port that failed while idle (its adapter pulled out) has taken the link with it.
+  if (g_linkKind.load() != kNoLink) ShowLinkStatus(LinkLostText());
   StartConnectionAttempt();
 }
 

@@ -35,11 +35,12 @@ void CQuillonApp::PostSystemCommand(unsigned commandId) {
   m_dialogThread.Post([this, commandId] { m_dialog.OnSysCommand(commandId); });
 }
 
-void EndProcess(CQuillonApp& app, int exitCode) {
+void EndProcess(CQuillonApp& app, int exitCode, const std::function<void()>& tidyUp) {
   // The dialog's handlers use the process's state: let the dialog thread finish before it is torn down.
   app.Thread().QuitAndWait();
   std::fflush(nullptr);
   if (app.Dialog().JobWorkerAlive() || app.Dialog().ConnectionAttemptRunning()) std::_Exit(exitCode);
+  if (tidyUp) tidyUp();
   std::exit(exitCode);
 }
 

@@ -3,6 +3,8 @@
 // are posted to the dialog thread, never sent, so the view's thread never waits for the dialog's.
 #pragma once
 
+#include <functional>
+
 #include "app/dialog_thread.h"
 #include "app/quillon_dlg.h"
 
@@ -33,7 +35,8 @@ class CQuillonApp {
 };
 
 // Ends the dialog thread, then the process with the code. Workers are not waited for: when one still
-// runs, the process ends without tearing down what it may still be using.
-[[noreturn]] void EndProcess(CQuillonApp& app, int exitCode);
+// runs, the process ends without tearing down what it may still be using. Otherwise tidyUp runs first
+// (to let go of what the station used, such as a simulated device).
+[[noreturn]] void EndProcess(CQuillonApp& app, int exitCode, const std::function<void()>& tidyUp = {});
 
 }  // namespace quillon

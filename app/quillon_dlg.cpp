@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/shared_state.h"
+#include "link/link_status.h"
 
 namespace quillon {
 namespace {
@@ -52,6 +53,8 @@ bool CQuillonDlg::OnInitDialog() {
   // No job can start until the watchdog has brought a link up.
   g_linkKind.store(kNoLink);
   EnableJobButtons(false);
+  m_linkStatus = LookingForDeviceText();
+  m_view.ShowLinkStatus(m_linkStatus);
   g_watchdogTicks.store(kWatchdogStartTicks);
   m_dialogThread.SetTimer(m_timing.timerPeriod, [this] { OnTimer(1); });
   return true;
@@ -124,6 +127,20 @@ int CQuillonDlg::ProgressPos() {
   int position = 0;
   m_dialogThread.Send([&] { position = m_progress.position; });
   return position;
+}
+
+void CQuillonDlg::ShowLinkStatus(const std::string& text) {
+  m_dialogThread.Send([this, text] {
+    if (text == m_linkStatus) return;
+    m_linkStatus = text;
+    m_view.ShowLinkStatus(m_linkStatus);
+  });
+}
+
+std::string CQuillonDlg::LinkStatus() {
+  std::string text;
+  m_dialogThread.Send([&] { text = m_linkStatus; });
+  return text;
 }
 
 int CQuillonDlg::SliderPos() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "app/controls_model.h"
 #include "app/dialog_controls.h"
@@ -59,12 +60,17 @@ class CQuillonDlg : public SerialOwner {
   void StepProgress();
   int ProgressPos();
   int SliderPos();
+  // The status line: which link is up, or why none is.
+  void ShowLinkStatus(const std::string& text);
+  std::string LinkStatus();
 
   // The exchange with the device, on a worker thread. 1 on success; 0 when the link failed, which has
   // then been taken down and the operator told.
   int ExchangeCommand(std::uint8_t ticks);
   int FetchReply(std::uint8_t n);
 
+  // Opens the first attached USB device whose device string is `wanted`: 1 when it opened, else 0.
+  int OpenUsbDevice(const std::string& wanted);
   void CloseUsbDevice();
 
   // True while a job worker started by a button has not returned.
@@ -109,10 +115,12 @@ class CQuillonDlg : public SerialOwner {
   std::uint32_t m_usbIndex = 0;
   std::int32_t m_usbStatus = 0;
   std::list<std::string> m_productList;
+  std::vector<std::uint32_t> m_productIndices;  // the device index of each entry of m_productList
   std::atomic<UsbHandle> m_usbHandle{kNoUsbDevice};  // also closed from the dialog thread
   // Touched on the dialog thread only; other threads go through the operations above.
   SliderModel m_slider;
   ProgressModel m_progress;
+  std::string m_linkStatus;
 };
 
 // Busy waits of the write speed: n × speed × 200 passes of a 40-instruction loop; no time base.

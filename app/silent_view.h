@@ -14,6 +14,7 @@ class SilentView : public DialogView {
   void ShowControlEnabled(int, bool) override {}
   void ShowProgress(int) override {}
   void ShowSlider(int) override {}
+  void ShowLinkStatus(const std::string&) override {}
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon) override {
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
   }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <thread>
 
 namespace quillon {
 
@@ -10,6 +12,16 @@ struct StationTiming {
   std::chrono::milliseconds timerPeriod{1000};  // zero: the timer ticks only when fired by hand
   std::chrono::milliseconds openJobPause{10000};
   std::chrono::milliseconds handshakeWait{500};
+  // How a worker pauses; empty: it sleeps. Tests pause until what they wait for has happened instead.
+  std::function<void(std::chrono::milliseconds)> pause;
+
+  void Pause(std::chrono::milliseconds length) const {
+    if (pause) {
+      pause(length);
+    } else {
+      std::this_thread::sleep_for(length);
+    }
+  }
 };
 
 }  // namespace quillon

@@ -5,6 +5,7 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "link/link_status.h"
 
 namespace quillon {
 namespace {
@@ -148,6 +149,7 @@ void CQuillonDlg::UsbLinkFailure(bool disableButtonsFirst) {
   if (disableButtonsFirst) EnableJobButtons(false);
   g_linkKind.store(kNoLink, std::memory_order_relaxed);
   if (!disableButtonsFirst) EnableJobButtons(false);
+  ShowLinkStatus(LinkLostText());
   MessageBox(kUsbFailureText, MessageIcon::kError);
 }
 
@@ -155,6 +157,7 @@ void CQuillonDlg::SerialLinkFailure() {
   EnableJobButtons(false);
   m_port.Stop();
   g_linkKind.store(kNoLink, std::memory_order_relaxed);
+  ShowLinkStatus(LinkLostText());
   MessageBox(kSerialFailureText, MessageIcon::kError);
 }
 

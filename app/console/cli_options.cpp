@@ -43,6 +43,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") return CliOptions{};
+    switch (TakeDeviceOption(arguments, i, options.device, error)) {
+      case DeviceOptionMatch::kTaken:
+        continue;
+      case DeviceOptionMatch::kMalformed:
+        return std::nullopt;
+      case DeviceOptionMatch::kNotDeviceOption:
+        break;
+    }
     if (argument == "--wait" || argument.starts_with("--wait=")) {
       std::string value;
       if (argument == "--wait") {
@@ -102,16 +110,19 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
 
 std::string UsageText() {
   std::string text =
-      "Usage: quillon-cli write PACKAGE [--wait SECONDS]\n"
-      "       quillon-cli ports\n"
+      "Usage: quillon-cli write PACKAGE [--wait SECONDS] [--port PATH | --simulator[=usb]]\n"
+      "       quillon-cli ports [--port PATH | --simulator[=usb]]\n"
       "       quillon-cli --help\n"
       "\n"
       "Writes a font package into the font writer device, page by page, reading every page back.\n"
       "\n"
-      "  write PACKAGE     press the package's job button once a device is linked, run the job\n"
-      "  ports             list the serial ports with their friendly names\n"
-      "  --wait SECONDS    how long to wait for a device (default 30)\n"
-      "  --help            this text\n"
+      "  write PACKAGE      press the package's job button once a device is linked, run the job\n"
+      "  ports              list the USB devices and serial ports the station would search, and\n"
+      "                     whether each port can be opened\n"
+      "  --wait SECONDS     how long to wait for a device (default 30)\n"
+      "  --help             this text\n";
+  text += DeviceOptionsHelp();
+  text +=
       "\n"
       "Packages:\n";
   for (const PackageButton& package : Packages()) text += std::string("  ") + package.name + "\n";

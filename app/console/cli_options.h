@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/device_choice.h"
+
 namespace quillon::console {
 
 enum class CliCommand { kHelp, kWrite, kPorts };
@@ -14,6 +16,7 @@ struct CliOptions {
   std::string package;   // for write: one of the package names below
   int jobButton = 0;     // the button that writes it
   int waitSeconds = 30;  // how long to wait for a device
+  DeviceChoice device;
 };
 
 struct PackageButton {

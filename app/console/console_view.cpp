@@ -40,6 +40,13 @@ void ConsoleView::ShowProgress(int position) {
   std::fflush(m_progressOut);
 }
 
+void ConsoleView::ShowLinkStatus(const std::string& text) {
+  std::scoped_lock guard(m_lock);
+  EndBarLine();
+  std::fprintf(m_errorOut, "%s\n", text.c_str());
+  std::fflush(m_errorOut);
+}
+
 void ConsoleView::ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) {
   std::scoped_lock guard(m_lock);
   EndBarLine();

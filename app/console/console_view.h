@@ -25,6 +25,8 @@ class ConsoleView : public DialogView {
   void ShowControlEnabled(int controlId, bool enabled) override;
   void ShowProgress(int position) override;
   void ShowSlider(int) override {}
+  // Printed to errorOut as it changes.
+  void ShowLinkStatus(const std::string& text) override;
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
   void PlaySoundFile(const std::string&) override {}
   void ShowAboutBox() override {}

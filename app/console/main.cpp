@@ -9,9 +9,8 @@
 #include "app/console/console_view.h"
 #include "app/console/ports_command.h"
 #include "app/console/write_command.h"
+#include "app/device_setup.h"
 #include "app/quillon_app.h"
-#include "link/no_usb_bridge.h"
-#include "link/qt_serial_port_list.h"
 
 int main(int argc, char** argv) {
   using namespace quillon;
@@ -27,15 +26,22 @@ int main(int argc, char** argv) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitWriteComplete;
   }
-  if (options->command == CliCommand::kPorts) {
-    QtSerialPortList ports;
-    return ListPorts(ports, stdout);
+  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
+  if (!device) {
+    std::fprintf(stderr, "quillon-cli: %s\n", error.c_str());
+    return kExitNoDevice;
   }
+  if (options->command == CliCommand::kPorts) return ListPorts(device->Ports(), device->Usb(), stdout);
 
   ConsoleView view(stdout, stderr, ::isatty(STDOUT_FILENO) != 0, kProgressUpper);
-  NoUsbBridge usb;
-  // The workers that link a device and write its packages join as they are built.
-  CQuillonApp app(view, usb, StationWorkers{});
+  StationWorkers workers;
+  workers.connectThread = device->ConnectWorker();
+  CQuillonApp app(view, device->Usb(), std::move(workers));
+  std::fprintf(stderr, "Device: %s\n", device->Description().c_str());
   app.Start();
-  EndProcess(app, RunWrite(*options, app, view, stderr));
+  const int exitCode = RunWrite(*options, app, view, stderr);
+  EndProcess(app, exitCode, [&] {
+    app.Dialog().m_port.Stop();
+    device.reset();
+  });
 }

@@ -4,17 +4,18 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "app/device_setup.h"
 #include "app/qt/qt_view.h"
 #include "app/quillon_app.h"
-#include "link/no_usb_bridge.h"
 
 namespace {
 
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "Usage: quillon [--screenshot FILE] [Qt options]\n"
+    "Usage: quillon [--port PATH | --simulator[=usb]] [--screenshot FILE] [Qt options]\n"
     "The font writer station's window: writes font packages into the device's flash.\n"
     "\n"
     "  --screenshot FILE  save the window as a PNG image once it is shown, then exit\n"
@@ -35,29 +36,42 @@ int main(int argc, char** argv) {
   // Before Qt starts, so that the help needs no display.
   if (WantsHelp(argc, argv)) {
     std::fputs(kUsage, stdout);
+    std::fputs(DeviceOptionsHelp(), stdout);
     return 0;
   }
 
   QApplication application(argc, argv);  // takes its own options out of argv
   QString screenshotFile;
-  const QStringList arguments = QApplication::arguments();
-  for (qsizetype i = 1; i < arguments.size(); ++i) {
-    if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size()) {
-      screenshotFile = arguments[++i];
-    } else {
-      std::fprintf(stderr, "quillon: unknown argument '%s'\nTry 'quillon --help'.\n",
-                   arguments[i].toLocal8Bit().constData());
+  DeviceChoice deviceChoice;
+  std::vector<std::string> arguments;
+  for (const QString& argument : QApplication::arguments()) arguments.push_back(argument.toStdString());
+  std::string error;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const DeviceOptionMatch match = TakeDeviceOption(arguments, i, deviceChoice, error);
+    if (match == DeviceOptionMatch::kTaken) continue;
+    if (match == DeviceOptionMatch::kMalformed) {
+      std::fprintf(stderr, "quillon: %s\nTry 'quillon --help'.\n", error.c_str());
       return kExitUsage;
     }
+    if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
+      screenshotFile = QString::fromStdString(arguments[++i]);
+    } else {
+      std::fprintf(stderr, "quillon: unknown argument '%s'\nTry 'quillon --help'.\n", arguments[i].c_str());
+      return kExitUsage;
+    }
+  }
+  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(deviceChoice, error);
+  if (!device) {
+    std::fprintf(stderr, "quillon: %s\n", error.c_str());
+    return 1;
   }
   // The window ends when the model ends the dialog, not when its last window happens to close.
   QApplication::setQuitOnLastWindowClosed(false);
 
   qt::QtView view;
-  NoUsbBridge usb;
-  // The workers that link a device and write its packages join as they are built; until then the
-  // watchdog finds nothing to start and the job buttons stay disabled.
-  CQuillonApp app(view, usb, StationWorkers{});
+  StationWorkers workers;
+  workers.connectThread = device->ConnectWorker();
+  CQuillonApp app(view, device->Usb(), std::move(workers));
   view.Attach(&app);
   view.OnEnded([] { QApplication::quit(); });
   app.Start();
@@ -79,5 +93,8 @@ int main(int argc, char** argv) {
 
   QApplication::exec();
   app.WaitForEnd();
-  EndProcess(app, screenshotSaved ? 0 : 1);
+  EndProcess(app, screenshotSaved ? 0 : 1, [&] {
+    app.Dialog().m_port.Stop();
+    device.reset();
+  });
 }

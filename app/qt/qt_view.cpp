@@ -92,6 +92,17 @@ void QtView::BuildControls() {
         widget = m_slider;
         break;
       }
+      case ControlKind::kStatusLine: {
+        m_linkStatus = new QLabel(caption, this);
+        m_linkStatus->setAlignment(Qt::AlignCenter);
+        m_linkStatus->setWordWrap(true);
+        // Long advice (the dialout group) wraps into a smaller font rather than being cut off.
+        QFont font = m_linkStatus->font();
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+        m_linkStatus->setFont(font);
+        widget = m_linkStatus;
+        break;
+      }
       case ControlKind::kLabelLeft:
       case ControlKind::kLabelRight: {
         auto* label = new QLabel(caption, this);
@@ -162,6 +173,13 @@ void QtView::ShowSlider(int position) {
     if (m_slider->isSliderDown()) return;
     const QSignalBlocker blocker(m_slider);
     m_slider->setValue(position);
+  });
+}
+
+void QtView::ShowLinkStatus(const std::string& text) {
+  RunOnQtThread([this, status = FromUtf8(text)] {
+    m_linkStatus->setText(status);
+    m_linkStatus->setToolTip(status);
   });
 }
 

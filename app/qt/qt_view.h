@@ -12,6 +12,7 @@
 #include "app/dialog_view.h"
 
 class QAction;
+class QLabel;
 class QProgressBar;
 class QSlider;
 
@@ -41,6 +42,7 @@ class QtView : public QDialog, public DialogView {
   void ShowControlEnabled(int controlId, bool enabled) override;
   void ShowProgress(int position) override;
   void ShowSlider(int position) override;
+  void ShowLinkStatus(const std::string& text) override;
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
   void PlaySoundFile(const std::string& path) override;
   void ShowAboutBox() override;
@@ -63,6 +65,7 @@ class QtView : public QDialog, public DialogView {
   std::map<int, QWidget*> m_controls;
   QProgressBar* m_progress = nullptr;
   QSlider* m_slider = nullptr;
+  QLabel* m_linkStatus = nullptr;
   QAction* m_aboutAction = nullptr;
   QPointer<QDialog> m_aboutBox;
   bool m_ended = false;  // Qt's thread only

@@ -12,7 +12,7 @@ namespace quillon::qt {
 // Controls that the dialog never addresses carry this id.
 inline constexpr int kNoControlId = -1;
 
-enum class ControlKind { kPushButton, kProgressBar, kGroupBox, kSlider, kLabelLeft, kLabelRight };
+enum class ControlKind { kPushButton, kProgressBar, kGroupBox, kSlider, kLabelLeft, kLabelRight, kStatusLine };
 
 struct ControlLayout {
   int id;
@@ -25,9 +25,10 @@ struct ControlLayout {
 inline constexpr DialogRect kMainWindowSize{0, 0, 597, 320};
 
 // In tab order.
-inline constexpr std::array<ControlLayout, 18> kMainWindowControls = {{
+inline constexpr std::array<ControlLayout, 19> kMainWindowControls = {{
     {kIdWriteChinese, ControlKind::kPushButton, "写中文字库", {79, 17, 152, 29}, nullptr},
     {kIdExit, ControlKind::kPushButton, "退出", {79, 262, 309, 29}, nullptr},
+    {kIdLinkStatus, ControlKind::kStatusLine, "", {79, 240, 309, 16}, nullptr},
     {kIdWriteKorean, ControlKind::kPushButton, "写韩文字库", {79, 62, 152, 29}, nullptr},
     {kIdProgress, ControlKind::kProgressBar, "", {7, 302, 583, 8}, nullptr},
     {kNoControlId, ControlKind::kGroupBox, "", {7, 1, 583, 295}, "controlFrame"},

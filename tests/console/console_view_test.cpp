@@ -7,6 +7,10 @@
 #include "app/console/ports_command.h"
 #include "app/console/progress_meter.h"
 #include "app/console/write_command.h"
+#include "link/no_usb_bridge.h"
+#include "link/tty_io.h"
+#include "sim/usb_device.h"
+#include "tests/support/pty_pair.h"
 
 namespace quillon::console {
 namespace {
@@ -102,19 +106,32 @@ class ListedPorts : public SerialPortList {
   std::vector<SerialPortEntry> m_entries;
 };
 
-TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNameAndPath) {
+TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNamePathAndWhetherItCanBeOpened) {
+  testing::PtyPair free;
+  testing::PtyPair held;
+  ASSERT_TRUE(free.ok() && held.ok());
+  FileDescriptor holder = OpenTtyExclusive(held.slavePath());
+  ASSERT_TRUE(holder);
+  ListedPorts ports({{"ttyUSB0", free.slavePath(), "USB-SERIAL CH340 (ttyUSB0)"},
+                     {"ttyUSB1", held.slavePath(), "USB-SERIAL CH340 (ttyUSB1)"},
+                     {"ttyS0", "/dev/quillon-no-such-tty", "Serial port (ttyS0)"}});
+  NoUsbBridge noLibrary;
   CapturedFile out;
-  ListedPorts ports({{"ttyUSB0", "/dev/ttyUSB0", "USB-SERIAL CH340 (ttyUSB0)"},
-                     {"ttyS0", "/dev/ttyS0", "Serial port (ttyS0)"}});
-  EXPECT_EQ(ListPorts(ports, out.get()), 0);
-  EXPECT_EQ(out.Text(), "USB-SERIAL CH340 (ttyUSB0)\t/dev/ttyUSB0\nSerial port (ttyS0)\t/dev/ttyS0\n");
+  EXPECT_EQ(ListPorts(ports, noLibrary, out.get()), 0);
+  // The holder is this very test program, found by its open descriptor.
+  const std::string holderName = "console_tests, pid " + std::to_string(::getpid());
+  EXPECT_EQ(out.Text(), "USB-SERIAL CH340 (ttyUSB0)\t" + free.slavePath() + "\tfree\n" +
+                            "USB-SERIAL CH340 (ttyUSB1)\t" + held.slavePath() + "\tbusy in another program (" +
+                            holderName + ")\n" + "Serial port (ttyS0)\t/dev/quillon-no-such-tty\tgone\n");
 }
 
-TEST(PortsCommandTest, NoPortsIsSaidInWords) {
-  CapturedFile out;
+TEST(PortsCommandTest, UsbDevicesComeFirstAndNoPortsIsSaidInWords) {
+  sim::SimulatedUsbBridge usb({{.productString = "tarvik-writer"}, {.productStringReadable = false}});
   ListedPorts none({});
-  EXPECT_EQ(ListPorts(none, out.get()), 0);
-  EXPECT_EQ(out.Text(), "No serial ports found.\n");
+  CapturedFile out;
+  EXPECT_EQ(ListPorts(none, usb, out.get()), 0);
+  EXPECT_EQ(out.Text(),
+            "USB device 0\ttarvik-writer\nUSB device 1\t(device string unreadable)\nNo serial ports found.\n");
 }
 
 TEST(FriendlyPortNameTest, ACh340IsKnownByItsUsbIdAndOthersByTheirDescription) {

@@ -15,7 +15,7 @@
 
 #include "link/port_table.h"
 #include "tests/link/fake_owners.h"
-#include "tests/link/pty_pair.h"
+#include "tests/support/pty_pair.h"
 #include "tests/support/eventually.h"
 
 namespace quillon {

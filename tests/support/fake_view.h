@@ -38,6 +38,10 @@ class FakeView : public DialogView {
     std::scoped_lock guard(m_lock);
     m_slider = position;
   }
+  void ShowLinkStatus(const std::string& text) override {
+    std::scoped_lock guard(m_lock);
+    m_linkStatuses.push_back(text);
+  }
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
     std::unique_lock guard(m_lock);
     m_boxes.push_back({text, title, icon});
@@ -102,6 +106,11 @@ class FakeView : public DialogView {
     std::scoped_lock guard(m_lock);
     return m_slider;
   }
+  // Every status line shown, oldest first.
+  std::vector<std::string> LinkStatuses() const {
+    std::scoped_lock guard(m_lock);
+    return m_linkStatuses;
+  }
   int AboutBoxes() const {
     std::scoped_lock guard(m_lock);
     return m_aboutBoxes;
@@ -121,6 +130,7 @@ class FakeView : public DialogView {
   int m_slider = 0;
   std::vector<ShownMessageBox> m_boxes;
   std::vector<std::string> m_sounds;
+  std::vector<std::string> m_linkStatuses;
   bool m_holdBoxes = false;
   int m_aboutBoxes = 0;
   bool m_ended = false;

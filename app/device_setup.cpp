@@ -1,0 +1,77 @@
+#include "app/device_setup.h"
+
+#include <stdlib.h>
+
+#include <system_error>
+
+#include "link/discovery.h"
+#include "link/given_port_list.h"
+#include "link/no_usb_bridge.h"
+#include "link/qt_serial_port_list.h"
+#include "link/usb_library_bridge.h"
+#include "sim/pty_device.h"
+#include "sim/usb_device.h"
+
+namespace quillon {
+namespace {
+
+// The simulated device's tty, as discovery sees it.
+constexpr char kSimulatorTtyName[] = "ttySIM0";
+
+class NoSerialPorts final : public SerialPortList {
+ public:
+  std::vector<SerialPortEntry> Ports() override { return {}; }
+};
+
+}  // namespace
+
+std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std::string& error) {
+  std::unique_ptr<DeviceSetup> setup(new DeviceSetup);
+  switch (choice.source) {
+    case DeviceChoice::Source::kHardware:
+      setup->m_usb = std::make_unique<UsbLibraryBridge>();
+      setup->m_ports = std::make_unique<QtSerialPortList>();
+      setup->m_description = "a USB ID writer, or one on a CH340 serial adapter";
+      break;
+    case DeviceChoice::Source::kPort:
+      setup->m_usb = std::make_unique<NoUsbBridge>();
+      setup->m_ports = std::make_unique<GivenPortList>(choice.portPath);
+      setup->m_description = "the ID writer on " + choice.portPath;
+      break;
+    case DeviceChoice::Source::kSimulatorUsb:
+      setup->m_usb = std::make_unique<sim::SimulatedUsbBridge>();
+      setup->m_ports = std::make_unique<NoSerialPorts>();
+      setup->m_description = "the simulated ID writer on USB";
+      break;
+    case DeviceChoice::Source::kSimulator: {
+      std::string pattern = (std::filesystem::temp_directory_path() / "quillon-sim-XXXXXX").string();
+      if (::mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make a directory for the simulated device's tty";
+        return nullptr;
+      }
+      setup->m_simulatorDirectory = pattern;
+      const std::filesystem::path link = setup->m_simulatorDirectory / kSimulatorTtyName;
+      setup->m_simulator = sim::PtyDevice::Create({.linkPath = link}, error);
+      if (!setup->m_simulator) return nullptr;
+      setup->m_usb = std::make_unique<NoUsbBridge>();
+      setup->m_ports = std::make_unique<GivenPortList>(link.string());
+      setup->m_description = "the simulated ID writer on " + link.string();
+      break;
+    }
+  }
+  return setup;
+}
+
+DeviceSetup::~DeviceSetup() {
+  m_simulator.reset();
+  if (!m_simulatorDirectory.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_simulatorDirectory, ignored);
+  }
+}
+
+Worker DeviceSetup::ConnectWorker() {
+  return quillon::ConnectWorker(*m_ports);
+}
+
+}  // namespace quillon

@@ -1,0 +1,46 @@
+// The device side of a program, as chosen on its command line: the USB bridge and the serial ports that
+// discovery searches, and the simulated device when one was asked for. Keep it alive as long as the
+// station runs.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/device_choice.h"
+#include "app/station_workers.h"
+#include "link/serial_port_list.h"
+#include "link/usb_bridge.h"
+
+namespace quillon {
+
+namespace sim {
+class PtyDevice;
+}
+
+class DeviceSetup {
+ public:
+  // nullptr with the reason in `error` when the simulated device cannot be made.
+  static std::unique_ptr<DeviceSetup> Create(const DeviceChoice& choice, std::string& error);
+  ~DeviceSetup();
+  DeviceSetup(const DeviceSetup&) = delete;
+  DeviceSetup& operator=(const DeviceSetup&) = delete;
+
+  UsbBridge& Usb() { return *m_usb; }
+  SerialPortList& Ports() { return *m_ports; }
+  // The connection worker that searches these.
+  Worker ConnectWorker();
+  // For the program's first line: what it is about to look for.
+  const std::string& Description() const { return m_description; }
+
+ private:
+  DeviceSetup() = default;
+
+  std::unique_ptr<UsbBridge> m_usb;
+  std::unique_ptr<SerialPortList> m_ports;
+  std::filesystem::path m_simulatorDirectory;  // holds the simulated device's tty link
+  std::unique_ptr<sim::PtyDevice> m_simulator;
+  std::string m_description;
+};
+
+}  // namespace quillon

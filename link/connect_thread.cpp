@@ -1,0 +1,92 @@
+// The connection attempt that the watchdog starts whenever no link is up.
+#include <algorithm>
+#include <thread>
+
+#include "app/quillon_dlg.h"
+#include "app/shared_state.h"
+#include "link/discovery.h"
+#include "link/link_status.h"
+
+namespace quillon {
+namespace {
+
+// The handshake: the header, 'W' and 0; the rest of the 39 bytes is zero.
+void QueueHandshake(CSerialPort& port) {
+  std::uint8_t frame[kFrameSize] = {};
+  std::ranges::copy(kFrameHeader, frame);
+  frame[kFrameHeaderSize] = kCommandHandshake;
+  port.QueueWrite(frame, kFrameSize);
+}
+
+bool OpenPort(CQuillonDlg& dlg, int portNumber, int baud) {
+  return dlg.m_port.Configure(&dlg, portNumber, baud, 'N', 8, 1, g_serialEventMask.load(),
+                              kPortWriteBufferSize);
+}
+
+// A link is up: the buttons work again. A job worker still closing after the last link failure keeps
+// the station busy until its own closing lets go.
+void LinkUp(CQuillonDlg& dlg, const std::string& status) {
+  dlg.EnableJobButtons(true);
+  if (!dlg.JobWorkerAlive()) g_jobBusy.store(0);
+  dlg.ShowLinkStatus(status);
+}
+
+std::string NoPortStatus(const PortSearchReport& search) {
+  if (search.refusals.empty()) return NoDeviceFoundText();
+  return PortNotUsableText(search.refusals.front().portName, search.refusals.front().probe);
+}
+
+}  // namespace
+
+void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
+  g_handshakeReply.store(0);
+  g_usbPaceUnits.store(1);
+  dlg.EnableJobButtons(false);
+
+  if (dlg.OpenUsbDevice(kUsbDeviceString) == 1) {
+    g_linkKind.store(kUsbLinkKind);
+    LinkUp(dlg, LinkedOverUsbText());
+    return;
+  }
+
+  // A port that the driver still holds, in whatever state a failure left it, would fail its own
+  // presence test and the station would never link again: let it go first.
+  dlg.m_port.Stop();
+  PortSearchReport search;
+  const int portNumber = FindCh340Port(ports, &search);
+  if (portNumber == 0) {
+    dlg.ShowLinkStatus(NoPortStatus(search));
+    return;  // the buttons stay disabled, the station busy; the watchdog tries again
+  }
+  g_serialEventMask.store(EV_RXCHAR);
+
+  if (OpenPort(dlg, portNumber, kHandshakeBaud)) {
+    dlg.m_port.StartMonitor();
+    QueueHandshake(dlg.m_port);
+    dlg.Timing().Pause(dlg.Timing().handshakeWait);
+    if (g_handshakeReply.load() == kHandshakeSeen) {
+      LinkUp(dlg, LinkedOnPortText(search.portName, kHandshakeBaud));
+      return;
+    }
+  }
+
+  // Firmware that does not answer the handshake talks at 115200.
+  dlg.m_port.Stop();
+  OpenPort(dlg, portNumber, kFallbackBaud);
+  dlg.m_port.StartMonitor();
+  g_usbPaceUnits.store(1);
+  if (dlg.m_port.portState.load() != CSerialPort::kStateOpen) {
+    // A port that did not open is no link: the watchdog tries again at its next check.
+    dlg.m_port.Stop();
+    g_linkKind.store(kNoLink);
+    dlg.ShowLinkStatus(PortNotOpenedText(search.portName));
+    return;
+  }
+  LinkUp(dlg, LinkedOnPortText(search.portName, kFallbackBaud));
+}
+
+Worker ConnectWorker(SerialPortList& ports) {
+  return [&ports](CQuillonDlg& dlg) { ConnectThread(dlg, ports); };
+}
+
+}  // namespace quillon

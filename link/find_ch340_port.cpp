@@ -1,0 +1,54 @@
+// The CH340 port among the system's serial ports.
+#include <cstring>
+
+#include "app/shared_state.h"
+#include "link/discovery.h"
+#include "link/port_table.h"
+
+namespace quillon {
+namespace {
+
+// The text strictly between the first '(' and the first ')': "COM5" in "USB-SERIAL CH340 (COM5)". With
+// no '(' it runs from the start; with no ')', or one before the '(', there is none.
+std::string PortNameInFriendlyName(const std::string& friendlyName) {
+  const std::size_t open = friendlyName.find('(');
+  const std::size_t start = open == std::string::npos ? 0 : open + 1;
+  const std::size_t close = friendlyName.find(')');
+  if (close == std::string::npos || close < start) return {};
+  return friendlyName.substr(start, close - start);
+}
+
+bool IsCh340(const std::string& friendlyName) {
+  return friendlyName.compare(0, std::strlen(kCh340NamePrefix), kCh340NamePrefix) == 0;
+}
+
+}  // namespace
+
+int FindCh340Port(SerialPortList& ports, PortSearchReport* report, std::FILE* namesOut) {
+  g_linkKind.store(kNoLink);
+  PortSearchReport search;
+  std::string foundPath;
+  for (const SerialPortEntry& port : ports.Ports()) {
+    if (namesOut != nullptr) std::fprintf(namesOut, "%s\n", port.friendlyName.c_str());
+    const std::string portName = PortNameInFriendlyName(port.friendlyName);
+    if (portName.empty()) continue;
+    // The presence test comes first: a port another program (or our own port) holds is passed over.
+    const PortProbe probe = ProbePort(port.systemLocation);
+    if (!IsCh340(port.friendlyName)) continue;
+    if (probe.availability != PortAvailability::kFree) {
+      search.refusals.push_back({portName, probe});
+      continue;
+    }
+    // The adapter listed last wins.
+    search.portName = portName;
+    foundPath = port.systemLocation;
+  }
+  int portNumber = 0;
+  if (!foundPath.empty()) portNumber = AssignPortNumber(search.portName, foundPath);
+  if (portNumber == 0) search.portName.clear();
+  g_linkKind.store(static_cast<std::uint32_t>(portNumber));
+  if (report != nullptr) *report = std::move(search);
+  return portNumber;
+}
+
+}  // namespace quillon

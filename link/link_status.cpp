@@ -1,0 +1,52 @@
+#include "link/link_status.h"
+
+namespace quillon {
+
+std::string LookingForDeviceText() {
+  return "Looking for the ID writer...";
+}
+
+std::string LinkedOverUsbText() {
+  return "ID writer linked: USB";
+}
+
+std::string LinkedOnPortText(const std::string& portName, int baud) {
+  return "ID writer linked: " + portName + " " + std::to_string(baud);
+}
+
+std::string NoDeviceFoundText() {
+  return "No ID writer found: plug it in (USB, or its CH340 serial adapter).";
+}
+
+std::string LinkLostText() {
+  return "The link to the ID writer was lost: looking for it again...";
+}
+
+std::string PortNotUsableText(const std::string& portName, const PortProbe& probe) {
+  std::string text = "ID writer port " + portName + " is " + AvailabilityWords(probe);
+  if (probe.availability == PortAvailability::kBusy) text += ": close it there";
+  return text + ".";
+}
+
+std::string PortNotOpenedText(const std::string& portName) {
+  return "ID writer port " + portName + " was found but could not be opened.";
+}
+
+std::string AvailabilityWords(const PortProbe& probe) {
+  switch (probe.availability) {
+    case PortAvailability::kFree:
+      return "free";
+    case PortAvailability::kMissing:
+      return "gone";
+    case PortAvailability::kNoPermission:
+      return "not open to this user: add the user to the dialout group "
+             "(sudo usermod -aG dialout $USER), then log in again";
+    case PortAvailability::kBusy:
+      return probe.holder.empty() ? "busy in another program" : "busy in another program (" + probe.holder + ")";
+    case PortAvailability::kUnusable:
+      return "not usable: " + probe.reason;
+  }
+  return {};
+}
+
+}  // namespace quillon

@@ -1,0 +1,22 @@
+// The words of the status line under the job buttons: which link is up, or why none is, put so that an
+// operator knows what to do. `quillon-cli` prints the same words.
+#pragma once
+
+#include <string>
+
+#include "link/port_probe.h"
+
+namespace quillon {
+
+std::string LookingForDeviceText();
+std::string LinkedOverUsbText();
+std::string LinkedOnPortText(const std::string& portName, int baud);
+std::string NoDeviceFoundText();
+std::string LinkLostText();
+// A port the search found but could not take.
+std::string PortNotUsableText(const std::string& portName, const PortProbe& probe);
+std::string PortNotOpenedText(const std::string& portName);
+// The state of a port in a listing: "free", "busy in another program (minicom, pid 4242)", ...
+std::string AvailabilityWords(const PortProbe& probe);
+
+}  // namespace quillon
