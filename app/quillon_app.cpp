@@ -7,7 +7,7 @@
 namespace quillon {
 
 CQuillonApp::CQuillonApp(DialogView& view, UsbBridge& usb, StationWorkers workers, StationTiming timing)
-    : m_dialog(view, m_dialogThread, usb, timing, std::move(workers)) {}
+    : m_dialog(view, m_dialogThread, usb, std::move(timing), std::move(workers)) {}
 
 CQuillonApp::~CQuillonApp() {
   m_dialogThread.QuitAndWait();

@@ -24,7 +24,7 @@ CQuillonDlg::CQuillonDlg(DialogView& view, DialogThread& dialogThread, UsbBridge
     : m_view(view),
       m_dialogThread(dialogThread),
       m_usb(usb),
-      m_timing(timing),
+      m_timing(std::move(timing)),
       m_workers(std::move(workers)) {
   // As the window template creates them: every job button enabled but the English colour one.
   for (std::size_t i = 0; i < kJobButtonIds.size(); ++i) {

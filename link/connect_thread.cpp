@@ -31,9 +31,14 @@ void LinkUp(CQuillonDlg& dlg, const std::string& status) {
   dlg.ShowLinkStatus(status);
 }
 
+// A port that the operator can free (busy, not permitted) says how; one that is not there is no device.
 std::string NoPortStatus(const PortSearchReport& search) {
-  if (search.refusals.empty()) return NoDeviceFoundText();
-  return PortNotUsableText(search.refusals.front().portName, search.refusals.front().probe);
+  for (const PortRefusal& refusal : search.refusals) {
+    if (refusal.probe.availability != PortAvailability::kMissing) {
+      return PortNotUsableText(refusal.portName, refusal.probe);
+    }
+  }
+  return NoDeviceFoundText();
 }
 
 }  // namespace

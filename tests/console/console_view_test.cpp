@@ -10,6 +10,7 @@
 #include "link/no_usb_bridge.h"
 #include "link/tty_io.h"
 #include "sim/usb_device.h"
+#include "tests/support/listed_ports.h"
 #include "tests/support/pty_pair.h"
 
 namespace quillon::console {
@@ -97,14 +98,7 @@ TEST(WriteOutcomeTest, TheMessagesOfAJobGiveItsExitCode) {
   EXPECT_EQ(ExitCodeOfJob({}), kExitJobFailed) << "a job that said nothing did not complete";
 }
 
-class ListedPorts : public SerialPortList {
- public:
-  explicit ListedPorts(std::vector<SerialPortEntry> entries) : m_entries(std::move(entries)) {}
-  std::vector<SerialPortEntry> Ports() override { return m_entries; }
-
- private:
-  std::vector<SerialPortEntry> m_entries;
-};
+using testing::ListedPorts;
 
 TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNamePathAndWhetherItCanBeOpened) {
   testing::PtyPair free;
@@ -127,7 +121,7 @@ TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNamePathAndWhetherItCanBe
 
 TEST(PortsCommandTest, UsbDevicesComeFirstAndNoPortsIsSaidInWords) {
   sim::SimulatedUsbBridge usb({{.productString = "tarvik-writer"}, {.productStringReadable = false}});
-  ListedPorts none({});
+  ListedPorts none;
   CapturedFile out;
   EXPECT_EQ(ListPorts(none, usb, out.get()), 0);
   EXPECT_EQ(out.Text(),

@@ -21,8 +21,9 @@ inline StationTiming HandDrivenTiming() {
 }
 
 struct StationHarness {
-  explicit StationHarness(UsbBridge* usbBridge = nullptr, StationWorkers workers = {})
-      : dlg(view, dialogThread, usbBridge != nullptr ? *usbBridge : usb, HandDrivenTiming(),
+  explicit StationHarness(UsbBridge* usbBridge = nullptr, StationWorkers workers = {},
+                          StationTiming timing = HandDrivenTiming())
+      : dlg(view, dialogThread, usbBridge != nullptr ? *usbBridge : usb, std::move(timing),
             std::move(workers)) {
     ResetSharedState();
     dialogThread.Start(
