@@ -38,11 +38,14 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
       setup->m_ports = std::make_unique<GivenPortList>(choice.portPath);
       setup->m_description = "the ID writer on " + choice.portPath;
       break;
-    case DeviceChoice::Source::kSimulatorUsb:
-      setup->m_usb = std::make_unique<sim::SimulatedUsbBridge>();
+    case DeviceChoice::Source::kSimulatorUsb: {
+      auto usb = std::make_unique<sim::SimulatedUsbBridge>();
+      setup->m_usbSimulator = usb.get();
+      setup->m_usb = std::move(usb);
       setup->m_ports = std::make_unique<NoSerialPorts>();
       setup->m_description = "the simulated ID writer on USB";
       break;
+    }
     case DeviceChoice::Source::kSimulator: {
       std::string pattern = (std::filesystem::temp_directory_path() / "quillon-sim-XXXXXX").string();
       if (::mkdtemp(pattern.data()) == nullptr) {

@@ -16,7 +16,8 @@ namespace quillon {
 
 namespace sim {
 class PtyDevice;
-}
+class SimulatedUsbBridge;
+}  // namespace sim
 
 class DeviceSetup {
  public:
@@ -32,6 +33,9 @@ class DeviceSetup {
   Worker ConnectWorker();
   // For the program's first line: what it is about to look for.
   const std::string& Description() const { return m_description; }
+  // The simulated device, when one was asked for; nullptr otherwise.
+  sim::PtyDevice* SerialSimulator() { return m_simulator.get(); }
+  sim::SimulatedUsbBridge* UsbSimulator() { return m_usbSimulator; }
 
  private:
   DeviceSetup() = default;
@@ -40,6 +44,7 @@ class DeviceSetup {
   std::unique_ptr<SerialPortList> m_ports;
   std::filesystem::path m_simulatorDirectory;  // holds the simulated device's tty link
   std::unique_ptr<sim::PtyDevice> m_simulator;
+  sim::SimulatedUsbBridge* m_usbSimulator = nullptr;  // m_usb, when it is the simulated bridge
   std::string m_description;
 };
 

@@ -14,6 +14,7 @@
 #include "link/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
+#include "tests/support/handshake_timing.h"
 #include "tests/support/listed_ports.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/scratch_directory.h"
@@ -35,20 +36,13 @@ class ConnectTest : public ::testing::Test {
     for (int number = 1; number <= 99; ++number) UnbindPortPath(number);
   }
 
-  // The handshake wait lasts until the simulated device has had the handshake and, if it answers, until
-  // the answer is in: no attempt depends on how fast the machine is.
   StationTiming Timing() {
-    StationTiming timing = testing::HandDrivenTiming();
-    timing.pause = [this](std::chrono::milliseconds) {
+    StationTiming timing = testing::TimingAwaitingHandshake([this] { return device.get(); });
+    timing.pause = [this, awaitDevice = timing.pause](std::chrono::milliseconds length) {
       if (duringHandshakeWait) {
         duringHandshakeWait();
-        return;
-      }
-      if (!device) return;
-      auto counters = [this] { return device->WithEngine([](sim::DeviceEngine& e) { return e.Counters(); }); };
-      ASSERT_TRUE(Eventually([&] { return counters().handshakes > 0; }));
-      if (counters().handshakesAnswered > 0) {
-        ASSERT_TRUE(Eventually([] { return g_handshakeReply.load() == kHandshakeSeen; }));
+      } else {
+        awaitDevice(length);
       }
     };
     return timing;
