@@ -65,12 +65,29 @@ TEST(CliOptionsTest, MistakesAreRefusedWithTheirReason) {
       {{"write", "chinese", "--wait", "-3"}, "'-3' is not a number of seconds"},
       {{"write", "chinese", "--wait=soon"}, "'soon' is not a number of seconds"},
       {{"write", "chinese", "--fast"}, "unknown option --fast"},
+      {{"write", "chinese", "--simulator=bluetooth"}, "--simulator takes 'serial' or 'usb', not 'bluetooth'"},
+      {{"ports", "--port"}, "--port needs the path of a tty"},
+      {{"ports", "--port="}, "--port needs the path of a tty"},
+      {{"ports", "--simulator", "--simulator=usb"}, "give either --port or --simulator, once"},
   };
   for (const auto& [arguments, reason] : cases) {
     std::string error;
     EXPECT_FALSE(Parse(arguments, &error));
     EXPECT_EQ(error, reason);
   }
+}
+
+TEST(CliOptionsTest, TheDeviceIsRealHardwareUnlessAPortOrTheSimulatorIsNamed) {
+  EXPECT_EQ(Parse({"write", "chinese"})->device.source, DeviceChoice::Source::kHardware);
+  EXPECT_EQ(Parse({"write", "chinese", "--simulator"})->device.source, DeviceChoice::Source::kSimulator);
+  EXPECT_EQ(Parse({"--simulator=serial", "ports"})->device.source, DeviceChoice::Source::kSimulator);
+  EXPECT_EQ(Parse({"write", "korean", "--simulator=usb"})->device.source, DeviceChoice::Source::kSimulatorUsb);
+  const auto port = Parse({"write", "chinese", "--port", "/dev/ttyACM0", "--wait", "5"});
+  ASSERT_TRUE(port);
+  EXPECT_EQ(port->device.source, DeviceChoice::Source::kPort);
+  EXPECT_EQ(port->device.portPath, "/dev/ttyACM0");
+  EXPECT_EQ(port->waitSeconds, 5);
+  EXPECT_EQ(Parse({"ports", "--port=/tmp/devsim"})->device.portPath, "/tmp/devsim");
 }
 
 TEST(CliOptionsTest, TheUsageNamesEveryPackageAndExitCode) {

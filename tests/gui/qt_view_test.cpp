@@ -99,6 +99,7 @@ TEST_F(QtWindowTest, EveryControlHasItsIdCaptionAndPlaceInDialogUnits) {
       {"control1008", {1008, "写240X240彩屏机繁体中文字库"}},
       {"control1009", {1009, "写240X240彩屏机日文字库"}},
       {"control1010", {1010, "写240X240彩屏机英文字库"}},
+      {"control1011", {1011, ""}},
   };
   for (const auto& [name, idAndCaption] : expected) {
     auto* widget = view.findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
@@ -192,6 +193,21 @@ TEST_F(QtWindowTest, ButtonsFollowTheDialogWhenALinkComesUp) {
   app.Dialog().EnableJobButtons(false);
   Settle();
   for (int id : kJobButtonIds) EXPECT_FALSE(view.Control(id)->isEnabled()) << id;
+}
+
+TEST_F(QtWindowTest, TheStatusLineAboveTheExitButtonSaysWhatTheLinkIsDoing) {
+  StartStation();
+  Settle();
+  auto* status = qobject_cast<QLabel*>(view.Control(kIdLinkStatus));
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->text(), "Looking for the ID writer...");
+  // Inside the frame, between the buttons and the Exit button.
+  EXPECT_LT(status->geometry().bottom(), view.Control(kIdExit)->geometry().top());
+  EXPECT_GT(status->geometry().top(), view.Control(kIdWriteColour128Chinese)->geometry().bottom());
+
+  app.Dialog().ShowLinkStatus("ID writer linked: ttyUSB0 460800");
+  Settle();
+  EXPECT_EQ(status->text(), "ID writer linked: ttyUSB0 460800");
 }
 
 TEST_F(QtWindowTest, TheProgressBarFollowsTheDialog) {
