@@ -115,7 +115,7 @@ class CQuillonDlg : public SerialOwner {
   std::uint32_t m_usbIndex = 0;
   std::int32_t m_usbStatus = 0;
   std::list<std::string> m_productList;
-  std::vector<std::uint32_t> m_productIndices;  // the device index of each entry of m_productList
+  std::vector<std::uint32_t> m_productIndices;       // the device index of each entry of m_productList
   std::atomic<UsbHandle> m_usbHandle{kNoUsbDevice};  // also closed from the dialog thread
   // Touched on the dialog thread only; other threads go through the operations above.
   SliderModel m_slider;

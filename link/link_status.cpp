@@ -42,7 +42,8 @@ std::string AvailabilityWords(const PortProbe& probe) {
       return "not open to this user: add the user to the dialout group "
              "(sudo usermod -aG dialout $USER), then log in again";
     case PortAvailability::kBusy:
-      return probe.holder.empty() ? "busy in another program" : "busy in another program (" + probe.holder + ")";
+      return probe.holder.empty() ? "busy in another program"
+                                  : "busy in another program (" + probe.holder + ")";
     case PortAvailability::kUnusable:
       return "not usable: " + probe.reason;
   }

@@ -12,7 +12,15 @@ namespace quillon::qt {
 // Controls that the dialog never addresses carry this id.
 inline constexpr int kNoControlId = -1;
 
-enum class ControlKind { kPushButton, kProgressBar, kGroupBox, kSlider, kLabelLeft, kLabelRight, kStatusLine };
+enum class ControlKind {
+  kPushButton,
+  kProgressBar,
+  kGroupBox,
+  kSlider,
+  kLabelLeft,
+  kLabelRight,
+  kStatusLine
+};
 
 struct ControlLayout {
   int id;

@@ -81,7 +81,8 @@ TEST(CliOptionsTest, TheDeviceIsRealHardwareUnlessAPortOrTheSimulatorIsNamed) {
   EXPECT_EQ(Parse({"write", "chinese"})->device.source, DeviceChoice::Source::kHardware);
   EXPECT_EQ(Parse({"write", "chinese", "--simulator"})->device.source, DeviceChoice::Source::kSimulator);
   EXPECT_EQ(Parse({"--simulator=serial", "ports"})->device.source, DeviceChoice::Source::kSimulator);
-  EXPECT_EQ(Parse({"write", "korean", "--simulator=usb"})->device.source, DeviceChoice::Source::kSimulatorUsb);
+  EXPECT_EQ(Parse({"write", "korean", "--simulator=usb"})->device.source,
+            DeviceChoice::Source::kSimulatorUsb);
   const auto port = Parse({"write", "chinese", "--port", "/dev/ttyACM0", "--wait", "5"});
   ASSERT_TRUE(port);
   EXPECT_EQ(port->device.source, DeviceChoice::Source::kPort);

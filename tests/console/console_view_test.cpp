@@ -115,8 +115,9 @@ TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNamePathAndWhetherItCanBe
   // The holder is this very test program, found by its open descriptor.
   const std::string holderName = "console_tests, pid " + std::to_string(::getpid());
   EXPECT_EQ(out.Text(), "USB-SERIAL CH340 (ttyUSB0)\t" + free.slavePath() + "\tfree\n" +
-                            "USB-SERIAL CH340 (ttyUSB1)\t" + held.slavePath() + "\tbusy in another program (" +
-                            holderName + ")\n" + "Serial port (ttyS0)\t/dev/quillon-no-such-tty\tgone\n");
+                            "USB-SERIAL CH340 (ttyUSB1)\t" + held.slavePath() +
+                            "\tbusy in another program (" + holderName + ")\n" +
+                            "Serial port (ttyS0)\t/dev/quillon-no-such-tty\tgone\n");
 }
 
 TEST(PortsCommandTest, UsbDevicesComeFirstAndNoPortsIsSaidInWords) {
@@ -124,8 +125,9 @@ TEST(PortsCommandTest, UsbDevicesComeFirstAndNoPortsIsSaidInWords) {
   ListedPorts none;
   CapturedFile out;
   EXPECT_EQ(ListPorts(none, usb, out.get()), 0);
-  EXPECT_EQ(out.Text(),
-            "USB device 0\ttarvik-writer\nUSB device 1\t(device string unreadable)\nNo serial ports found.\n");
+  EXPECT_EQ(
+      out.Text(),
+      "USB device 0\ttarvik-writer\nUSB device 1\t(device string unreadable)\nNo serial ports found.\n");
 }
 
 TEST(FriendlyPortNameTest, ACh340IsKnownByItsUsbIdAndOthersByTheirDescription) {

@@ -61,7 +61,8 @@ TEST(QuillonCliTest, PortsListsATtyGivenWithPortAsTheCh340Port) {
   ASSERT_NE(device, nullptr) << error;
   CliRun run = RunCli("ports --port " + tty);
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_NE(run.output.find("USB-SERIAL CH340 (ttyBENCH)\t" + tty + "\tfree\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("USB-SERIAL CH340 (ttyBENCH)\t" + tty + "\tfree\n"), std::string::npos)
+      << run.output;
 
   device.reset();  // the tty is gone: nothing to list
   run = RunCli("ports --port " + tty);

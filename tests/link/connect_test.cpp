@@ -2,11 +2,11 @@
 // the fallback at 115200, through the real serial driver on pseudo-terminals.
 #include <gtest/gtest.h>
 
+#include <termios.h>
 #include <filesystem>
 #include <latch>
 #include <memory>
 #include <optional>
-#include <termios.h>
 
 #include "app/shared_state.h"
 #include "link/discovery.h"

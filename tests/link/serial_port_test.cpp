@@ -15,8 +15,8 @@
 
 #include "link/port_table.h"
 #include "tests/link/fake_owners.h"
-#include "tests/support/pty_pair.h"
 #include "tests/support/eventually.h"
+#include "tests/support/pty_pair.h"
 
 namespace quillon {
 namespace {

@@ -27,8 +27,8 @@ SimulatedUsbDeviceConfig UnreadableDevice() {
 }
 
 TEST(OpenUsbDeviceTest, TheFirstDeviceWhoseStringMatchesWholeIsOpened) {
-  SimulatedUsbBridge usb({Device("tarvik-writer-2"), UnreadableDevice(), Device("tarvik-writer"),
-                          Device("tarvik-writer")});
+  SimulatedUsbBridge usb(
+      {Device("tarvik-writer-2"), UnreadableDevice(), Device("tarvik-writer"), Device("tarvik-writer")});
   testing::StationHarness station(&usb);
   EXPECT_EQ(station.dlg.OpenUsbDevice(kUsbDeviceString), 1);
   // The unreadable device has no entry, yet the index opened is the device's own.

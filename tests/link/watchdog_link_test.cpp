@@ -30,7 +30,8 @@ constexpr int kWatchdogPeriodTicks = 5;
 class RunningStation {
  public:
   RunningStation(UsbBridge& usb, Worker connectThread, std::function<sim::PtyDevice*()> device)
-      : station(&usb, Workers(std::move(connectThread)), testing::TimingAwaitingHandshake(std::move(device))) {
+      : station(&usb, Workers(std::move(connectThread)),
+                testing::TimingAwaitingHandshake(std::move(device))) {
     station.dialogThread.Send([this] { station.dlg.OnInitDialog(); });
   }
   ~RunningStation() {
@@ -50,7 +51,8 @@ class RunningStation {
     return -1;
   }
   bool ButtonsEnabled(bool enabled) {
-    return std::ranges::all_of(kJobButtonIds, [&](int id) { return station.dlg.IsControlEnabled(id) == enabled; });
+    return std::ranges::all_of(kJobButtonIds,
+                               [&](int id) { return station.dlg.IsControlEnabled(id) == enabled; });
   }
 
   testing::StationHarness station;
@@ -86,8 +88,8 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
 
   // Gone while idle: the station notices at its next check and says so.
   device->Unplug();
-  ASSERT_TRUE(Eventually(
-      [&] { return running.station.dlg.m_port.portState.load() == CSerialPort::kStateFailed; }));
+  ASSERT_TRUE(
+      Eventually([&] { return running.station.dlg.m_port.portState.load() == CSerialPort::kStateFailed; }));
   EXPECT_NE(running.TicksUntilStatus(NoDeviceFoundText()), -1);
   const std::vector<std::string> statuses = running.station.view.LinkStatuses();
   EXPECT_NE(std::ranges::find(statuses, LinkLostText()), statuses.end());

@@ -24,7 +24,8 @@ inline StationTiming TimingAwaitingHandshake(std::function<sim::PtyDevice*()> de
     };
     // The device counts a handshake and its answer in one step.
     if (!Eventually([&] { return counters().handshakes > 0; })) return;
-    if (counters().handshakesAnswered > 0) Eventually([] { return g_handshakeReply.load() == kHandshakeSeen; });
+    if (counters().handshakesAnswered > 0)
+      Eventually([] { return g_handshakeReply.load() == kHandshakeSeen; });
   };
   return timing;
 }
