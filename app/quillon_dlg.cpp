@@ -126,6 +126,10 @@ int CQuillonDlg::ProgressPos() {
   return position;
 }
 
+void CQuillonDlg::PlaySoundFile(const std::string& path) {
+  m_view.PlaySoundFile(path);
+}
+
 int CQuillonDlg::SliderPos() {
   int position = 0;
   m_dialogThread.Send([&] { position = m_slider.position; });
