@@ -32,11 +32,14 @@ struct FontJobStation {
   bool JobEnded() {
     return Eventually([this] { return !station.dlg.JobWorkerAlive(); });
   }
-  // Presses the button and waits until its job has ended.
+  // Presses the button and waits until its job has ended. Every job ends with a box: waiting for it
+  // blocks, where polling would take a processor from the job.
   bool RunJob(int button = kIdWriteChinese) {
     const std::uint32_t started = station.dlg.JobsStarted();
+    const std::size_t boxes = station.view.MessageBoxes().size();
     Press(button);
-    return station.dlg.JobsStarted() == started + 1 && JobEnded();
+    return station.dlg.JobsStarted() == started + 1 &&
+           station.view.WaitForMessageBoxes(boxes + 1, std::chrono::seconds(300)) && JobEnded();
   }
 
   std::vector<std::string> BoxTexts() const {

@@ -69,9 +69,9 @@ class FakeView : public DialogView {
     m_changed.notify_all();
   }
   // True once count boxes have been shown; gives up after a generous guard time.
-  bool WaitForMessageBoxes(std::size_t count) {
+  bool WaitForMessageBoxes(std::size_t count, std::chrono::seconds guardTime = std::chrono::seconds(20)) {
     std::unique_lock guard(m_lock);
-    return m_changed.wait_for(guard, std::chrono::seconds(20), [&] { return m_boxes.size() >= count; });
+    return m_changed.wait_for(guard, guardTime, [&] { return m_boxes.size() >= count; });
   }
 
   // Forgets the boxes shown so far, for a test that runs several jobs.
