@@ -110,6 +110,9 @@ TEST_F(FontFileJobPtyTest, AFileEndingMidPageHasItsLastPageWritten) {
   job.Press(kIdWriteKorean);
   ASSERT_TRUE(job.station.view.WaitForMessageBoxes(1));
   EXPECT_EQ(job.station.dlg.ProgressPos(), 1 + 3) << "one step at the opening, one per verified page";
+  const std::uint32_t jobsStarted = job.station.dlg.JobsStarted();
+  job.Press(kIdWriteKorean);
+  EXPECT_EQ(job.station.dlg.JobsStarted(), jobsStarted) << "the job lasts until its box is closed";
   job.station.view.ReleaseMessageBoxes();
   ASSERT_TRUE(job.JobEnded());
 
