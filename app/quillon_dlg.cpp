@@ -143,6 +143,10 @@ std::string CQuillonDlg::LinkStatus() {
   return text;
 }
 
+void CQuillonDlg::PlaySoundFile(const std::string& path) {
+  m_view.PlaySoundFile(path);
+}
+
 int CQuillonDlg::SliderPos() {
   int position = 0;
   m_dialogThread.Send([&] { position = m_slider.position; });

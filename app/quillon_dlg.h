@@ -1,7 +1,7 @@
 // The main dialog: the model of the station's one window and the owner of the device link. It holds no
 // toolkit type; a DialogView shows it, and its handlers run on the dialog thread. Each operation is
 // defined in the folder of its subsystem: app/ the window and job control, link/ the exchange with the
-// device.
+// device, program/ the writing of pages.
 #pragma once
 
 #include <array>
@@ -63,11 +63,17 @@ class CQuillonDlg : public SerialOwner {
   // The status line: which link is up, or why none is.
   void ShowLinkStatus(const std::string& text);
   std::string LinkStatus();
+  // Starts the sound and returns at once.
+  void PlaySoundFile(const std::string& path);
 
   // The exchange with the device, on a worker thread. 1 on success; 0 when the link failed, which has
   // then been taken down and the operator told.
   int ExchangeCommand(std::uint8_t ticks);
   int FetchReply(std::uint8_t n);
+
+  // Writes g_pageBuffer at g_pageAddress and reads it back, on a worker thread. 0 when the device holds
+  // the page, which steps the progress bar; 1 on any failure.
+  std::uint8_t ProgramPage();
 
   // Opens the first attached USB device whose device string is `wanted`: 1 when it opened, else 0.
   int OpenUsbDevice(const std::string& wanted);

@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev fonts-wqy-zenhei
+  qt6-base-dev qt6-serialport-dev qt6-multimedia-dev fonts-wqy-zenhei
+  srecord
 )
 
 missing=()

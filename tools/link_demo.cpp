@@ -1,6 +1,6 @@
 // quillon-linkdemo: the station's link at work on the simulated device. It plugs the simulator in on a
 // pseudo-terminal, opens it with the station's serial driver at 460800 baud, handshakes, then writes
-// test pages and reads every one back, as a job will. It never touches a real device.
+// test pages and reads every one back, as a job does. It never touches a real device.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,31 +22,6 @@ namespace {
 constexpr int kPort = 1;
 constexpr int kPages = 64;
 constexpr std::uint32_t kFirstPage = 0x10000;
-
-bool SendAddress(CQuillonDlg& dlg, std::uint8_t command, std::uint32_t address) {
-  g_txPayload[0] = command;
-  g_txPayload[1] = kSubcommandAddress;
-  g_txPayload[2] = static_cast<std::uint8_t>(address >> 16);
-  g_txPayload[3] = static_cast<std::uint8_t>(address >> 8);
-  g_txPayload[4] = static_cast<std::uint8_t>(address);
-  return dlg.ExchangeCommand(kCommandWaitTicks) == 1;
-}
-
-bool WriteAndVerify(CQuillonDlg& dlg, std::uint32_t address, const std::uint8_t* page) {
-  if (!SendAddress(dlg, kCommandWrite, address)) return false;
-  for (std::size_t chunk = 0; chunk < kChunksPerPage; ++chunk) {
-    g_txPayload[0] = kCommandWrite;
-    g_txPayload[1] = static_cast<std::uint8_t>(kSubcommandFirstChunk + chunk);
-    std::copy_n(page + chunk * kChunkSize, kChunkSize, g_txPayload + 2);
-    if (dlg.ExchangeCommand(kCommandWaitTicks) != 1) return false;
-  }
-  if (!SendAddress(dlg, kCommandReadBack, address)) return false;
-  for (std::size_t n = 1; n <= kChunksPerPage; ++n) {
-    if (dlg.FetchReply(static_cast<std::uint8_t>(n)) != 1) return false;
-    if (!std::equal(g_rxPayload + 2, g_rxPayload + kPayloadSize, page + (n - 1) * kChunkSize)) return false;
-  }
-  return true;
-}
 
 int Run() {
   std::string error;
@@ -83,11 +58,11 @@ int Run() {
   std::printf("Handshake answered: link up at 460800 baud\n");
 
   const auto start = std::chrono::steady_clock::now();
-  std::uint8_t page[kPageSize];
   for (int i = 0; i < kPages; ++i) {
-    for (std::size_t b = 0; b < kPageSize; ++b) page[b] = static_cast<std::uint8_t>(i * 7 + b);
+    for (std::size_t b = 0; b < kPageSize; ++b) g_pageBuffer[b] = static_cast<std::uint8_t>(i * 7 + b);
     const std::uint32_t address = kFirstPage + static_cast<std::uint32_t>(i) * kPageSize;
-    if (!WriteAndVerify(dlg, address, page)) {
+    g_pageAddress = address;
+    if (dlg.ProgramPage() != 0) {
       std::fprintf(stderr, "\npage at 0x%06X failed\n", address);
       return 1;
     }

@@ -4,12 +4,19 @@
 #include <chrono>
 #include <thread>
 
+#include "program/font_file_check.h"
+
 namespace quillon::console {
 namespace {
 
 constexpr char kWriteComplete[] = "写入完成!!!";
 // The input file of the job was not found.
 constexpr const char* kInputMissing[] = {"没有找到写入文件!!!", "没有找到Read文件!!!"};
+
+bool IsInputRefusal(const std::string& message) {
+  return std::ranges::find(kInputMissing, message) != std::end(kInputMissing) ||
+         message.starts_with(kBadWriteFileText);
+}
 
 // The job runs on a worker of its own; the console only needs to know when it is over.
 void WaitWhile(auto condition) {
@@ -21,7 +28,7 @@ void WaitWhile(auto condition) {
 int ExitCodeOfJob(const std::vector<std::string>& messages) {
   auto shown = [&](const char* text) { return std::ranges::find(messages, text) != messages.end(); };
   if (shown(kWriteComplete)) return kExitWriteComplete;
-  if (std::ranges::any_of(kInputMissing, shown)) return kExitInputRefused;
+  if (std::ranges::any_of(messages, IsInputRefusal)) return kExitInputRefused;
   return kExitJobFailed;
 }
 

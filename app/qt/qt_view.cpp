@@ -14,6 +14,7 @@
 
 #include "app/qt/about_box.h"
 #include "app/qt/dialog_units.h"
+#include "app/qt/sound_player.h"
 #include "app/qt/station_icon.h"
 #include "app/qt/window_layout.h"
 #include "app/quillon_app.h"
@@ -198,10 +199,7 @@ void QtView::ShowMessageBox(const std::string& text, const std::string& title, M
 }
 
 void QtView::PlaySoundFile(const std::string& path) {
-  // Until the station plays its sound files, the finish and error sounds are both the desktop's beep;
-  // the path is kept for when they do.
-  static_cast<void>(path);
-  RunOnQtThread([] { QApplication::beep(); });
+  RunOnQtThread([file = FromUtf8(path)] { PlaySound(file); });
 }
 
 void QtView::ShowAboutBox() {

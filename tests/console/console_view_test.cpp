@@ -95,6 +95,9 @@ TEST(WriteOutcomeTest, TheMessagesOfAJobGiveItsExitCode) {
       kExitJobFailed);
   EXPECT_EQ(ExitCodeOfJob({"没有找到写入文件!!!"}), kExitInputRefused);
   EXPECT_EQ(ExitCodeOfJob({"没有找到Read文件!!!"}), kExitInputRefused);
+  EXPECT_EQ(
+      ExitCodeOfJob({"写入文件格式错误!!!\nflash.txt, line 3: the record is too short to hold its fields."}),
+      kExitInputRefused);
   EXPECT_EQ(ExitCodeOfJob({}), kExitJobFailed) << "a job that said nothing did not complete";
 }
 

@@ -13,7 +13,6 @@
 #include "app/shared_state.h"
 #include "link/port_table.h"
 #include "sim/pty_device.h"
-#include "tests/support/page_exchange.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -51,9 +50,14 @@ class LinkPtyTest : public ::testing::Test {
     station.dlg.m_port.QueueWrite(frame, kFrameSize);
   }
 
+  // 0 when every command and read succeeded; readBack then holds the page as the device returned it.
   int WriteAndReadBack(std::uint32_t address, const std::vector<std::uint8_t>& page,
                        std::vector<std::uint8_t>& readBack) {
-    return testing::ExchangePage(station.dlg, address, page, readBack);
+    std::ranges::copy(page, g_pageBuffer);
+    g_pageAddress = address;
+    const int result = station.dlg.ProgramPage();
+    readBack.assign(g_verifyBuffer, g_verifyBuffer + kPageSize);
+    return result;
   }
 
   static std::vector<std::uint8_t> RandomPage(std::mt19937& random) {

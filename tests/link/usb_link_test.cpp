@@ -1,11 +1,8 @@
 // The exchange on the USB link against the simulated device's bridge stand-in.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "app/shared_state.h"
 #include "sim/usb_device.h"
-#include "tests/support/page_exchange.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -23,19 +20,6 @@ class UsbLinkTest : public ::testing::Test {
   sim::SimulatedUsbBridge bridge;
   testing::StationHarness station{&bridge};
 };
-
-TEST_F(UsbLinkTest, APageIsWrittenAndReadBackAsBlocks) {
-  std::vector<std::uint8_t> page(kPageSize);
-  for (std::size_t i = 0; i < page.size(); ++i) page[i] = static_cast<std::uint8_t>(255 - i);
-  std::vector<std::uint8_t> readBack;
-  ASSERT_EQ(testing::ExchangePage(station.dlg, 0x0F0000, page, readBack), 0);
-  EXPECT_EQ(readBack, page);
-  bridge.WithEngine(0, [&](sim::DeviceEngine& engine) {
-    EXPECT_EQ(engine.Counters().pagesWritten, 1u);
-    EXPECT_EQ(engine.Memory().At(0x0F00FF), 0x00);
-  });
-  EXPECT_TRUE(station.view.MessageBoxes().empty());
-}
 
 TEST_F(UsbLinkTest, AReadWithNothingToReadTakesTheLinkDown) {
   EXPECT_EQ(station.dlg.FetchReply(1), 0);

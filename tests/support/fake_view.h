@@ -33,6 +33,7 @@ class FakeView : public DialogView {
   void ShowProgress(int position) override {
     std::scoped_lock guard(m_lock);
     m_progress = position;
+    m_progressHistory.push_back(position);
   }
   void ShowSlider(int position) override {
     std::scoped_lock guard(m_lock);
@@ -72,11 +73,16 @@ class FakeView : public DialogView {
     m_changed.notify_all();
   }
   // True once count boxes have been shown; gives up after a generous guard time.
-  bool WaitForMessageBoxes(std::size_t count) {
+  bool WaitForMessageBoxes(std::size_t count, std::chrono::seconds guardTime = std::chrono::seconds(20)) {
     std::unique_lock guard(m_lock);
-    return m_changed.wait_for(guard, std::chrono::seconds(20), [&] { return m_boxes.size() >= count; });
+    return m_changed.wait_for(guard, guardTime, [&] { return m_boxes.size() >= count; });
   }
 
+  // Forgets the boxes shown so far, for a test that runs several jobs.
+  void ClearMessageBoxes() {
+    std::scoped_lock guard(m_lock);
+    m_boxes.clear();
+  }
   std::vector<ShownMessageBox> MessageBoxes() const {
     std::scoped_lock guard(m_lock);
     return m_boxes;
@@ -101,6 +107,11 @@ class FakeView : public DialogView {
   int Progress() const {
     std::scoped_lock guard(m_lock);
     return m_progress;
+  }
+  // Every position shown, in order.
+  std::vector<int> ProgressHistory() const {
+    std::scoped_lock guard(m_lock);
+    return m_progressHistory;
   }
   int Slider() const {
     std::scoped_lock guard(m_lock);
@@ -127,6 +138,7 @@ class FakeView : public DialogView {
   std::map<int, bool> m_enabled;
   std::vector<int> m_controlUpdates;
   int m_progress = 0;
+  std::vector<int> m_progressHistory;
   int m_slider = 0;
   std::vector<ShownMessageBox> m_boxes;
   std::vector<std::string> m_sounds;

@@ -16,7 +16,9 @@ namespace quillon::testing {
 // device() gives the simulated device of the moment (nullptr: nothing to wait for).
 inline StationTiming TimingAwaitingHandshake(std::function<sim::PtyDevice*()> device) {
   StationTiming timing = HandDrivenTiming();
-  timing.pause = [device = std::move(device)](std::chrono::milliseconds) {
+  timing.pause = [device = std::move(device),
+                  handshakeWait = timing.handshakeWait](std::chrono::milliseconds length) {
+    if (length != handshakeWait) return;  // the open-job pause: none in tests
     sim::PtyDevice* simulator = device();
     if (simulator == nullptr) return;
     auto counters = [simulator] {
