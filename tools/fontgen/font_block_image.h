@@ -9,11 +9,9 @@
 
 #include "fonts/font_layout.h"
 #include "tools/glyphs/canvas.h"
+#include "tools/glyphs/cell_text.h"
 
 namespace quillon::tools {
-
-// What went wrong while drawing: a glyph a font lacks, ink that did not fit its cell.
-using Problems = std::vector<std::string>;
 
 class FontBlockImage {
  public:

@@ -1,21 +1,12 @@
 #include "tools/fontgen/latin_glyphs.h"
 
-#include <algorithm>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "fonts/latin_characters.h"
-#include "tools/glyphs/code_point.h"
 
 namespace quillon::tools {
 namespace {
-
-// The em in pixels, wide and high.
-struct EmSize {
-  int width;
-  int height;
-};
 
 // A monospace em w pixels wide advances about 0.6 w, so these fill 12- and 16-pixel cells. The em is
 // taller than wide in the narrow cell: the 12-pixel glyphs are a condensed cut of the same letters.
@@ -26,46 +17,9 @@ constexpr int kTextCellHeight = 32;
 constexpr EmSize kDigitEm{40, 72};
 constexpr char32_t kLargeDigitCharacters[] = U"0123456789:";
 
-// The baseline that centres, in a cell `cellHeight` high, the band from the highest ink to the lowest
-// among `characters` at every em in `ems`. One baseline for all of them keeps text written in any mix
-// of these glyphs on one line.
-int FitBaseline(OutlineFont& font, std::span<const EmSize> ems, std::span<const char32_t> characters,
-                int cellHeight, Problems& problems) {
-  int ascent = 0;
-  int descent = 0;
-  for (const EmSize em : ems) {
-    font.SetPixelSize(em.width, em.height);
-    for (const char32_t c : characters) {
-      const auto glyph = font.Render(c, Rasterising::kMonochrome);
-      if (!glyph || glyph->ink.Blank()) continue;
-      ascent = std::max(ascent, glyph->top);
-      descent = std::max(descent, glyph->Descent());
-    }
-  }
-  if (ascent + descent > cellHeight) {
-    problems.push_back("text " + std::to_string(ascent + descent) + " pixels high does not fit cells " +
-                       std::to_string(cellHeight) + " high");
-  }
-  return (cellHeight - ascent - descent) / 2 + ascent;
-}
-
-// `c` centred in a cell of `format` on `baseline`. A few letters (d with caron, for one) are wider than
-// a narrow cell: they are drawn from a narrower em until they fit, at the same height.
 Canvas DrawCharacter(OutlineFont& font, char32_t c, EmSize em, GlyphFormat format, int baseline,
                      Problems& problems) {
-  Canvas glyph(format.width, format.height);
-  if (!font.Has(c)) {
-    problems.push_back("the monospace font lacks " + CodePointName(c));
-    return glyph;
-  }
-  for (int width = em.width; width > em.width / 2; --width) {
-    font.SetPixelSize(width, em.height);
-    const auto rendered = font.Render(c, Rasterising::kMonochrome);
-    if (rendered && rendered->ink.Width() <= format.width) break;
-  }
-  font.DrawCentred(c, glyph, baseline, Rasterising::kMonochrome);
-  font.SetPixelSize(em.width, em.height);
-  return glyph;
+  return DrawInCell(font, c, em, format, baseline, Rasterising::kMonochrome, problems);
 }
 
 void DrawAscii(OutlineFont& font, const GlyphRun& run, EmSize em, int baseline, FontBlockImage& block,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tools/fontgen/font_block_image.h"
+#include "tools/glyphs/cell_text.h"
 #include "tools/glyphs/outline_font.h"
 
 namespace quillon::tools {
