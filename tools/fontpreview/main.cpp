@@ -28,8 +28,9 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --first N     start at glyph N of every section (default 0)\n"
     "  --count N     show at most N glyphs of every section (default all)\n"
-    "  --columns N   glyphs per line (default 16; 47 for GB2312, half a GB2312 row)\n"
-    "  --scale N     screen pixels per glyph pixel (default 2; 1 for GB2312)\n"
+    "  --columns N   glyphs per line (default 16; 47, half a GB2312 row, for the GB2312 tables;\n"
+    "                94 for the block)\n"
+    "  --scale N     screen pixels per glyph pixel (default 2; 1 for gb2312-32x32 and the block)\n"
     "  --offset N    with --raw: skip N bytes of IMAGE first (0x... for hexadecimal)\n"
     "  --assets DIR  read the tables from the asset files in DIR, not from the built-in block\n";
 
@@ -145,6 +146,13 @@ GlyphStrip Window(std::span<const std::uint8_t> bytes, GlyphFormat format, int a
   return {bytes.subspan(first * format.Bytes()), format, count};
 }
 
+SheetStyle DefaultStyle(std::string_view what) {
+  if (what == "block") return {kGb2312CellsPerRow, 1};
+  if (what == "gb2312-32x32") return {kGb2312CellsPerRow / 2, 1};
+  if (what == "gb2312-16x16") return {kGb2312CellsPerRow / 2, 2};
+  return {16, 2};
+}
+
 int Run(int argc, char** argv) {
   if (argc == 2 && std::string_view(argv[1]) == "--help") {
     std::fputs(kUsage, stdout);
@@ -161,7 +169,6 @@ int Run(int argc, char** argv) {
   std::vector<std::uint8_t> loaded;
   std::span<const std::uint8_t> block = kBuiltinFontBlock;
   std::vector<GlyphStrip> strips;
-  bool gb2312 = false;
   if (options->raw) {
     auto image = ReadFile(what, options->offset);
     if (!image) {
@@ -180,7 +187,6 @@ int Run(int argc, char** argv) {
     }
     for (const Section& section : kSections) {
       if (what != "block" && what != section.table) continue;
-      gb2312 = gb2312 || section.table.starts_with("gb2312");
       strips.push_back(
           Window(block.subspan(section.run.offset), section.run.format, section.run.count, *options));
     }
@@ -189,8 +195,9 @@ int Run(int argc, char** argv) {
       return 2;
     }
   }
-  const SheetStyle style{options->columns.value_or(gb2312 && what != "block" ? kGb2312CellsPerRow / 2 : 16),
-                         options->scale.value_or(gb2312 && what != "block" ? 1 : 2)};
+  const SheetStyle defaults = DefaultStyle(options->raw ? "" : what);
+  const SheetStyle style{options->columns.value_or(defaults.columns),
+                         options->scale.value_or(defaults.scale)};
   if (!DrawGlyphSheet(strips, style).save(QString::fromStdString(output), "PNG")) {
     std::fprintf(stderr, "cannot write %s\n", output.c_str());
     return 1;
