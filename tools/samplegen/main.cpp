@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,7 +93,11 @@ int Run(int argc, char** argv) {
     }
     std::printf("%-26s %7zu bytes\n", std::string(image.fileName).c_str(), bytes.size());
   }
-  for (const std::string& note : problems) std::fprintf(stderr, "note: %s\n", note.c_str());
+  // A character set drawn for two files would otherwise say the same twice.
+  std::fflush(stdout);
+  for (const std::string& note : std::set<std::string>(problems.begin(), problems.end())) {
+    std::fprintf(stderr, "note: %s\n", note.c_str());
+  }
   return 0;
 }
 
