@@ -1,6 +1,7 @@
 # make test: install what is missing, build, run every test (Release, then under ASan + UBSan).
 # make demo: install, build, run the station's main job on the built-in simulated device.
-.PHONY: deps build test test-release test-asan test-tsan demo bench format clean
+# make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
+.PHONY: deps build test test-release test-asan test-tsan demo bench fonts format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -29,6 +30,12 @@ demo: build
 
 bench: build
 	scripts/bench.sh
+
+fonts:
+	@scripts/install-deps.sh fonts
+	cmake --preset release
+	cmake --build --preset release --target quillon-fontgen
+	build/release/tools/quillon-fontgen fonts/assets
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the station needs to build and test, only those missing.
+# Installs the Debian packages the station needs to build, test and demonstrate, only those missing.
 set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev fonts-wqy-zenhei
-  srecord
+  srecord libfreetype-dev fonts-dejavu-core
 )
+# Renewing the built-in font assets (make fonts) also needs the fonts they are drawn from.
+if [ "${1:-}" = fonts ]; then
+  packages+=(fonts-noto-cjk unifont)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
