@@ -1,5 +1,7 @@
 #include "app/console/console_view.h"
 
+#include <algorithm>
+
 #include "app/console/progress_meter.h"
 
 namespace quillon::console {
@@ -8,7 +10,8 @@ ConsoleView::ConsoleView(std::FILE* progressOut, std::FILE* errorOut, bool termi
     : m_progressOut(progressOut),
       m_errorOut(errorOut),
       m_terminal(terminal),
-      m_progressTotal(progressTotal) {}
+      m_progressTotal(progressTotal),
+      m_progressCount(progressTotal) {}
 
 void ConsoleView::ShowControlEnabled(int controlId, bool enabled) {
   std::scoped_lock guard(m_lock);
@@ -22,18 +25,20 @@ void ConsoleView::ShowControlEnabled(int controlId, bool enabled) {
 
 void ConsoleView::ShowProgress(int position) {
   std::scoped_lock guard(m_lock);
-  if (position == 0) {
+  if (!m_progressCount.Show(position)) {
     // A job resets the bar as it opens and again as it closes.
     m_jobStart = std::chrono::steady_clock::now();
     m_lastMark = -1;
     return;
   }
+  // The job's opening makes the first step; every later one is a page written and verified.
+  const int pages = std::max(m_progressCount.Steps() - 1, 0);
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_jobStart).count();
-  const std::string line = FormatProgressLine(position, m_progressTotal, elapsed);
+  const std::string line = FormatProgressLine(pages, position, m_progressTotal, elapsed);
   if (m_terminal) {
     std::fprintf(m_progressOut, "\r%s", line.c_str());
     m_barDrawn = true;
-  } else if (const int mark = FivePercentMark(position, m_progressTotal); mark != m_lastMark) {
+  } else if (const int mark = m_progressCount.Twentieths(); mark != m_lastMark) {
     m_lastMark = mark;
     std::fprintf(m_progressOut, "%s\n", line.c_str());
   }

@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "app/console/progress_meter.h"
 #include "app/dialog_view.h"
 
 namespace quillon::console {
 
 class ConsoleView : public DialogView {
  public:
-  // progressOut receives the progress; errorOut the message boxes. On a terminal the bar is redrawn in
-  // place, elsewhere one line is written per 5 %.
+  // progressOut receives the progress; errorOut the message boxes and the status line. On a terminal
+  // the bar is redrawn in place, elsewhere a line is written every twentieth of the bar's length.
   ConsoleView(std::FILE* progressOut, std::FILE* errorOut, bool terminal, int progressTotal);
 
   void ShowTitle(const std::string&) override {}
@@ -49,6 +50,7 @@ class ConsoleView : public DialogView {
   std::set<int> m_enabled;
   std::vector<std::string> m_messages;
   std::chrono::steady_clock::time_point m_jobStart = std::chrono::steady_clock::now();
+  ProgressCount m_progressCount;
   int m_lastMark = -1;
   bool m_barDrawn = false;
 };

@@ -11,6 +11,7 @@
 #include "app/console/write_command.h"
 #include "app/device_setup.h"
 #include "app/quillon_app.h"
+#include "program/station_jobs.h"
 
 int main(int argc, char** argv) {
   using namespace quillon;
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
   if (options->command == CliCommand::kPorts) return ListPorts(device->Ports(), device->Usb(), stdout);
 
   ConsoleView view(stdout, stderr, ::isatty(STDOUT_FILENO) != 0, kProgressUpper);
-  StationWorkers workers;
+  StationWorkers workers = StationJobWorkers();
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   std::fprintf(stderr, "Device: %s\n", device->Description().c_str());

@@ -10,34 +10,40 @@ constexpr int kBarWidth = 20;
 
 }  // namespace
 
-std::string FormatProgressLine(int steps, int total, double elapsedSeconds) {
-  total = std::max(total, 1);
-  steps = std::clamp(steps, 0, total);
-  const int filled = steps * kBarWidth / total;
-  const int percent = steps * 100 / total;
+std::string FormatProgressLine(int pages, int barPosition, int barTotal, double elapsedSeconds) {
+  barTotal = std::max(barTotal, 1);
+  const int filled = std::clamp(barPosition, 0, barTotal) * kBarWidth / barTotal;
   std::string line;
-  line.reserve(96);
+  line.reserve(80);
   line.push_back('[');
   line.append(static_cast<std::size_t>(filled), '#');
   line.append(static_cast<std::size_t>(kBarWidth - filled), ' ');
   line.push_back(']');
 
-  char numbers[128];
-  std::snprintf(numbers, sizeof numbers, " %5d/%d pages  %3d %%", steps, total, percent);
+  char numbers[96];
+  std::snprintf(numbers, sizeof numbers, " %5d pages written", pages);
   line += numbers;
-  if (elapsedSeconds > 0 && steps > 0) {
-    const double rate = steps / elapsedSeconds;
-    const int secondsLeft = static_cast<int>((total - steps) / rate + 0.5);
-    std::snprintf(numbers, sizeof numbers, "  %6.1f pages/s  %d:%02d left", rate, secondsLeft / 60,
-                  secondsLeft % 60);
+  if (elapsedSeconds > 0 && pages > 0) {
+    std::snprintf(numbers, sizeof numbers, "  %6.1f pages/s", pages / elapsedSeconds);
     line += numbers;
   }
   return line;
 }
 
-int FivePercentMark(int steps, int total) {
-  total = std::max(total, 1);
-  return std::clamp(steps, 0, total) * 20 / total;
+bool ProgressCount::Show(int position) {
+  // The bar starts over at 0 only after its last position; any other 0 is a reset.
+  if (position == 0 && m_position != m_barTotal) {
+    m_position = 0;
+    m_wrapped = 0;
+    return false;
+  }
+  if (position < m_position) m_wrapped += m_barTotal + 1;
+  m_position = position;
+  return true;
+}
+
+int ProgressCount::Twentieths() const {
+  return Steps() * 20 / std::max(m_barTotal, 1);
 }
 
 }  // namespace quillon::console

@@ -9,6 +9,7 @@
 #include "app/device_setup.h"
 #include "app/qt/qt_view.h"
 #include "app/quillon_app.h"
+#include "program/station_jobs.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   qt::QtView view;
-  StationWorkers workers;
+  StationWorkers workers = StationJobWorkers();
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   view.Attach(&app);

@@ -36,32 +36,36 @@ class CapturedFile {
   std::FILE* m_file;
 };
 
-TEST(ProgressMeterTest, ALineShowsPagesPercentRateAndTimeLeft) {
-  EXPECT_EQ(FormatProgressLine(0, 100, 0), "[                    ]     0/100 pages    0 %");
-  EXPECT_EQ(FormatProgressLine(50, 100, 2.0),
-            "[##########          ]    50/100 pages   50 %    25.0 pages/s  0:02 left");
-  EXPECT_EQ(FormatProgressLine(100, 100, 4.0),
-            "[####################]   100/100 pages  100 %    25.0 pages/s  0:00 left");
-  EXPECT_TRUE(FormatProgressLine(10, 1000, 1.0).ends_with("  1 %    10.0 pages/s  1:39 left"));
+TEST(ProgressMeterTest, ALineShowsTheBarThePagesWrittenAndTheirRate) {
+  EXPECT_EQ(FormatProgressLine(0, 1, 100, 0), "[                    ]     0 pages written");
+  EXPECT_EQ(FormatProgressLine(50, 51, 100, 2.0), "[##########          ]    50 pages written    25.0 pages/s");
+  EXPECT_EQ(FormatProgressLine(1557, 510, 1046, 4.0), "[#########           ]  1557 pages written   389.2 pages/s");
 }
 
-TEST(ProgressMeterTest, FivePercentMarksCountUpToTwenty) {
-  EXPECT_EQ(FivePercentMark(0, 1046), 0);
-  EXPECT_EQ(FivePercentMark(52, 1046), 0);
-  EXPECT_EQ(FivePercentMark(53, 1046), 1);
-  EXPECT_EQ(FivePercentMark(1046, 1046), 20);
-  EXPECT_EQ(FivePercentMark(5000, 1046), 20);
+TEST(ProgressMeterTest, TheCountGoesOnWhereTheBarStartsOver) {
+  ProgressCount count(1046);
+  EXPECT_FALSE(count.Show(0));  // the job opens
+  for (int position = 1; position <= 1046; ++position) EXPECT_TRUE(count.Show(position));
+  EXPECT_TRUE(count.Show(0));  // the 1047th step: the bar starts over
+  EXPECT_TRUE(count.Show(1));
+  EXPECT_EQ(count.Steps(), 1048);
+  EXPECT_EQ(count.Twentieths(), 20);
+  EXPECT_FALSE(count.Show(0));  // the job closes
+  EXPECT_EQ(count.Steps(), 0);
 }
 
-TEST(ConsoleViewTest, WithoutATerminalALineIsWrittenAtTheFirstStepAndEveryFivePercent) {
+TEST(ConsoleViewTest, WithoutATerminalALineIsWrittenEveryTwentiethOfTheBar) {
   CapturedFile out;
   CapturedFile err;
   ConsoleView view(out.get(), err.get(), /*terminal=*/false, 100);
   view.ShowProgress(0);
   for (int step = 1; step <= 100; ++step) view.ShowProgress(step);
+  view.ShowProgress(0);  // past the end: starts over, and the count goes on
+  for (int step = 1; step <= 10; ++step) view.ShowProgress(step);
   const std::string text = out.Text();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 21);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 23);
   EXPECT_EQ(text.find('\r'), std::string::npos);
+  EXPECT_NE(text.find("   109 pages written"), std::string::npos);  // the 110th step: 109 pages and the opening
 }
 
 TEST(ConsoleViewTest, OnATerminalTheBarIsRedrawnAndEndedBeforeAMessage) {
