@@ -24,9 +24,6 @@ namespace {
 
 using testing::Eventually;
 
-// The watchdog checks the link at every fifth tick.
-constexpr int kWatchdogPeriodTicks = 5;
-
 class RunningStation {
  public:
   RunningStation(UsbBridge& usb, Worker connectThread, std::function<sim::PtyDevice*()> device)
@@ -40,16 +37,7 @@ class RunningStation {
     for (int number = 1; number <= 99; ++number) UnbindPortPath(number);
   }
 
-  // Ticks until the status line shows `status`, each tick's connection attempt seen to its end; the
-  // number of ticks it took, or -1 when a whole watchdog period went by without it.
-  int TicksUntilStatus(const std::string& status) {
-    for (int tick = 1; tick <= kWatchdogPeriodTicks; ++tick) {
-      station.Tick();
-      Eventually([this] { return !station.dlg.ConnectionAttemptRunning(); });
-      if (station.dlg.LinkStatus() == status) return tick;
-    }
-    return -1;
-  }
+  int TicksUntilStatus(const std::string& status) { return station.TicksUntilLinkStatus(status); }
   bool ButtonsEnabled(bool enabled) {
     return std::ranges::all_of(kJobButtonIds,
                                [&](int id) { return station.dlg.IsControlEnabled(id) == enabled; });

@@ -16,8 +16,11 @@
 namespace quillon::testing {
 
 struct FontJobStation {
-  explicit FontJobStation(UsbBridge* usb = nullptr)
-      : station(usb, StationWorkers{.fontFileJob = FontFileJob}) {
+  // With a connection worker the watchdog links the device; without one the test brings the link up.
+  explicit FontJobStation(UsbBridge* usb = nullptr, Worker connectThread = {},
+                          StationTiming timing = HandDrivenTiming())
+      : station(usb, StationWorkers{.fontFileJob = FontFileJob, .connectThread = std::move(connectThread)},
+                std::move(timing)) {
     // The progress bar's range and step, the slider's, the speed and the sound paths in the scratch
     // directory; the buttons stay disabled until the test has a link up.
     station.dialogThread.Send([this] { station.dlg.OnInitDialog(); });

@@ -40,6 +40,16 @@ struct StationHarness {
   void Tick(int count = 1) {
     for (int i = 0; i < count; ++i) dialogThread.FireTimer();
   }
+  // Ticks until the status line shows `status`, each tick's connection attempt seen to its end; the
+  // number of ticks it took, or -1 when a whole watchdog period (five ticks) went by without it.
+  int TicksUntilLinkStatus(const std::string& status) {
+    for (int tick = 1; tick <= 5; ++tick) {
+      Tick();
+      Eventually([this] { return !dlg.ConnectionAttemptRunning(); });
+      if (dlg.LinkStatus() == status) return tick;
+    }
+    return -1;
+  }
   // Received bytes as the serial driver delivers them, each handled before this returns.
   void Receive(std::initializer_list<std::uint8_t> bytes, std::intptr_t port = 5) {
     for (std::uint8_t byte : bytes) dialogThread.Send(WM_SERIAL_BYTE, byte, port);
