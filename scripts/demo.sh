@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# The demonstration on the built-in simulated device: the station's link at work on the console, then,
-# where a display exists, the station's window.
+# The demonstration: the station writes the Chinese font package into the built-in simulated device,
+# page by page with read-back, from a working directory holding the sample packages and the sounds.
+# Where a display exists, in the station's window (the button is pressed for you once the device is
+# linked; close the window with 退出 / Exit); elsewhere on the console.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# The sample font packages and colour-screen font images, in the demo's working directory.
-build/release/tools/quillon-samplegen build/demo
-build/release/tools/quillon-linkdemo
-if [ -n "${DISPLAY:-}" ] && [ -x build/release/app/qt/quillon ]; then
-  echo "Opening the station's window (close it with 退出 / Exit)."
-  build/release/app/qt/quillon
+demo=build/demo
+mkdir -p "$demo"
+# The sample font packages and colour-screen font images, and the finish and error sounds.
+build/release/tools/quillon-samplegen "$demo" 2>/dev/null
+cp res/FinishVoice.wav res/ErrorVoice.wav "$demo"
+cd "$demo"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x ../release/app/qt/quillon ]; then
+  echo "The station's window writes flash.txt into the simulated ID writer (close it with 退出 / Exit)."
+  ../release/app/qt/quillon --simulator --write chinese
+else
+  echo "quillon-cli write chinese --simulator (in $demo)"
+  ../release/app/console/quillon-cli write chinese --simulator
 fi

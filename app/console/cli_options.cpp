@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "app/dialog_controls.h"
-
 namespace quillon::console {
 namespace {
 
@@ -20,22 +18,6 @@ std::optional<int> Seconds(const std::string& text) {
 }
 
 }  // namespace
-
-const std::vector<PackageButton>& Packages() {
-  static const std::vector<PackageButton> packages = {
-      {"chinese", kIdWriteChinese},
-      {"korean", kIdWriteKorean},
-      {"traditional-chinese", kIdWriteTraditionalChinese},
-      {"japanese", kIdWriteJapanese},
-      {"large-ascii", kIdWriteLargeAscii},
-      {"colour240-chinese", kIdWriteColour240Chinese},
-      {"colour240-english", kIdWriteColour240English},
-      {"colour128-chinese", kIdWriteColour128Chinese},
-      {"colour240-korean", kIdWriteColour240Korean},
-      {"colour240-traditional-chinese", kIdWriteColour240TraditionalChinese},
-  };
-  return packages;
-}
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error) {
   CliOptions options;
@@ -96,16 +78,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     error = "write needs one package name";
     return std::nullopt;
   }
-  for (const PackageButton& package : Packages()) {
-    if (words[1] == package.name) {
-      options.command = CliCommand::kWrite;
-      options.package = package.name;
-      options.jobButton = package.controlId;
-      return options;
-    }
+  options.jobButton = PackageButtonId(words[1]);
+  if (options.jobButton == 0) {
+    error = "unknown package " + words[1];
+    return std::nullopt;
   }
-  error = "unknown package " + words[1];
-  return std::nullopt;
+  options.command = CliCommand::kWrite;
+  options.package = words[1];
+  return options;
 }
 
 std::string UsageText() {

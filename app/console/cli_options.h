@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/device_choice.h"
+#include "app/package_buttons.h"
 
 namespace quillon::console {
 
@@ -18,14 +19,6 @@ struct CliOptions {
   int waitSeconds = 30;  // how long to wait for a device
   DeviceChoice device;
 };
-
-struct PackageButton {
-  const char* name;
-  int controlId;
-};
-
-// Every package the station writes, by the name the console knows it by.
-const std::vector<PackageButton>& Packages();
 
 // The options, or nothing with the reason in `error`.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);

@@ -27,14 +27,15 @@ void ConsoleView::ShowProgress(int position) {
   std::scoped_lock guard(m_lock);
   if (!m_progressCount.Show(position)) {
     // A job resets the bar as it opens and again as it closes.
-    m_jobStart = std::chrono::steady_clock::now();
     m_lastMark = -1;
     return;
   }
-  // The job's opening makes the first step; every later one is a page written and verified.
+  // The job's opening makes the first step; every later one is a page written and verified. The rate
+  // runs from the first page, after the opening's pause.
   const int pages = std::max(m_progressCount.Steps() - 1, 0);
+  if (pages <= 1) m_jobStart = std::chrono::steady_clock::now();
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_jobStart).count();
-  const std::string line = FormatProgressLine(pages, position, m_progressTotal, elapsed);
+  const std::string line = FormatProgressLine(pages, pages - 1, position, m_progressTotal, elapsed);
   if (m_terminal) {
     std::fprintf(m_progressOut, "\r%s", line.c_str());
     m_barDrawn = true;

@@ -10,7 +10,8 @@ constexpr int kBarWidth = 20;
 
 }  // namespace
 
-std::string FormatProgressLine(int pages, int barPosition, int barTotal, double elapsedSeconds) {
+std::string FormatProgressLine(int pages, int timedPages, int barPosition, int barTotal,
+                               double elapsedSeconds) {
   barTotal = std::max(barTotal, 1);
   const int filled = std::clamp(barPosition, 0, barTotal) * kBarWidth / barTotal;
   std::string line;
@@ -23,8 +24,8 @@ std::string FormatProgressLine(int pages, int barPosition, int barTotal, double 
   char numbers[96];
   std::snprintf(numbers, sizeof numbers, " %5d pages written", pages);
   line += numbers;
-  if (elapsedSeconds > 0 && pages > 0) {
-    std::snprintf(numbers, sizeof numbers, "  %6.1f pages/s", pages / elapsedSeconds);
+  if (elapsedSeconds > 0 && timedPages > 0) {
+    std::snprintf(numbers, sizeof numbers, "  %6.1f pages/s", timedPages / elapsedSeconds);
     line += numbers;
   }
   return line;

@@ -8,8 +8,10 @@
 namespace quillon::console {
 
 // "[#####               ]   120 pages written   40.1 pages/s": the bar as the window shows it (position
-// of total), the pages written so far and their rate.
-std::string FormatProgressLine(int pages, int barPosition, int barTotal, double elapsedSeconds);
+// of total), the pages written so far, and the rate of the last `timedPages` of them, written in
+// elapsedSeconds.
+std::string FormatProgressLine(int pages, int timedPages, int barPosition, int barTotal,
+                               double elapsedSeconds);
 
 // Follows the bar's positions through a job: the steps made so far, counting on where the bar wraps.
 class ProgressCount {

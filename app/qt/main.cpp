@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/device_setup.h"
+#include "app/package_buttons.h"
 #include "app/qt/qt_view.h"
 #include "app/quillon_app.h"
 #include "program/station_jobs.h"
@@ -16,9 +17,11 @@ namespace {
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "Usage: quillon [--port PATH | --simulator[=usb]] [--screenshot FILE] [Qt options]\n"
+    "Usage: quillon [--port PATH | --simulator[=usb]] [--write PACKAGE] [--screenshot FILE] [Qt options]\n"
     "The font writer station's window: writes font packages into the device's flash.\n"
     "\n"
+    "  --write PACKAGE    press the package's button once a device is linked (as quillon-cli\n"
+    "                     names it: chinese, korean, ...), for demonstrations\n"
     "  --screenshot FILE  save the window as a PNG image once it is shown, then exit\n"
     "  --help             show this help and exit\n";
 
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);  // takes its own options out of argv
   QString screenshotFile;
+  int buttonToPress = 0;
   DeviceChoice deviceChoice;
   std::vector<std::string> arguments;
   for (const QString& argument : QApplication::arguments()) arguments.push_back(argument.toStdString());
@@ -56,6 +60,12 @@ int main(int argc, char** argv) {
     }
     if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
       screenshotFile = QString::fromStdString(arguments[++i]);
+    } else if (arguments[i] == "--write" && i + 1 < arguments.size()) {
+      buttonToPress = PackageButtonId(arguments[++i]);
+      if (buttonToPress == 0) {
+        std::fprintf(stderr, "quillon: unknown package %s\nTry 'quillon --help'.\n", arguments[i].c_str());
+        return kExitUsage;
+      }
     } else {
       std::fprintf(stderr, "quillon: unknown argument '%s'\nTry 'quillon --help'.\n", arguments[i].c_str());
       return kExitUsage;
@@ -77,6 +87,17 @@ int main(int argc, char** argv) {
   view.OnEnded([] { QApplication::quit(); });
   app.Start();
   view.show();
+
+  // The operator's press, once the watchdog has linked the device and enabled the button.
+  QTimer pressWhenLinked;
+  if (buttonToPress != 0) {
+    QObject::connect(&pressWhenLinked, &QTimer::timeout, &view, [&] {
+      if (!app.Dialog().IsControlEnabled(buttonToPress)) return;
+      pressWhenLinked.stop();
+      app.PostClick(buttonToPress);
+    });
+    pressWhenLinked.start(200);
+  }
 
   bool screenshotSaved = true;
   if (!screenshotFile.isEmpty()) {

@@ -37,9 +37,11 @@ class CapturedFile {
 };
 
 TEST(ProgressMeterTest, ALineShowsTheBarThePagesWrittenAndTheirRate) {
-  EXPECT_EQ(FormatProgressLine(0, 1, 100, 0), "[                    ]     0 pages written");
-  EXPECT_EQ(FormatProgressLine(50, 51, 100, 2.0), "[##########          ]    50 pages written    25.0 pages/s");
-  EXPECT_EQ(FormatProgressLine(1557, 510, 1046, 4.0), "[#########           ]  1557 pages written   389.2 pages/s");
+  EXPECT_EQ(FormatProgressLine(0, 0, 1, 100, 0), "[                    ]     0 pages written");
+  EXPECT_EQ(FormatProgressLine(50, 49, 51, 100, 2.0),
+            "[##########          ]    50 pages written    24.5 pages/s");
+  EXPECT_EQ(FormatProgressLine(1557, 1556, 510, 1046, 4.0),
+            "[#########           ]  1557 pages written   389.0 pages/s");
 }
 
 TEST(ProgressMeterTest, TheCountGoesOnWhereTheBarStartsOver) {
@@ -65,7 +67,8 @@ TEST(ConsoleViewTest, WithoutATerminalALineIsWrittenEveryTwentiethOfTheBar) {
   const std::string text = out.Text();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 23);
   EXPECT_EQ(text.find('\r'), std::string::npos);
-  EXPECT_NE(text.find("   109 pages written"), std::string::npos);  // the 110th step: 109 pages and the opening
+  EXPECT_NE(text.find("   109 pages written"),
+            std::string::npos);  // the 110th step: 109 pages and the opening
 }
 
 TEST(ConsoleViewTest, OnATerminalTheBarIsRedrawnAndEndedBeforeAMessage) {
