@@ -23,19 +23,30 @@ bool IsNoLink() {
   return g_linkKind.load(std::memory_order_relaxed) == kNoLink;
 }
 
-// Arms the receive side for the answer to a command about to be queued.
+// Arms the receive side for the answer to a command about to be queued. The count starts again before
+// the new awaited count is published, so a byte still counting for the last answer never completes
+// this one.
 void ArmReceiver(std::uint32_t awaitedCount) {
-  std::ranges::fill(g_rxPayload, 0);
-  g_rxCountAwaited.store(awaitedCount, std::memory_order_relaxed);
   g_rxHeaderSinceSend.store(0, std::memory_order_relaxed);
   g_rxCount.store(0, std::memory_order_relaxed);
+  g_rxCountAwaited.store(awaitedCount, std::memory_order_release);
 }
 
-// Wakes the waiting worker as the count it awaits is reached; other bytes change nothing for it, and a
-// wake-up per byte would cost more than the byte. Counting goes up one by one from the header's 5, so
-// it always passes through the awaited count (9 or 39).
-void NotifyIfAwaitedCountReached(std::uint32_t count) {
-  if (count == g_rxCountAwaited.load(std::memory_order_relaxed)) NotifyLinkEvent();
+// Counts a byte of the answer. When it completes what the worker awaits, the payload is copied here, on
+// the dialog thread that owns the frame buffer, before the count that lets the worker go is published;
+// only then is the worker woken (other bytes change nothing for it, and a wake-up per byte would cost
+// more than the byte). Counting goes up one by one from the header's 5, so it always passes through
+// the awaited count (9 or 39).
+void CountAnswerByte() {
+  std::uint32_t count = g_rxCount.load(std::memory_order_relaxed);
+  const std::uint32_t next = count + 1;
+  const bool completes = next == g_rxCountAwaited.load(std::memory_order_acquire);
+  if (completes) std::copy_n(g_rxFrame + kFrameHeaderSize, kPayloadSize, g_rxPayload);
+  // The worker may have armed for its next command meanwhile: then this byte belongs to no answer of it.
+  if (!g_rxCount.compare_exchange_strong(count, next, std::memory_order_release, std::memory_order_relaxed)) {
+    return;
+  }
+  if (completes) NotifyLinkEvent();
 }
 
 }  // namespace
@@ -53,7 +64,6 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
     g_rxIndex.store(kFrameHeaderSize, std::memory_order_relaxed);
     g_rxHeaderSinceSend.store(1, std::memory_order_relaxed);
     g_rxCount.store(kFrameHeaderSize, std::memory_order_relaxed);
-    NotifyIfAwaitedCountReached(kFrameHeaderSize);
     return 0;
   }
 
@@ -61,9 +71,7 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
   if (index >= kFrameSize) index = 0;
   g_rxFrame[index++] = byte;
   // Bytes before the first header since the last send belong to an earlier answer.
-  if (g_rxHeaderSinceSend.load(std::memory_order_relaxed) != 0) {
-    NotifyIfAwaitedCountReached(g_rxCount.fetch_add(1, std::memory_order_relaxed) + 1);
-  }
+  if (g_rxHeaderSinceSend.load(std::memory_order_relaxed) != 0) CountAnswerByte();
   if (index == kFrameSize) {
     index = 0;
     if (std::equal(kHandshakeReply.begin(), kHandshakeReply.end(), g_rxFrame + kFrameHeaderSize)) {
@@ -120,9 +128,10 @@ int CQuillonDlg::ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCo
   g_waitTicks.store(ticks, std::memory_order_relaxed);
   if (!WaitForReceivedBytes(awaitedCount)) {
     SerialLinkFailure();
+    // The port is stopped: nothing writes the payload any more, and a failed exchange delivers none.
+    std::ranges::fill(g_rxPayload, 0);
     return 0;
   }
-  CopyReceivedPayload();
   return 1;
 }
 
@@ -132,15 +141,10 @@ bool CQuillonDlg::WaitForReceivedBytes(std::uint32_t needed) {
     const std::uint32_t seen = g_linkEvents.load(std::memory_order_acquire);
     // The allowance is tested first: when it has run out, the wait fails even if the bytes are there.
     if (g_waitTicks.load(std::memory_order_relaxed) == 0) return false;
-    if (g_rxCount.load(std::memory_order_relaxed) >= needed) return true;
+    // Acquire: the payload copied before the count was published is there to read.
+    if (g_rxCount.load(std::memory_order_acquire) >= needed) return true;
     g_linkEvents.wait(seen, std::memory_order_acquire);
   }
-}
-
-void CQuillonDlg::CopyReceivedPayload() {
-  // The frame buffer belongs to the dialog thread, where the rest of an acknowledgement may still be
-  // arriving: take the copy there.
-  m_dialogThread.Send([] { std::copy_n(g_rxFrame + kFrameHeaderSize, kPayloadSize, g_rxPayload); });
 }
 
 void CQuillonDlg::UsbLinkFailure(bool disableButtonsFirst) {

@@ -98,28 +98,28 @@ void CSerialPort::WritePending() {
 }
 
 void CSerialPort::ReceiveBytes() {
+  // One read of what has arrived, then back to the wait: a write request queued meanwhile goes out
+  // before the next bytes are taken, even while the device keeps sending (the tail of an
+  // acknowledgement, say).
   std::uint8_t block[kReceiveBlock];
-  for (;;) {
-    if (m_stopRequest.IsSignalled()) return;
-    ssize_t count = 0;
-    {
-      std::scoped_lock lock(m_portLock);
-      const int waiting = BytesWaiting(m_portHandle.get());
-      if (waiting <= 0) return;
+  ssize_t count = 0;
+  {
+    std::scoped_lock lock(m_portLock);
+    const int waiting = BytesWaiting(m_portHandle.get());
+    if (waiting <= 0) return;
+    do {
       count = ::read(m_portHandle.get(), block, std::min<std::size_t>(waiting, kReceiveBlock));
-      if (count < 0) {
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN) ReportFailure("ReadFile()");
-        return;
-      }
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
+      if (errno != EAGAIN) ReportFailure("ReadFile()");
+      return;
     }
-    if (count == 0) return;
-    // The owner handles each byte before the next is offered, and the lock is free meanwhile so that
-    // Configure is never held up by a slow owner.
-    for (ssize_t i = 0; i < count; ++i) {
-      if (m_stopRequest.IsSignalled()) return;
-      SendToOwner(WM_SERIAL_BYTE, block[i]);
-    }
+  }
+  // The owner handles each byte before the next is offered, and the lock is free meanwhile so that
+  // Configure is never held up by a slow owner.
+  for (ssize_t i = 0; i < count; ++i) {
+    if (m_stopRequest.IsSignalled()) return;
+    SendToOwner(WM_SERIAL_BYTE, block[i]);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "sim/pty_device.h"
 
+#include <sys/prctl.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -139,6 +141,7 @@ void PtyDevice::HangUp() {
 }
 
 void PtyDevice::Serve() {
+  ::prctl(PR_SET_TIMERSLACK, 1UL);
   WirePacer pacer(emulatedBaud_);
   std::vector<std::uint8_t> ready;  // delivered by the wire, not yet taken by the master
   std::array<std::uint8_t, 4096> received{};

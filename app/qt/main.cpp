@@ -86,6 +86,9 @@ int main(int argc, char** argv) {
   view.Attach(&app);
   view.OnEnded([] { QApplication::quit(); });
   app.Start();
+  // Once the dialog's initialisation has run, what it showed is already queued to this thread, and the
+  // job buttons wait for a link.
+  app.Thread().Send([] {});
   view.show();
 
   // The operator's press, once the watchdog has linked the device and enabled the button.
@@ -101,9 +104,7 @@ int main(int argc, char** argv) {
 
   bool screenshotSaved = true;
   if (!screenshotFile.isEmpty()) {
-    // Once the dialog's initialisation has run, what it showed is already queued to this thread; the
-    // grab, queued after it, sees the window as the operator first does.
-    app.Thread().Send([] {});
+    // The grab, queued after what the initialisation showed, sees the window as the operator first does.
     QTimer::singleShot(0, &view, [&] {
       screenshotSaved = view.grab().save(screenshotFile, "PNG");
       if (!screenshotSaved) {

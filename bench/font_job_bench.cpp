@@ -1,0 +1,139 @@
+// A whole font file job over a pty, against the device simulator in a process of its own emulating
+// 460800 baud: pages per second against what the wire allows, and the station's processor time per
+// page (this process holds only the station: its dialog thread, serial monitor and job worker).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/quillon_app.h"
+#include "app/shared_state.h"
+#include "app/silent_view.h"
+#include "link/discovery.h"
+#include "link/given_port_list.h"
+#include "link/no_usb_bridge.h"
+#include "program/station_jobs.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPages = 400;
+constexpr double kBaud = 460800;
+// Each page: 18 frames of 39 bytes out; ten acknowledgements of which the station awaits 9 bytes and
+// eight replies of 39 bytes in. 10 bits a byte on the wire.
+constexpr double kWirePagesPerSecond = kBaud / 10 / (18 * 39 + 10 * 9 + 8 * 39);
+
+// quillon-devsim in a child process, behind a tty link.
+class DeviceProcess {
+ public:
+  explicit DeviceProcess(const fs::path& link) {
+    const std::string linkArgument = link.string();
+    const char* argv[] = {QUILLON_DEVSIM_PATH, "--link", linkArgument.c_str(), "--baud-delay", "460800", nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    m_spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~DeviceProcess() {
+    if (!m_spawned) return;
+    ::kill(m_pid, SIGTERM);
+    ::waitpid(m_pid, nullptr, 0);
+  }
+  bool Spawned() const { return m_spawned; }
+
+ private:
+  pid_t m_pid = -1;
+  bool m_spawned = false;
+};
+
+double ProcessorSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Records of 32 bytes, eight a page, an extended address wherever the upper 16 bits change.
+void WritePackage(const fs::path& path, int pages) {
+  std::ofstream file(path);
+  char line[96];
+  for (std::uint32_t address = 0; address < static_cast<std::uint32_t>(pages) * kPageSize; address += 32) {
+    if ((address & 0xFFFF) == 0) {
+      const unsigned upper = address >> 16;
+      std::snprintf(line, sizeof line, ":02000004%04X%02X\n", upper,
+                    static_cast<unsigned>(-(2 + 4 + (upper >> 8) + (upper & 0xFF)) & 0xFF));
+      file << line;
+    }
+    unsigned sum = 32 + ((address >> 8) & 0xFF) + (address & 0xFF);
+    std::snprintf(line, sizeof line, ":20%04X00", address & 0xFFFF);
+    file << line;
+    for (int i = 0; i < 32; ++i) {
+      const unsigned byte = (address + i) * 7 & 0xFF;
+      sum += byte;
+      std::snprintf(line, sizeof line, "%02X", byte);
+      file << line;
+    }
+    std::snprintf(line, sizeof line, "%02X\n", -sum & 0xFF);
+    file << line;
+  }
+  file << ":00000001FF\n";
+}
+
+void FontFileJobOverPty(benchmark::State& state) {
+  const fs::path directory = fs::temp_directory_path() / ("quillon-bench-" + std::to_string(::getpid()));
+  fs::create_directories(directory);
+  const fs::path previous = fs::current_path();
+  fs::current_path(directory);
+  WritePackage("flash.txt", kPages);
+
+  for (auto _ : state) {
+    DeviceProcess device(directory / "ttyBENCH");
+    GivenPortList ports((directory / "ttyBENCH").string());
+    SilentView view;
+    NoUsbBridge usb;
+    StationWorkers workers = StationJobWorkers();
+    workers.connectThread = ConnectWorker(ports);
+    StationTiming timing;
+    timing.openJobPause = std::chrono::milliseconds(0);
+    CQuillonApp app(view, usb, std::move(workers), timing);
+    app.Start();
+    app.Thread().Send([] {});  // the dialog's initialisation has run: the buttons wait for a link
+    while (device.Spawned() && !app.Dialog().IsControlEnabled(kIdWriteChinese)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const double processorBefore = ProcessorSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    app.PostClick(kIdWriteChinese);
+    while (app.Dialog().JobsStarted() == 0 || app.Dialog().JobWorkerAlive()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double processor = ProcessorSeconds() - processorBefore;
+    state.SetIterationTime(seconds);
+    state.counters["pages_per_s"] = kPages / seconds;
+    state.counters["wire_percent"] = 100 * kPages / seconds / kWirePagesPerSecond;
+    state.counters["station_cpu_ms_per_page"] = 1000 * processor / kPages;
+    app.Dialog().m_port.Stop();
+    app.Thread().QuitAndWait();
+  }
+  fs::current_path(previous);
+  fs::remove_all(directory);
+}
+BENCHMARK(FontFileJobOverPty)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
+
+}  // namespace
+}  // namespace quillon
+
+BENCHMARK_MAIN();
