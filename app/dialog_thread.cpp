@@ -156,17 +156,26 @@ void DialogThread::Complete(Message& message, Outcome outcome) {
   message.outcome->notify_one();
 }
 
+namespace {
+
+constexpr std::chrono::microseconds kIdleSpin{10};
+
+}  // namespace
+
 void DialogThread::Loop() {
   m_threadId.store(std::this_thread::get_id());
   std::unique_lock guard(m_lock);
   while (!m_quit) {
-    if (m_queue.empty()) {
-      // Bytes come in bursts: the next one usually follows within microseconds.
+    bool spun = false;
+    if (m_queue.empty() && m_spinHelps) {
+      // In a burst of bytes the next one follows within microseconds: a short spin saves a sleep.
       guard.unlock();
-      SpinUntil([this] { return m_queued.load() != 0; });
+      spun = true;
+      m_spinHelps = SpinUntil([this] { return m_queued.load() != 0; }, kIdleSpin);
       guard.lock();
     }
     if (m_queue.empty() && !m_quit) {
+      const auto asleep = std::chrono::steady_clock::now();
       m_sleeping = true;
       auto woken = [this] { return m_quit || !m_queue.empty() || m_timerChanged; };
       if (m_timerPeriod.count() > 0) {
@@ -176,6 +185,9 @@ void DialogThread::Loop() {
       }
       m_sleeping = false;
       m_timerChanged = false;
+      // Bytes that trickle in at a line's pace (one every 20 µs or more) would only burn the spin;
+      // once messages come quicker than it lasts, spinning pays again.
+      if (!spun) m_spinHelps = std::chrono::steady_clock::now() - asleep < kIdleSpin;
     }
     if (m_quit) break;
     const auto now = std::chrono::steady_clock::now();

@@ -39,7 +39,8 @@ class DeviceProcess {
  public:
   explicit DeviceProcess(const fs::path& link) {
     const std::string linkArgument = link.string();
-    const char* argv[] = {QUILLON_DEVSIM_PATH, "--link", linkArgument.c_str(), "--baud-delay", "460800", nullptr};
+    const char* argv[] = {QUILLON_DEVSIM_PATH, "--link", linkArgument.c_str(),
+                          "--baud-delay",      "460800", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
