@@ -77,6 +77,9 @@ void CQuillonDlg::RunWatchdog() {
   g_watchdogTicks.store(0);
   // A healthy link keeps the watchdog quiet: the port open, or the USB device up.
   if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return;
+  // A running job still owns a link it has not taken down yet: its next exchange fails and takes the
+  // port down itself. An attempt now would stop the port under the job, or link anew beneath it.
+  if (JobWorkerAlive() && g_linkKind.load() != kNoLink) return;
   // A serial port that failed while idle (its adapter pulled out) has taken the link with it.
   if (g_linkKind.load() != kNoLink) ShowLinkStatus(LinkLostText());
   StartConnectionAttempt();

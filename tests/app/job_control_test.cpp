@@ -156,6 +156,30 @@ TEST_F(WatchdogTest, ItStaysQuietWhileUsbIsUpOrThePortIsOpen) {
   EXPECT_EQ(g_jobBusy, 0);  // the test's attempt ended and cleared it
 }
 
+TEST(WatchdogOverlapTest, ARunningJobKeepsItsFailedPortUntilItHasTakenTheLinkDown) {
+  HeldWorker job;
+  HeldWorker connection;
+  StationWorkers workers = WorkersOf(job);
+  workers.connectThread = connection.AsWorker("connect");
+  connection.Release();
+  StationHarness station(nullptr, std::move(workers));
+  station.dlg.EnableJobButtons(true);
+  station.dialogThread.Send([&] { station.dlg.OnCommand(kIdWriteChinese); });
+  ASSERT_TRUE(station.dlg.JobWorkerAlive());
+
+  // The adapter is pulled out under the job: the port fails, but the job has not noticed yet.
+  g_linkKind = 7;
+  station.dlg.m_port.portState = CSerialPort::kStateFailed;
+  station.Tick(10);
+  EXPECT_TRUE(connection.Runs().empty());
+
+  // Its exchange fails and takes the link down; while it shows its boxes, the watchdog links anew.
+  g_linkKind = kNoLink;
+  station.Tick(5);
+  EXPECT_TRUE(testing::Eventually([&] { return connection.Runs().size() == 1; }));
+  job.Release();
+}
+
 TEST(WatchdogOverlapTest, NoSecondAttemptStartsWhileOneRuns) {
   HeldWorker held;
   StationHarness station(nullptr, WorkersOf(held));

@@ -98,7 +98,8 @@ TEST_F(FontJobDiscoveryTest, ADevicePulledOutInMidJobIsLinkedAgainAndTheNextJobC
 
   std::string error;
   ASSERT_TRUE(device->Replug(error)) << error;
-  EXPECT_NE(job.station.TicksUntilLinkStatus(LinkedOnPortText("ttyUSB0", 460800)), -1);
+  ASSERT_NE(job.station.TicksUntilLinkStatus(LinkedOnPortText("ttyUSB0", 460800)), -1)
+      << ::testing::PrintToString(job.station.view.LinkStatuses());
   job.station.view.ClearMessageBoxes();
   ASSERT_TRUE(job.RunJob(kIdWriteKorean));
   EXPECT_EQ(job.BoxTexts(), std::vector<std::string>{"写入完成!!!"});
