@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <span>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -67,8 +68,10 @@ inline ::testing::AssertionResult SameFlash(std::span<const std::uint8_t> expect
   if (expected.size() != actual.size()) return ::testing::AssertionFailure() << "the images differ in size";
   const auto [e, a] = std::ranges::mismatch(expected, actual);
   if (e == expected.end()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "flash differs first at 0x" << std::hex << (e - expected.begin())
-                                       << ": expected 0x" << int{*e} << ", found 0x" << int{*a};
+  std::ostringstream where;
+  where << "flash differs first at 0x" << std::hex << (e - expected.begin()) << ": expected 0x" << int{*e}
+        << ", found 0x" << int{*a};
+  return ::testing::AssertionFailure() << where.str();
 }
 
 // Whether this process holds the working directory's file `name` open.
