@@ -1,5 +1,6 @@
 #include "program/station_jobs.h"
 
+#include "program/colour_font_jobs.h"
 #include "program/font_file_job.h"
 
 namespace quillon {
@@ -7,6 +8,12 @@ namespace quillon {
 StationWorkers StationJobWorkers() {
   StationWorkers workers;
   workers.fontFileJob = FontFileJob;
+  workers.colourFontJob = ColourFontJob;
+  workers.colourFont128Job = ColourFont128Job;
+  workers.colourFileFontJobKorean = [](CQuillonDlg& dlg) { ColourFileFontJob(dlg, kKoreanImageFile); };
+  workers.colourFileFontJobTraditional = [](CQuillonDlg& dlg) {
+    ColourFileFontJob(dlg, kTraditionalImageFile);
+  };
   return workers;
 }
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "program/colour_font_jobs.h"
 #include "program/font_file_check.h"
 
 namespace quillon::console {
@@ -15,7 +16,7 @@ constexpr const char* kInputMissing[] = {"没有找到写入文件!!!", "没有�
 
 bool IsInputRefusal(const std::string& message) {
   return std::ranges::find(kInputMissing, message) != std::end(kInputMissing) ||
-         message.starts_with(kBadWriteFileText);
+         message.starts_with(kBadWriteFileText) || message.starts_with(kBadReadFileText);
 }
 
 // The job runs on a worker of its own; the console only needs to know when it is over.

@@ -1,5 +1,5 @@
-// A station whose font package buttons run the real font file job, initialised as the window starts
-// it, in a scratch working directory of its own.
+// A station whose job buttons run the real jobs, initialised as the window starts it, in a scratch
+// working directory of its own.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
 #include "program/font_file_job.h"
+#include "program/station_jobs.h"
 #include "tests/support/eventually.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/support/station_harness.h"
@@ -19,11 +20,16 @@ struct FontJobStation {
   // With a connection worker the watchdog links the device; without one the test brings the link up.
   explicit FontJobStation(UsbBridge* usb = nullptr, Worker connectThread = {},
                           StationTiming timing = HandDrivenTiming())
-      : station(usb, StationWorkers{.fontFileJob = FontFileJob, .connectThread = std::move(connectThread)},
-                std::move(timing)) {
+      : station(usb, WithConnectThread(std::move(connectThread)), std::move(timing)) {
     // The progress bar's range and step, the slider's, the speed and the sound paths in the scratch
     // directory; the buttons stay disabled until the test has a link up.
     station.dialogThread.Send([this] { station.dlg.OnInitDialog(); });
+  }
+
+  static StationWorkers WithConnectThread(Worker connectThread) {
+    StationWorkers workers = StationJobWorkers();
+    workers.connectThread = std::move(connectThread);
+    return workers;
   }
 
   void MoveSlider(int position) {

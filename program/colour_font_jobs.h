@@ -1,0 +1,54 @@
+// The jobs of the five colour-screen package buttons. They take no font text: they copy fixed byte runs,
+// a page at a time, into fixed flash regions, from the built-in font block and, for the Korean and the
+// traditional Chinese packages, from a raw font image file in the working directory.
+//
+// The Latin 12 × 32 region's last page runs 208 bytes past the end of the built-in block. Those bytes
+// are sent as 0xFF, what unprogrammed flash holds, and are verified like every other byte.
+//
+// An image file must hold every byte its region takes: its start offset plus 922368 bytes (1446656 for
+// "Korea_color240_32X32.bin", 922368 for "FT_color240_32X32.bin"). A shorter file is refused with a box
+// naming the file and the size it needs before any page of its region is written, so no stale or made-up
+// byte reaches the device. A missing file is reported once the built-in regions are written; both leave
+// the progress bar where it stands and play no sound.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillon {
+
+class CQuillonDlg;
+
+// Sent where a page runs past the end of the built-in block.
+inline constexpr std::uint8_t kColourPageFiller = 0xFF;
+
+inline constexpr char kReadFileMissingText[] = "没有找到Read文件!!!";
+// The first line of the box that refuses an image file that is there but cannot be used.
+inline constexpr char kBadReadFileText[] = "Read文件错误!!!";
+
+// The bytes the file region takes from an image file: 3603 pages to flash 0x100000..0x1E12FF.
+inline constexpr std::uint32_t kFileRegionBytes = 0xE1300;
+
+struct ColourImageFile {
+  const char* name;         // opened by its bare name, in the working directory
+  std::uint32_t firstByte;  // where the region's bytes start in the file
+  const char* packageName;  // for the operator, in the refusal box
+
+  constexpr std::uint32_t RequiredSize() const { return firstByte + kFileRegionBytes; }
+};
+
+inline constexpr ColourImageFile kKoreanImageFile{"Korea_color240_32X32.bin", 0x80000, "Korean"};
+inline constexpr ColourImageFile kTraditionalImageFile{"FT_color240_32X32.bin", 0, "traditional Chinese"};
+
+// The refusal box's text for a file of `size` bytes, too short for its region.
+std::string ShortImageFileText(const ColourImageFile& image, std::uint64_t size);
+
+// The 240 × 240 packages from the built-in block: mode 7 the symbols and Latin fonts (130 pages), mode 6
+// those and the 32 × 32 Chinese glyphs (4226 pages).
+void ColourFontJob(CQuillonDlg& dlg);
+// The 128 × 128 Chinese package: the 16 × 16 glyphs at flash 0 (1023 pages).
+void ColourFont128Job(CQuillonDlg& dlg);
+// The 240 × 240 symbols and Latin fonts, then 32 × 32 glyphs from the image file (3733 pages).
+void ColourFileFontJob(CQuillonDlg& dlg, const ColourImageFile& image);
+
+}  // namespace quillon
