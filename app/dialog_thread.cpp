@@ -152,7 +152,10 @@ void DialogThread::Handle(Message& message) {
 
 void DialogThread::Complete(Message& message, Outcome outcome) {
   if (message.outcome == nullptr) return;
-  message.outcome->store(outcome, std::memory_order_release);
+  // Sequentially consistent, not release: the library's notify skips the wake-up when it sees no
+  // waiter, and a release store may still sit in this processor's store buffer while it looks, so a
+  // sender that has just seen the old value would sleep for ever (seen as a monitor stuck in a send).
+  message.outcome->store(outcome, std::memory_order_seq_cst);
   message.outcome->notify_one();
 }
 

@@ -5,7 +5,10 @@
 namespace quillon {
 
 void NotifyLinkEvent() {
-  g_linkEvents.fetch_add(1, std::memory_order_relaxed);
+  // Sequentially consistent, not relaxed: the library's notify skips the wake-up when it sees no
+  // waiter, and only a full barrier between this change and that look keeps a waiter that has just
+  // checked the old value from sleeping through it.
+  g_linkEvents.fetch_add(1, std::memory_order_seq_cst);
   g_linkEvents.notify_all();
 }
 

@@ -44,17 +44,7 @@ class ColourFontJobsPtyTest : public ::testing::Test {
     UnbindPortPath(kPort);
   }
 
-  // Presses the button and waits for the job's box with the window's timer ticking about once a second,
-  // as on a station: an exchange left unanswered ends the job with its boxes instead of stalling it.
-  bool RunJob(int button) {
-    const std::size_t boxes = job.station.view.MessageBoxes().size();
-    job.Press(button);
-    for (int second = 0; second < 240; ++second) {
-      if (job.station.view.WaitForMessageBoxes(boxes + 1, std::chrono::seconds(1))) return job.JobEnded();
-      job.station.Tick();
-    }
-    return false;
-  }
+  bool RunJob(int button) { return job.RunJob(button); }
 
   std::vector<std::uint32_t> PagesWritten() {
     return device->WithEngine([](sim::DeviceEngine& engine) { return engine.PageLog(); });
