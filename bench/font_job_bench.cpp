@@ -1,13 +1,10 @@
 // A whole font file job over a pty, against the device simulator in a process of its own emulating
 // 460800 baud: pages per second against what the wire allows, and the station's processor time per
-// page (this process holds only the station: its dialog thread, serial monitor and job worker).
+// page (this process holds only the station: its dialog thread, serial monitor and job worker). The
+// same pages exchanged by a bare loop on the same tty give the ceiling of the set-up. Each runs with
+// the station and the device on processors of their own, as with a real device, and shared.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,6 +15,8 @@
 #include "app/quillon_app.h"
 #include "app/shared_state.h"
 #include "app/silent_view.h"
+#include "bench/bare_exchanges.h"
+#include "bench/device_process.h"
 #include "link/discovery.h"
 #include "link/given_port_list.h"
 #include "link/no_usb_bridge.h"
@@ -26,38 +25,18 @@
 namespace quillon {
 namespace {
 
+using bench::DeviceProcess;
+using bench::Placement;
+using bench::RunBareExchanges;
+using bench::StationPlacement;
+
 namespace fs = std::filesystem;
 
 constexpr int kPages = 400;
-constexpr double kBaud = 460800;
+constexpr unsigned kBaud = 460800;
 // Each page: 18 frames of 39 bytes out; ten acknowledgements of which the station awaits 9 bytes and
 // eight replies of 39 bytes in. 10 bits a byte on the wire.
-constexpr double kWirePagesPerSecond = kBaud / 10 / (18 * 39 + 10 * 9 + 8 * 39);
-
-// quillon-devsim in a child process, behind a tty link.
-class DeviceProcess {
- public:
-  explicit DeviceProcess(const fs::path& link) {
-    const std::string linkArgument = link.string();
-    const char* argv[] = {QUILLON_DEVSIM_PATH, "--link", linkArgument.c_str(),
-                          "--baud-delay",      "460800", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    m_spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~DeviceProcess() {
-    if (!m_spawned) return;
-    ::kill(m_pid, SIGTERM);
-    ::waitpid(m_pid, nullptr, 0);
-  }
-  bool Spawned() const { return m_spawned; }
-
- private:
-  pid_t m_pid = -1;
-  bool m_spawned = false;
-};
+constexpr double kWirePagesPerSecond = kBaud / 10.0 / (18 * 39 + 10 * 9 + 8 * 39);
 
 double ProcessorSeconds() {
   rusage usage{};
@@ -92,6 +71,16 @@ void WritePackage(const fs::path& path, int pages) {
   file << ":00000001FF\n";
 }
 
+Placement PlacementOf(const benchmark::State& state) {
+  return state.range(0) != 0 ? Placement::kOwnProcessors : Placement::kShared;
+}
+
+void CountPages(benchmark::State& state, double seconds) {
+  state.SetIterationTime(seconds);
+  state.counters["pages_per_s"] = kPages / seconds;
+  state.counters["wire_percent"] = 100 * kPages / seconds / kWirePagesPerSecond;
+}
+
 void FontFileJobOverPty(benchmark::State& state) {
   const fs::path directory = fs::temp_directory_path() / ("quillon-bench-" + std::to_string(::getpid()));
   fs::create_directories(directory);
@@ -100,7 +89,8 @@ void FontFileJobOverPty(benchmark::State& state) {
   WritePackage("flash.txt", kPages);
 
   for (auto _ : state) {
-    DeviceProcess device(directory / "ttyBENCH");
+    const StationPlacement placement(PlacementOf(state));
+    const DeviceProcess device(directory / "ttyBENCH", kBaud, PlacementOf(state));
     GivenPortList ports((directory / "ttyBENCH").string());
     SilentView view;
     NoUsbBridge usb;
@@ -111,7 +101,7 @@ void FontFileJobOverPty(benchmark::State& state) {
     CQuillonApp app(view, usb, std::move(workers), timing);
     app.Start();
     app.Thread().Send([] {});  // the dialog's initialisation has run: the buttons wait for a link
-    while (device.Spawned() && !app.Dialog().IsControlEnabled(kIdWriteChinese)) {
+    while (device.Ready() && !app.Dialog().IsControlEnabled(kIdWriteChinese)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     const double processorBefore = ProcessorSeconds();
@@ -122,9 +112,7 @@ void FontFileJobOverPty(benchmark::State& state) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double processor = ProcessorSeconds() - processorBefore;
-    state.SetIterationTime(seconds);
-    state.counters["pages_per_s"] = kPages / seconds;
-    state.counters["wire_percent"] = 100 * kPages / seconds / kWirePagesPerSecond;
+    CountPages(state, seconds);
     state.counters["station_cpu_ms_per_page"] = 1000 * processor / kPages;
     app.Dialog().m_port.Stop();
     app.Thread().QuitAndWait();
@@ -132,7 +120,38 @@ void FontFileJobOverPty(benchmark::State& state) {
   fs::current_path(previous);
   fs::remove_all(directory);
 }
-BENCHMARK(FontFileJobOverPty)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(FontFileJobOverPty)
+    ->ArgName("own_processors")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+
+void BareExchangesOverPty(benchmark::State& state) {
+  const fs::path directory = fs::temp_directory_path() / ("quillon-bench-" + std::to_string(::getpid()));
+  fs::create_directories(directory);
+  for (auto _ : state) {
+    const StationPlacement placement(PlacementOf(state));
+    const DeviceProcess device(directory / "ttyBENCH", kBaud, PlacementOf(state));
+    const auto start = std::chrono::steady_clock::now();
+    if (!device.Ready() || !RunBareExchanges(directory / "ttyBENCH", kPages)) {
+      state.SkipWithError("the simulated device did not answer");
+      break;
+    }
+    CountPages(state, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  fs::remove_all(directory);
+}
+BENCHMARK(BareExchangesOverPty)
+    ->ArgName("own_processors")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 }  // namespace
 }  // namespace quillon
