@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <thread>
 
 namespace quillon {
 
@@ -24,6 +25,7 @@ bool SpinUntil(Ready ready, std::chrono::microseconds budget = std::chrono::micr
       if (ready()) return true;
       CpuRelax();
     }
+    std::this_thread::yield();
     if (std::chrono::steady_clock::now() >= deadline) return ready();
   }
 }
