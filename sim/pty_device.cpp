@@ -27,6 +27,7 @@ using Clock = WirePacer::Clock;
 // which would make the emulated wire slower than a real one: it wakes this much early and yields until
 // the next byte is due.
 constexpr std::chrono::microseconds kWakeEarly{30};
+constexpr std::chrono::microseconds kListenAfterSending{300};
 
 void ReportFailure(const char* step) {
   std::fprintf(stderr, "simulated device: %s: %s\n", step, std::strerror(errno));
@@ -151,11 +152,15 @@ void PtyDevice::Serve() {
   WirePacer pacer(emulatedBaud_);
   std::vector<std::uint8_t> ready;  // delivered by the wire, not yet taken by the master
   std::array<std::uint8_t, 4096> received{};
+  Clock::time_point lastSent{};
 
   while (!stopRequested_) {
     const Clock::time_point now = Clock::now();
     pacer.TakeDue(now, ready);
-    if (!ready.empty() && !Send(ready)) return;
+    if (!ready.empty()) {
+      if (!Send(ready)) return;
+      lastSent = Clock::now();
+    }
 
     const short events = static_cast<short>(POLLIN | (ready.empty() ? 0 : POLLOUT));
     std::array<pollfd, 2> watched = {{{wake_.get(), POLLIN, 0}, {master_.get(), events, 0}}};
@@ -163,11 +168,17 @@ void PtyDevice::Serve() {
     timespec* until = nullptr;
     if (const std::optional<Clock::time_point> due = pacer.NextDue(); ready.empty() && due) {
       if (*due - now <= kWakeEarly) {
-        // Close to the byte's time: look again without sleeping, and let whoever else waits run.
+        // Close to the byte's time: look again without sleeping, and let whoever else waits run (the
+        // kernel's own thread that moves bytes through the pty among them).
         ::sched_yield();
       } else {
         timeout = ToTimespec(*due - now - kWakeEarly);
       }
+      until = &timeout;
+    } else if (ready.empty() && emulatedBaud_ != 0 && now - lastSent < kListenAfterSending) {
+      // The station's next frame follows an answer within microseconds: look for it without sleeping
+      // and yield meanwhile, so that a late wake-up of this thread does not count against the wire.
+      ::sched_yield();
       until = &timeout;
     }
     if (::ppoll(watched.data(), watched.size(), until, nullptr) < 0) {
