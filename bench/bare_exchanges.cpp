@@ -68,12 +68,14 @@ bool Exchange(int fd, const Frame& frame, std::uint32_t awaited) {
 }
 
 bool ProgramBarePage(int fd, std::uint32_t address) {
-  if (!Exchange(fd, MakeFrame(kCommandWrite, kSubcommandAddress, address), kAcknowledgementBytes)) return false;
+  if (!Exchange(fd, MakeFrame(kCommandWrite, kSubcommandAddress, address), kAcknowledgementBytes))
+    return false;
   for (std::uint8_t chunk = 0; chunk < kChunksPerPage; ++chunk) {
     const std::uint8_t detail = kSubcommandFirstChunk + chunk;
     if (!Exchange(fd, MakeFrame(kCommandWrite, detail, address + chunk), kAcknowledgementBytes)) return false;
   }
-  if (!Exchange(fd, MakeFrame(kCommandReadBack, kSubcommandAddress, address), kAcknowledgementBytes)) return false;
+  if (!Exchange(fd, MakeFrame(kCommandReadBack, kSubcommandAddress, address), kAcknowledgementBytes))
+    return false;
   for (std::uint8_t n = 1; n <= kChunksPerPage; ++n) {
     if (!Exchange(fd, MakeFrame(kCommandReadRequest, n, 0), kReplyBytes)) return false;
   }

@@ -31,12 +31,13 @@ bool HasOwnProcessors() {
 DeviceProcess::DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement) {
   const std::string linkArgument = link.string();
   const std::string baudArgument = std::to_string(baud);
-  const char* argv[] = {QUILLON_DEVSIM_PATH, "--link", linkArgument.c_str(), "--baud-delay",
+  const char* argv[] = {QUILLON_DEVSIM_PATH,  "--link", linkArgument.c_str(), "--baud-delay",
                         baudArgument.c_str(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  const bool spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) == 0;
+  const bool spawned =
+      posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
   if (!spawned) {
     m_pid = -1;

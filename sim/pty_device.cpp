@@ -9,11 +9,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "sim/tty_link.h"
 #include "sim/tty_settings.h"
@@ -23,9 +25,8 @@ namespace {
 
 using Clock = WirePacer::Clock;
 
-// A timer wakes the serving thread some tens of microseconds late on a loaded or virtual machine,
-// which would make the emulated wire slower than a real one: it wakes this much early and yields until
-// the next byte is due.
+// A timer wakes the serving thread some tens of microseconds late on a loaded or virtual machine, and
+// so does the pty when the station writes; either would make the emulated wire slower than a real one.
 constexpr std::chrono::microseconds kWakeEarly{30};
 constexpr std::chrono::microseconds kListenAfterSending{300};
 
@@ -37,6 +38,18 @@ timespec ToTimespec(Clock::duration wait) {
   const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
   return timespec{static_cast<time_t>(nanoseconds / 1'000'000'000),
                   static_cast<long>(nanoseconds % 1'000'000'000)};
+}
+
+// How long the serving thread may sleep; nullopt: until the pty or the wake-up stirs, zero: not at all.
+// While pacing it stops sleeping shortly before a byte is due, and for a moment after sending, when the
+// station's next frame comes any microsecond.
+std::optional<Clock::duration> AllowedSleep(const WirePacer& pacer, bool paced, Clock::time_point now,
+                                            Clock::time_point lastSent) {
+  if (const std::optional<Clock::time_point> due = pacer.NextDue()) {
+    return std::max(*due - now - kWakeEarly, Clock::duration::zero());
+  }
+  if (paced && now - lastSent < kListenAfterSending) return Clock::duration::zero();
+  return std::nullopt;
 }
 
 }  // namespace
@@ -164,24 +177,16 @@ void PtyDevice::Serve() {
 
     const short events = static_cast<short>(POLLIN | (ready.empty() ? 0 : POLLOUT));
     std::array<pollfd, 2> watched = {{{wake_.get(), POLLIN, 0}, {master_.get(), events, 0}}};
+    const std::optional<Clock::duration> nap =
+        ready.empty() ? AllowedSleep(pacer, emulatedBaud_ != 0, now, lastSent) : std::nullopt;
     timespec timeout{};
-    timespec* until = nullptr;
-    if (const std::optional<Clock::time_point> due = pacer.NextDue(); ready.empty() && due) {
-      if (*due - now <= kWakeEarly) {
-        // Close to the byte's time: look again without sleeping, and let whoever else waits run (the
-        // kernel's own thread that moves bytes through the pty among them).
-        ::sched_yield();
-      } else {
-        timeout = ToTimespec(*due - now - kWakeEarly);
-      }
-      until = &timeout;
-    } else if (ready.empty() && emulatedBaud_ != 0 && now - lastSent < kListenAfterSending) {
-      // The station's next frame follows an answer within microseconds: look for it without sleeping
-      // and yield meanwhile, so that a late wake-up of this thread does not count against the wire.
-      ::sched_yield();
-      until = &timeout;
+    if (nap) {
+      // Not sleeping: let whoever else waits run, the kernel's thread that moves bytes through the
+      // pty among them.
+      if (*nap == Clock::duration::zero()) ::sched_yield();
+      timeout = ToTimespec(*nap);
     }
-    if (::ppoll(watched.data(), watched.size(), until, nullptr) < 0) {
+    if (::ppoll(watched.data(), watched.size(), nap ? &timeout : nullptr, nullptr) < 0) {
       if (errno == EINTR) continue;
       ReportFailure("poll");
       return;
