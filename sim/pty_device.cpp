@@ -9,7 +9,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -25,11 +24,6 @@ namespace {
 
 using Clock = WirePacer::Clock;
 
-// A timer wakes the serving thread some tens of microseconds late on a loaded or virtual machine, and
-// so does the pty when the station writes; either would make the emulated wire slower than a real one.
-constexpr std::chrono::microseconds kWakeEarly{30};
-constexpr std::chrono::microseconds kListenAfterSending{300};
-
 void ReportFailure(const char* step) {
   std::fprintf(stderr, "simulated device: %s: %s\n", step, std::strerror(errno));
 }
@@ -38,18 +32,6 @@ timespec ToTimespec(Clock::duration wait) {
   const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
   return timespec{static_cast<time_t>(nanoseconds / 1'000'000'000),
                   static_cast<long>(nanoseconds % 1'000'000'000)};
-}
-
-// How long the serving thread may sleep; nullopt: until the pty or the wake-up stirs, zero: not at all.
-// While pacing it stops sleeping shortly before a byte is due, and for a moment after sending, when the
-// station's next frame comes any microsecond.
-std::optional<Clock::duration> AllowedSleep(const WirePacer& pacer, bool paced, Clock::time_point now,
-                                            Clock::time_point lastSent) {
-  if (const std::optional<Clock::time_point> due = pacer.NextDue()) {
-    return std::max(*due - now - kWakeEarly, Clock::duration::zero());
-  }
-  if (paced && now - lastSent < kListenAfterSending) return Clock::duration::zero();
-  return std::nullopt;
 }
 
 }  // namespace
@@ -165,20 +147,15 @@ void PtyDevice::Serve() {
   WirePacer pacer(emulatedBaud_);
   std::vector<std::uint8_t> ready;  // delivered by the wire, not yet taken by the master
   std::array<std::uint8_t, 4096> received{};
-  Clock::time_point lastSent{};
 
   while (!stopRequested_) {
     const Clock::time_point now = Clock::now();
     pacer.TakeDue(now, ready);
-    if (!ready.empty()) {
-      if (!Send(ready)) return;
-      lastSent = Clock::now();
-    }
+    if (!ready.empty() && !Send(ready)) return;
 
     const short events = static_cast<short>(POLLIN | (ready.empty() ? 0 : POLLOUT));
     std::array<pollfd, 2> watched = {{{wake_.get(), POLLIN, 0}, {master_.get(), events, 0}}};
-    const std::optional<Clock::duration> nap =
-        ready.empty() ? AllowedSleep(pacer, emulatedBaud_ != 0, now, lastSent) : std::nullopt;
+    const std::optional<Clock::duration> nap = ready.empty() ? pacer.AllowedSleep(now) : std::nullopt;
     timespec timeout{};
     if (nap) {
       // Not sleeping: let whoever else waits run, the kernel's thread that moves bytes through the

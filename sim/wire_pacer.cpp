@@ -33,12 +33,22 @@ void WirePacer::TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out) {
   while (!queue_.empty() && queue_.front().second <= now) {
     out.push_back(queue_.front().first);
     queue_.pop_front();
+    lastTaken_ = now;
   }
 }
 
 std::optional<WirePacer::Clock::time_point> WirePacer::NextDue() const {
   if (queue_.empty()) return std::nullopt;
   return queue_.front().second;
+}
+
+std::optional<WirePacer::Clock::duration> WirePacer::AllowedSleep(Clock::time_point now) const {
+  if (const std::optional<Clock::time_point> due = NextDue()) {
+    return std::max(*due - now - Clock::duration(kWakeEarly), Clock::duration::zero());
+  }
+  const bool paced = byteTime_ != Clock::duration::zero();
+  if (paced && now - lastTaken_ < kListenAfterSending) return Clock::duration::zero();
+  return std::nullopt;
 }
 
 }  // namespace quillon::sim

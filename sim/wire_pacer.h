@@ -31,6 +31,15 @@ class WirePacer {
   void TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out);
   // When the next queued byte is due, if any is queued.
   std::optional<Clock::time_point> NextDue() const;
+  // How long whoever serves the wire may sleep at `now`: nullopt, until something else happens; zero,
+  // not at all. A thread wakes some tens of microseconds late on a loaded or virtual machine, which
+  // would make the emulated wire slower than a real one: while pacing, it stops sleeping shortly before
+  // a byte is due, and for a moment after the last byte went, when the station's next frame comes any
+  // microsecond.
+  std::optional<Clock::duration> AllowedSleep(Clock::time_point now) const;
+
+  static constexpr std::chrono::microseconds kWakeEarly{30};
+  static constexpr std::chrono::microseconds kListenAfterSending{300};
   bool Idle() const { return queue_.empty(); }
 
  private:
@@ -38,6 +47,7 @@ class WirePacer {
   Clock::time_point receiveFree_;
   Clock::time_point sendFree_;
   std::deque<std::pair<std::uint8_t, Clock::time_point>> queue_;  // byte, moment it has been sent
+  Clock::time_point lastTaken_;
 };
 
 }  // namespace quillon::sim

@@ -41,5 +41,30 @@ TEST(SimWirePacer, WithoutABaudEverythingIsDueAtOnce) {
   EXPECT_EQ(sent.size(), 2u);
 }
 
+TEST(SimWirePacer, SleepsUntilJustBeforeAByteIsDueAndListensBrieflyAfterTheLast) {
+  WirePacer pacer(10'000);                   // 1 ms a byte
+  EXPECT_FALSE(pacer.AllowedSleep(kStart));  // nothing sent yet: sleep until something happens
+
+  pacer.Queue(std::vector<std::uint8_t>{1, 2}, kStart);
+  EXPECT_EQ(pacer.AllowedSleep(kStart), 1ms - WirePacer::kWakeEarly);
+  EXPECT_EQ(pacer.AllowedSleep(kStart + 990us), 0ms);  // inside the early wake: no sleep at all
+  std::vector<std::uint8_t> sent;
+  pacer.TakeDue(kStart + 990us, sent);
+  EXPECT_TRUE(sent.empty());  // waking early never sends early
+
+  pacer.TakeDue(kStart + 2ms, sent);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(pacer.AllowedSleep(kStart + 2ms + WirePacer::kListenAfterSending / 2), 0ms);
+  EXPECT_FALSE(pacer.AllowedSleep(kStart + 2ms + WirePacer::kListenAfterSending));
+}
+
+TEST(SimWirePacer, WithoutABaudItNeverStaysAwake) {
+  WirePacer pacer(0);
+  pacer.Queue(std::vector<std::uint8_t>{7}, kStart);
+  std::vector<std::uint8_t> sent;
+  pacer.TakeDue(kStart, sent);
+  EXPECT_FALSE(pacer.AllowedSleep(kStart));
+}
+
 }  // namespace
 }  // namespace quillon::sim
