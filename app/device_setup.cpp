@@ -1,8 +1,6 @@
 #include "app/device_setup.h"
 
-#include <stdlib.h>
-
-#include <system_error>
+#include <filesystem>
 
 #include "link/discovery.h"
 #include "link/given_port_list.h"
@@ -47,13 +45,12 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
       break;
     }
     case DeviceChoice::Source::kSimulator: {
-      std::string pattern = (std::filesystem::temp_directory_path() / "quillon-sim-XXXXXX").string();
-      if (::mkdtemp(pattern.data()) == nullptr) {
+      setup->m_simulatorDirectory = std::make_unique<TemporaryDirectory>("quillon-sim");
+      if (!setup->m_simulatorDirectory->Made()) {
         error = "cannot make a directory for the simulated device's tty";
         return nullptr;
       }
-      setup->m_simulatorDirectory = pattern;
-      const std::filesystem::path link = setup->m_simulatorDirectory / kSimulatorTtyName;
+      const std::filesystem::path link = *setup->m_simulatorDirectory / kSimulatorTtyName;
       setup->m_simulator = sim::PtyDevice::Create({.linkPath = link}, error);
       if (!setup->m_simulator) return nullptr;
       setup->m_usb = std::make_unique<NoUsbBridge>();
@@ -67,10 +64,7 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
 
 DeviceSetup::~DeviceSetup() {
   m_simulator.reset();
-  if (!m_simulatorDirectory.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_simulatorDirectory, ignored);
-  }
+  m_simulatorDirectory.reset();
 }
 
 Worker DeviceSetup::ConnectWorker() {

@@ -3,13 +3,13 @@
 // station runs.
 #pragma once
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/device_choice.h"
 #include "app/station_workers.h"
 #include "link/serial_port_list.h"
+#include "link/temporary_directory.h"
 #include "link/usb_bridge.h"
 
 namespace quillon {
@@ -23,7 +23,7 @@ class DeviceSetup {
  public:
   // nullptr with the reason in `error` when the simulated device cannot be made.
   static std::unique_ptr<DeviceSetup> Create(const DeviceChoice& choice, std::string& error);
-  ~DeviceSetup();
+  ~DeviceSetup();  // the simulated device goes before the directory of its tty link
   DeviceSetup(const DeviceSetup&) = delete;
   DeviceSetup& operator=(const DeviceSetup&) = delete;
 
@@ -42,7 +42,7 @@ class DeviceSetup {
 
   std::unique_ptr<UsbBridge> m_usb;
   std::unique_ptr<SerialPortList> m_ports;
-  std::filesystem::path m_simulatorDirectory;  // holds the simulated device's tty link
+  std::unique_ptr<TemporaryDirectory> m_simulatorDirectory;  // holds the simulated device's tty link
   std::unique_ptr<sim::PtyDevice> m_simulator;
   sim::SimulatedUsbBridge* m_usbSimulator = nullptr;  // m_usb, when it is the simulated bridge
   std::string m_description;

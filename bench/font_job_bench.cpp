@@ -20,6 +20,7 @@
 #include "link/discovery.h"
 #include "link/given_port_list.h"
 #include "link/no_usb_bridge.h"
+#include "link/temporary_directory.h"
 #include "program/station_jobs.h"
 
 namespace quillon {
@@ -82,10 +83,9 @@ void CountPages(benchmark::State& state, double seconds) {
 }
 
 void FontFileJobOverPty(benchmark::State& state) {
-  const fs::path directory = fs::temp_directory_path() / ("quillon-bench-" + std::to_string(::getpid()));
-  fs::create_directories(directory);
+  const TemporaryDirectory directory("quillon-bench");
   const fs::path previous = fs::current_path();
-  fs::current_path(directory);
+  fs::current_path(directory.Path());
   WritePackage("flash.txt", kPages);
 
   for (auto _ : state) {
@@ -118,7 +118,6 @@ void FontFileJobOverPty(benchmark::State& state) {
     app.Thread().QuitAndWait();
   }
   fs::current_path(previous);
-  fs::remove_all(directory);
 }
 BENCHMARK(FontFileJobOverPty)
     ->ArgName("own_processors")
@@ -130,8 +129,7 @@ BENCHMARK(FontFileJobOverPty)
     ->Repetitions(3);
 
 void BareExchangesOverPty(benchmark::State& state) {
-  const fs::path directory = fs::temp_directory_path() / ("quillon-bench-" + std::to_string(::getpid()));
-  fs::create_directories(directory);
+  const TemporaryDirectory directory("quillon-bench");
   for (auto _ : state) {
     const StationPlacement placement(PlacementOf(state));
     const DeviceProcess device(directory / "ttyBENCH", kBaud, PlacementOf(state));
@@ -142,7 +140,6 @@ void BareExchangesOverPty(benchmark::State& state) {
     }
     CountPages(state, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
-  fs::remove_all(directory);
 }
 BENCHMARK(BareExchangesOverPty)
     ->ArgName("own_processors")

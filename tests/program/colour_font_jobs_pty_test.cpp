@@ -5,7 +5,6 @@
 
 #include <memory>
 
-#include "link/port_table.h"
 #include "program/colour_font_jobs.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
@@ -32,17 +31,9 @@ class ColourFontJobsPtyTest : public ::testing::Test {
     device = sim::PtyDevice::Create({.faults = faults}, error);
     ASSERT_NE(device, nullptr) << error;
     device->WithEngine([](sim::DeviceEngine& engine) { engine.Memory().Program(0, StaleFlash()); });
-    BindPortPath(kPort, device->SlavePath());
-    CQuillonDlg& dlg = job.station.dlg;
-    ASSERT_TRUE(dlg.m_port.Configure(&dlg, kPort, 460800, 'N', 8, 1, EV_RXCHAR, 1024));
-    ASSERT_TRUE(dlg.m_port.StartMonitor());
-    g_linkKind = kPort;
-    dlg.EnableJobButtons(true);
+    ASSERT_TRUE(job.LinkOverPty(*device, kPort));
   }
-  void TearDown() override {
-    job.station.dlg.m_port.Stop();
-    UnbindPortPath(kPort);
-  }
+  void TearDown() override { job.Unlink(kPort); }
 
   bool RunJob(int button) { return job.RunJob(button); }
 
@@ -55,12 +46,7 @@ class ColourFontJobsPtyTest : public ::testing::Test {
       return std::vector<std::uint8_t>(image.begin(), image.end());
     });
   }
-  void ExpectCompleted() {
-    EXPECT_EQ(job.BoxTexts(), std::vector<std::string>{"写入完成!!!"});
-    EXPECT_EQ(job.station.view.Sounds(), std::vector<std::string>{g_finishSoundPath});
-    EXPECT_EQ(g_jobBusy, 0);
-    EXPECT_EQ(job.station.dlg.ProgressPos(), 0);
-  }
+  void ExpectCompleted() { job.ExpectCompleted(); }
 
   testing::FontJobStation job;
   std::unique_ptr<sim::PtyDevice> device;

@@ -61,19 +61,9 @@ class ColourFontJobsTest : public ::testing::Test {
       return std::vector<std::uint8_t>(image.begin(), image.end());
     });
   }
-  void ExpectCompleted() {
-    EXPECT_EQ(job->BoxTexts(), std::vector<std::string>{"写入完成!!!"});
-    EXPECT_EQ(job->station.view.Sounds(), std::vector<std::string>{g_finishSoundPath});
-    EXPECT_EQ(g_jobBusy, 0);
-    EXPECT_EQ(job->station.dlg.ProgressPos(), 0);
-  }
+  void ExpectCompleted() { job->ExpectCompleted(); }
   // A page failed: the error sound and box, the bar back at 0.
-  void ExpectPageFailed() {
-    EXPECT_EQ(job->BoxTexts(), std::vector<std::string>{"Write Error!!!"});
-    EXPECT_EQ(job->station.view.Sounds(), std::vector<std::string>{g_errorSoundPath});
-    EXPECT_EQ(g_jobBusy, 0);
-    EXPECT_EQ(job->station.dlg.ProgressPos(), 0);
-  }
+  void ExpectPageFailed() { job->ExpectEnded({"Write Error!!!"}, {g_errorSoundPath}); }
 
   // Declared first: the station uses the bridge until it is gone.
   std::unique_ptr<sim::SimulatedUsbBridge> bridge;

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <thread>
 
-#include "link/port_table.h"
 #include "program/font_file_job.h"
 #include "sim/pty_device.h"
 #include "tests/program/font_job_station.h"
@@ -31,17 +30,9 @@ class FontFileJobPtyTest : public ::testing::Test {
     std::string error;
     device = sim::PtyDevice::Create({.faults = faults}, error);
     ASSERT_NE(device, nullptr) << error;
-    BindPortPath(kPort, device->SlavePath());
-    CQuillonDlg& dlg = job.station.dlg;
-    ASSERT_TRUE(dlg.m_port.Configure(&dlg, kPort, 460800, 'N', 8, 1, EV_RXCHAR, 1024));
-    ASSERT_TRUE(dlg.m_port.StartMonitor());
-    g_linkKind = kPort;
-    dlg.EnableJobButtons(true);
+    ASSERT_TRUE(job.LinkOverPty(*device, kPort));
   }
-  void TearDown() override {
-    job.station.dlg.m_port.Stop();
-    UnbindPortPath(kPort);
-  }
+  void TearDown() override { job.Unlink(kPort); }
 
   // Ticks the timer until the job has shown `count` boxes: a wait allowance has to run out.
   void TickUntilBoxes(std::size_t count) {
@@ -66,18 +57,8 @@ class FontFileJobPtyTest : public ::testing::Test {
     return std::vector<std::uint8_t>(count, 0xFF);
   }
 
-  void ExpectCompleted() {
-    EXPECT_EQ(job.BoxTexts(), std::vector<std::string>{"写入完成!!!"});
-    EXPECT_EQ(job.station.view.Sounds(), std::vector<std::string>{g_finishSoundPath});
-    EXPECT_EQ(g_jobBusy, 0);
-    EXPECT_EQ(job.station.dlg.ProgressPos(), 0);
-  }
-  void ExpectPageFailed(const std::vector<std::string>& boxes) {
-    EXPECT_EQ(job.BoxTexts(), boxes);
-    EXPECT_EQ(job.station.view.Sounds(), std::vector<std::string>{g_errorSoundPath});
-    EXPECT_EQ(g_jobBusy, 0);
-    EXPECT_EQ(job.station.dlg.ProgressPos(), 0);
-  }
+  void ExpectCompleted() { job.ExpectCompleted(); }
+  void ExpectPageFailed(const std::vector<std::string>& boxes) { job.ExpectEnded(boxes, {g_errorSoundPath}); }
 
   testing::FontJobStation job;
   std::unique_ptr<sim::PtyDevice> device;

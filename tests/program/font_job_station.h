@@ -2,14 +2,19 @@
 // working directory of its own.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "link/port_table.h"
 #include "program/font_file_job.h"
 #include "program/station_jobs.h"
+#include "sim/pty_device.h"
 #include "tests/support/eventually.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/support/station_harness.h"
@@ -55,6 +60,32 @@ struct FontJobStation {
     }
     return false;
   }
+
+  // Links the station to a simulated device on a pty as the connection worker would: the port bound
+  // to its tty and opened at 460800 with its monitor running, the link kind set, the buttons enabled.
+  ::testing::AssertionResult LinkOverPty(const sim::PtyDevice& device, int port) {
+    BindPortPath(port, device.SlavePath());
+    CQuillonDlg& dlg = station.dlg;
+    if (!dlg.m_port.Configure(&dlg, port, 460800, 'N', 8, 1, EV_RXCHAR, 1024) || !dlg.m_port.StartMonitor()) {
+      return ::testing::AssertionFailure() << "the port on " << device.SlavePath() << " did not open";
+    }
+    g_linkKind = port;
+    dlg.EnableJobButtons(true);
+    return ::testing::AssertionSuccess();
+  }
+  void Unlink(int port) {
+    station.dlg.m_port.Stop();
+    UnbindPortPath(port);
+  }
+
+  // How the job ended for the operator: its boxes and sounds, the station free, the bar back at 0.
+  void ExpectEnded(const std::vector<std::string>& boxes, const std::vector<std::string>& sounds) {
+    EXPECT_EQ(BoxTexts(), boxes);
+    EXPECT_EQ(station.view.Sounds(), sounds);
+    EXPECT_EQ(g_jobBusy, 0);
+    EXPECT_EQ(station.dlg.ProgressPos(), 0);
+  }
+  void ExpectCompleted() { ExpectEnded({"写入完成!!!"}, {g_finishSoundPath}); }
 
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <optional>
 
-#include "scratch_dir.h"
+#include "link/temporary_directory.h"
 #include "sim/device_engine.h"
 #include "sim_test_support.h"
 #include "station_tty.h"
@@ -74,7 +74,7 @@ class Devsim {
 };
 
 TEST(SimDevsimProcess, PrintsItsTtyServesItAndDumpsTheFlashOnSigterm) {
-  ScratchDir dir;
+  TemporaryDirectory dir{"quillon-sim"};
   Devsim devsim({"--dump", (dir / "flash.bin").string()});
   StationTty tty(devsim.Read(), kHandshakeBaud);
   ASSERT_TRUE(tty.Opened());
@@ -98,7 +98,7 @@ TEST(SimDevsimProcess, PrintsItsTtyServesItAndDumpsTheFlashOnSigterm) {
 }
 
 TEST(SimDevsimProcess, ComesBackBehindItsLinkOnSigusr1AfterUnplugging) {
-  ScratchDir dir;
+  TemporaryDirectory dir{"quillon-sim"};
   Devsim devsim({"--link", (dir / "ttyW").string(), "--unplug-after", "1"});
   ASSERT_NE(devsim.Read(), "");
   StationTty tty(dir / "ttyW", kHandshakeBaud);

@@ -6,13 +6,13 @@
 #include <iterator>
 #include <vector>
 
-#include "scratch_dir.h"
+#include "link/temporary_directory.h"
 
 namespace quillon::sim {
 namespace {
 
 TEST(SimFlash, DumpsTheWholeImageOrSaysItCouldNot) {
-  testing::ScratchDir dir;
+  TemporaryDirectory dir{"quillon-sim"};
   ASSERT_TRUE(dir.Made());
   Flash flash;
   flash.Program(0x061500, std::vector<std::uint8_t>{0x12, 0x34});

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "scratch_dir.h"
+#include "link/temporary_directory.h"
 #include "sim_test_support.h"
 #include "station_tty.h"
 
@@ -34,7 +34,7 @@ class SimPty : public ::testing::Test {
   }
   bool LinkExists() const { return std::filesystem::exists(std::filesystem::symlink_status(link_)); }
 
-  ScratchDir dir_;
+  TemporaryDirectory dir_{"quillon-sim"};
   std::filesystem::path link_ = dir_ / "ttyWRITER";
   std::unique_ptr<PtyDevice> device_;
 };

@@ -1,33 +1,27 @@
 // Runs a test in a fresh, empty working directory, and goes back when it ends.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <string>
+
+#include "link/temporary_directory.h"
 
 namespace quillon::testing {
 
 class ScratchWorkingDirectory {
  public:
   ScratchWorkingDirectory() : m_previous(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-test-XXXXXX").string();
-    m_path = ::mkdtemp(pattern.data());
-    std::filesystem::current_path(m_path);
+    if (m_directory.Made()) std::filesystem::current_path(m_directory.Path());
   }
-  ~ScratchWorkingDirectory() {
-    std::filesystem::current_path(m_previous);
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
+  ~ScratchWorkingDirectory() { std::filesystem::current_path(m_previous); }
   ScratchWorkingDirectory(const ScratchWorkingDirectory&) = delete;
   ScratchWorkingDirectory& operator=(const ScratchWorkingDirectory&) = delete;
 
-  const std::filesystem::path& Path() const { return m_path; }
+  const std::filesystem::path& Path() const { return m_directory.Path(); }
 
  private:
   std::filesystem::path m_previous;
-  std::filesystem::path m_path;
+  // Made after the previous directory is noted, removed after it is current again.
+  TemporaryDirectory m_directory{"quillon-test"};
 };
 
 }  // namespace quillon::testing
