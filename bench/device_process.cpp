@@ -33,19 +33,25 @@ DeviceProcess::DeviceProcess(const std::filesystem::path& link, unsigned baud, P
   const std::string baudArgument = std::to_string(baud);
   const char* argv[] = {QUILLON_DEVSIM_PATH,  "--link", linkArgument.c_str(), "--baud-delay",
                         baudArgument.c_str(), nullptr};
+  // A child starts on the processors of the thread that spawns it, and so do the threads it starts: the
+  // device is born on its own processor rather than moved there after its serving thread may have begun.
+  const bool ownProcessor = placement == Placement::kOwnProcessors && HasOwnProcessors();
+  cpu_set_t spawner{};
+  ::sched_getaffinity(0, sizeof spawner, &spawner);
+  if (ownProcessor) {
+    const cpu_set_t last = Only(static_cast<int>(std::thread::hardware_concurrency()) - 1);
+    ::sched_setaffinity(0, sizeof last, &last);
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   const bool spawned =
       posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
+  ::sched_setaffinity(0, sizeof spawner, &spawner);
   if (!spawned) {
     m_pid = -1;
     return;
-  }
-  if (placement == Placement::kOwnProcessors && HasOwnProcessors()) {
-    const cpu_set_t last = Only(static_cast<int>(std::thread::hardware_concurrency()) - 1);
-    ::sched_setaffinity(m_pid, sizeof last, &last);
   }
   // The link appears once the device has plugged in; a spawned process that died will never make it.
   std::error_code error;

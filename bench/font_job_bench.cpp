@@ -76,6 +76,13 @@ Placement PlacementOf(const benchmark::State& state) {
   return state.range(0) != 0 ? Placement::kOwnProcessors : Placement::kShared;
 }
 
+// One whole job an iteration, timed by the clock on the wall, three times on processors of their own and
+// three times shared.
+void InBothPlacements(benchmark::internal::Benchmark* registration) {
+  registration->ArgName("own_processors")->Arg(1)->Arg(0);
+  registration->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
+}
+
 void CountPages(benchmark::State& state, double seconds) {
   state.SetIterationTime(seconds);
   state.counters["pages_per_s"] = kPages / seconds;
@@ -119,14 +126,7 @@ void FontFileJobOverPty(benchmark::State& state) {
   }
   fs::current_path(previous);
 }
-BENCHMARK(FontFileJobOverPty)
-    ->ArgName("own_processors")
-    ->Arg(1)
-    ->Arg(0)
-    ->UseManualTime()
-    ->Unit(benchmark::kSecond)
-    ->Iterations(1)
-    ->Repetitions(3);
+BENCHMARK(FontFileJobOverPty)->Apply(InBothPlacements);
 
 void BareExchangesOverPty(benchmark::State& state) {
   const TemporaryDirectory directory("quillon-bench");
@@ -141,14 +141,7 @@ void BareExchangesOverPty(benchmark::State& state) {
     CountPages(state, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
 }
-BENCHMARK(BareExchangesOverPty)
-    ->ArgName("own_processors")
-    ->Arg(1)
-    ->Arg(0)
-    ->UseManualTime()
-    ->Unit(benchmark::kSecond)
-    ->Iterations(1)
-    ->Repetitions(3);
+BENCHMARK(BareExchangesOverPty)->Apply(InBothPlacements);
 
 }  // namespace
 }  // namespace quillon
