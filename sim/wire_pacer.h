@@ -37,10 +37,10 @@ class WirePacer {
   // a byte is due, and for a moment after the last byte went, when the station's next frame comes any
   // microsecond.
   std::optional<Clock::duration> AllowedSleep(Clock::time_point now) const;
+  bool Idle() const { return queue_.empty(); }
 
   static constexpr std::chrono::microseconds kWakeEarly{30};
   static constexpr std::chrono::microseconds kListenAfterSending{300};
-  bool Idle() const { return queue_.empty(); }
 
  private:
   Clock::duration byteTime_;
