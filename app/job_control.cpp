@@ -4,6 +4,7 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "app/wait_allowance.h"
 #include "link/link_status.h"
 
 namespace quillon {
@@ -65,10 +66,7 @@ void CQuillonDlg::OnTimer(unsigned /*timerId*/) {
 
 void CQuillonDlg::CountDownWaitTicks() {
   // Two off per one-second tick: wait allowances count half-seconds.
-  for (int i = 0; i < 2; ++i) {
-    std::uint8_t ticks = g_waitTicks.load(std::memory_order_relaxed);
-    if (ticks != 0) g_waitTicks.store(ticks - 1, std::memory_order_relaxed);
-  }
+  for (int i = 0; i < 2; ++i) TakeOneOff(g_waitTicks);
   NotifyLinkEvent();
 }
 

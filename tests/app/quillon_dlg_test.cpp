@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <utility>
 #include <vector>
 
+#include "app/wait_allowance.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -64,6 +66,35 @@ TEST(QuillonDlgTest, EachTimerTickTakesTwoOffTheAllowance) {
   EXPECT_EQ(g_waitTicks, 2);
   station.Tick();
   EXPECT_EQ(g_waitTicks, 0);
+}
+
+// The timer has just read what is left of the last exchange's allowance when the worker stores the
+// allowance of its next exchange.
+struct AllowanceStoredAfterTheTimersRead {
+  std::uint8_t value = 1;
+  std::uint8_t workersAllowance = 6;
+  bool stored = false;
+
+  std::uint8_t load(std::memory_order) {
+    const std::uint8_t seen = value;
+    if (!std::exchange(stored, true)) value = workersAllowance;
+    return seen;
+  }
+  void store(std::uint8_t ticks, std::memory_order) { value = ticks; }
+  bool compare_exchange_weak(std::uint8_t& expected, std::uint8_t desired, std::memory_order) {
+    if (value != expected) {
+      expected = value;
+      return false;
+    }
+    value = desired;
+    return true;
+  }
+};
+
+TEST(QuillonDlgTest, ATickNeverOverwritesAnAllowanceStoredMeanwhile) {
+  AllowanceStoredAfterTheTimersRead ticks;
+  TakeOneOff(ticks);
+  EXPECT_EQ(ticks.value, 5) << "the new allowance, one off";
 }
 
 }  // namespace
