@@ -100,7 +100,7 @@ class CQuillonDlg : public SerialOwner {
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);
-  void UsbLinkFailure(bool disableButtonsFirst);
+  void UsbLinkFailure();
   void SerialLinkFailure();
 
   DialogView& m_view;

@@ -118,7 +118,7 @@ int CQuillonDlg::TransferUsbBlock(UsbDirection direction) {
                     : m_usb.Read(device, g_rxPayload, kPayloadSize, &transferred);
   g_usbTransferred.store(transferred, std::memory_order_relaxed);
   if (transferred == kPayloadSize && m_usbStatus == kUsbSuccess) return 1;
-  UsbLinkFailure(/*disableButtonsFirst=*/direction == UsbDirection::kRead);
+  UsbLinkFailure();
   return 0;
 }
 
@@ -147,12 +147,13 @@ bool CQuillonDlg::WaitForReceivedBytes(std::uint32_t needed) {
   }
 }
 
-void CQuillonDlg::UsbLinkFailure(bool disableButtonsFirst) {
+void CQuillonDlg::UsbLinkFailure() {
   m_usb.Close(m_usbHandle.load());
   m_usbHandle.store(kNoUsbDevice);
-  if (disableButtonsFirst) EnableJobButtons(false);
+  // The buttons go before the link kind: a watchdog check that sees no link may start an attempt at
+  // once, and a device it links anew must not have its buttons disabled by this failure.
+  EnableJobButtons(false);
   g_linkKind.store(kNoLink, std::memory_order_relaxed);
-  if (!disableButtonsFirst) EnableJobButtons(false);
   ShowLinkStatus(LinkLostText());
   MessageBox(kUsbFailureText, MessageIcon::kError);
 }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -26,9 +27,12 @@ class FakeView : public DialogView {
     m_title = title;
   }
   void ShowControlEnabled(int controlId, bool enabled) override {
-    std::scoped_lock guard(m_lock);
-    m_enabled[controlId] = enabled;
-    m_controlUpdates.push_back(controlId);
+    {
+      std::scoped_lock guard(m_lock);
+      m_enabled[controlId] = enabled;
+      m_controlUpdates.push_back(controlId);
+    }
+    if (m_onControlShown) m_onControlShown(controlId, enabled);
   }
   void ShowProgress(int position) override {
     std::scoped_lock guard(m_lock);
@@ -60,6 +64,12 @@ class FakeView : public DialogView {
   void EndDialog() override {
     std::scoped_lock guard(m_lock);
     m_ended = true;
+  }
+
+  // Runs on the dialog thread each time a control is shown enabled or disabled, as an operator's hand
+  // would react to it; set it before the dialog starts switching controls.
+  void OnControlShown(std::function<void(int controlId, bool enabled)> react) {
+    m_onControlShown = std::move(react);
   }
 
   // Boxes shown from now on stay open until ReleaseMessageBoxes.
@@ -146,6 +156,7 @@ class FakeView : public DialogView {
   bool m_holdBoxes = false;
   int m_aboutBoxes = 0;
   bool m_ended = false;
+  std::function<void(int, bool)> m_onControlShown;
 };
 
 }  // namespace quillon::testing
