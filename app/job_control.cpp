@@ -55,8 +55,43 @@ void CQuillonDlg::StartJob(std::uint8_t mode, const Worker& worker) {
   m_jobsStarted.fetch_add(1);
   std::thread([this, worker] {
     worker(*this);
-    m_jobWorkersAlive.fetch_sub(1);
+    // Counted out on the dialog thread, where jobs start and links are handed to them; once the dialog
+    // has ended there is nothing left to hand over.
+    if (!m_dialogThread.Send([this] { JobWorkerEnded(); })) {
+      m_jobWorkersAlive.fetch_sub(1);
+      m_jobWorkersAlive.notify_all();
+    }
   }).detach();
+}
+
+void CQuillonDlg::JobWorkerEnded() {
+  if (m_acceptJobsWhenWorkerEnds && m_jobWorkersAlive.load() == 1) {
+    m_acceptJobsWhenWorkerEnds = false;
+    // The connection attempt that linked the device while this job closed left the station to it.
+    g_jobBusy.store(0);
+    EnableJobButtons(true);
+  }
+  // Last, so that whoever waits for the job's end finds the station as the job leaves it.
+  m_jobWorkersAlive.fetch_sub(1);
+  m_jobWorkersAlive.notify_all();
+}
+
+void CQuillonDlg::AcceptJobs() {
+  // Decided on the dialog thread, so that neither a press nor a job's end can come in between.
+  m_dialogThread.Send([this] {
+    if (JobWorkerAlive()) {
+      m_acceptJobsWhenWorkerEnds = true;
+      return;
+    }
+    g_jobBusy.store(0);
+    EnableJobButtons(true);
+  });
+}
+
+void CQuillonDlg::WaitForJobWorkers() const {
+  for (int alive = m_jobWorkersAlive.load(); alive > 0; alive = m_jobWorkersAlive.load()) {
+    m_jobWorkersAlive.wait(alive);
+  }
 }
 
 void CQuillonDlg::OnTimer(unsigned /*timerId*/) {

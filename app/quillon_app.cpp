@@ -27,6 +27,17 @@ void CQuillonApp::PostClick(int controlId) {
   m_dialogThread.Post([this, controlId] { m_dialog.OnCommand(controlId); });
 }
 
+PressOutcome CQuillonApp::Press(int controlId) {
+  PressOutcome outcome = PressOutcome::kControlDisabled;  // also when the dialog has ended
+  m_dialogThread.Send([&] {
+    if (!m_dialog.IsControlEnabled(controlId)) return;
+    const std::uint32_t jobsBefore = m_dialog.JobsStarted();
+    m_dialog.OnCommand(controlId);
+    outcome = m_dialog.JobsStarted() != jobsBefore ? PressOutcome::kJobStarted : PressOutcome::kNoJobStarted;
+  });
+  return outcome;
+}
+
 void CQuillonApp::PostSliderMoved(int position) {
   m_dialogThread.Post([this, position] { m_dialog.OnSliderMoved(position); });
 }

@@ -10,6 +10,8 @@
 
 namespace quillon {
 
+enum class PressOutcome { kJobStarted, kControlDisabled, kNoJobStarted };
+
 class CQuillonApp {
  public:
   CQuillonApp(DialogView& view, UsbBridge& usb, StationWorkers workers = {}, StationTiming timing = {});
@@ -23,6 +25,9 @@ class CQuillonApp {
   void WaitForEnd();
 
   void PostClick(int controlId);
+  // Clicks as the operator would and returns once the dialog has handled the click, with what came of
+  // it. For a thread that may wait for the dialog's, never for the view's.
+  PressOutcome Press(int controlId);
   void PostSliderMoved(int position);
   void PostSystemCommand(unsigned commandId);
 

@@ -91,6 +91,8 @@ void CQuillonDlg::OnCancel() {
 
 void CQuillonDlg::EnableJobButtons(bool enable) {
   m_dialogThread.Send([this, enable] {
+    // A link that came up while a job was closing has been lost again: the job's end opens nothing.
+    if (!enable) m_acceptJobsWhenWorkerEnds = false;
     for (std::size_t i = 0; i < kJobButtonIds.size(); ++i) {
       m_jobButtonEnabled[i].store(enable);
       m_view.ShowControlEnabled(kJobButtonIds[i], enable);

@@ -51,6 +51,10 @@ class CQuillonDlg : public SerialOwner {
 
   // Callable from any thread.
   void EnableJobButtons(bool enable);
+  // A link is up: the station takes jobs again. It lets go of g_jobBusy before it enables the buttons,
+  // so a press the moment they come up starts its job; a job worker still closing after the last link
+  // failure keeps both until it has ended.
+  void AcceptJobs();
   bool IsControlEnabled(int controlId) const;
   // Shows a box titled with the window title and waits until the operator has closed it.
   void MessageBox(const std::string& text, MessageIcon icon);
@@ -81,6 +85,8 @@ class CQuillonDlg : public SerialOwner {
 
   // True while a job worker started by a button has not returned.
   bool JobWorkerAlive() const { return m_jobWorkersAlive.load() > 0; }
+  // Returns once no job worker is alive.
+  void WaitForJobWorkers() const;
   std::uint32_t JobsStarted() const { return m_jobsStarted.load(); }
   bool ConnectionAttemptRunning() const { return m_connectionAttemptRunning.load(); }
 
@@ -94,6 +100,7 @@ class CQuillonDlg : public SerialOwner {
   enum class UsbDirection { kWrite, kRead };
 
   void StartJob(std::uint8_t mode, const Worker& worker);
+  void JobWorkerEnded();
   void StartConnectionAttempt();
   void CountDownWaitTicks();
   void RunWatchdog();
@@ -112,6 +119,7 @@ class CQuillonDlg : public SerialOwner {
   std::atomic<int> m_jobWorkersAlive{0};
   std::atomic<std::uint32_t> m_jobsStarted{0};
   std::atomic<bool> m_connectionAttemptRunning{false};
+  bool m_acceptJobsWhenWorkerEnds = false;  // the dialog thread's only
 
  public:
   // Declared first of the owned members so that it is destroyed last, after everything that may still

@@ -23,11 +23,8 @@ bool OpenPort(CQuillonDlg& dlg, int portNumber, int baud) {
                               kPortWriteBufferSize);
 }
 
-// A link is up: the buttons work again. A job worker still closing after the last link failure keeps
-// the station busy until its own closing lets go.
 void LinkUp(CQuillonDlg& dlg, const std::string& status) {
-  dlg.EnableJobButtons(true);
-  if (!dlg.JobWorkerAlive()) g_jobBusy.store(0);
+  dlg.AcceptJobs();
   dlg.ShowLinkStatus(status);
 }
 

@@ -63,9 +63,9 @@ void ConsoleView::ShowMessageBox(const std::string& text, const std::string& tit
   m_changed.notify_all();
 }
 
-bool ConsoleView::WaitUntilEnabled(int controlId, std::chrono::seconds patience) {
+bool ConsoleView::WaitUntilEnabled(int controlId, std::chrono::steady_clock::time_point deadline) {
   std::unique_lock guard(m_lock);
-  return m_changed.wait_for(guard, patience, [&] { return m_enabled.contains(controlId); });
+  return m_changed.wait_until(guard, deadline, [&] { return m_enabled.contains(controlId); });
 }
 
 std::vector<std::string> ConsoleView::MessageTexts() const {

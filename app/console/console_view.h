@@ -33,8 +33,8 @@ class ConsoleView : public DialogView {
   void ShowAboutBox() override {}
   void EndDialog() override {}
 
-  // True once the control is enabled, false when the time runs out first.
-  bool WaitUntilEnabled(int controlId, std::chrono::seconds patience);
+  // True once the control is enabled, false when the deadline passes first.
+  bool WaitUntilEnabled(int controlId, std::chrono::steady_clock::time_point deadline);
   std::vector<std::string> MessageTexts() const;
 
  private:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "program/colour_font_jobs.h"
 #include "program/font_file_check.h"
@@ -19,11 +18,6 @@ bool IsInputRefusal(const std::string& message) {
          message.starts_with(kBadWriteFileText) || message.starts_with(kBadReadFileText);
 }
 
-// The job runs on a worker of its own; the console only needs to know when it is over.
-void WaitWhile(auto condition) {
-  while (condition()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
-
 }  // namespace
 
 int ExitCodeOfJob(const std::vector<std::string>& messages) {
@@ -35,23 +29,24 @@ int ExitCodeOfJob(const std::vector<std::string>& messages) {
 
 int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, std::FILE* errorOut) {
   std::fprintf(errorOut, "Waiting up to %d s for the ID writer...\n", options.waitSeconds);
-  if (!view.WaitUntilEnabled(options.jobButton, std::chrono::seconds(options.waitSeconds))) {
-    std::fprintf(errorOut, "No ID writer device was linked within %d s: check that it is plugged in.\n",
-                 options.waitSeconds);
-    return kExitNoDevice;
-  }
-  CQuillonDlg& dialog = app.Dialog();
-  const std::uint32_t jobsBefore = dialog.JobsStarted();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.waitSeconds);
   const std::size_t messagesBefore = view.MessageTexts().size();
-  app.PostClick(options.jobButton);
-  const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  WaitWhile(
-      [&] { return dialog.JobsStarted() == jobsBefore && std::chrono::steady_clock::now() < patience; });
-  if (dialog.JobsStarted() == jobsBefore) {
-    std::fprintf(errorOut, "The station is busy and did not start the job.\n");
-    return kExitJobFailed;
+  // The station enables its buttons only once it can take a job, so the press that follows starts it,
+  // unless the link went down again in between: then wait for it to come back.
+  for (;;) {
+    if (!view.WaitUntilEnabled(options.jobButton, deadline)) {
+      std::fprintf(errorOut, "No ID writer device was linked within %d s: check that it is plugged in.\n",
+                   options.waitSeconds);
+      return kExitNoDevice;
+    }
+    const PressOutcome press = app.Press(options.jobButton);
+    if (press == PressOutcome::kJobStarted) break;
+    if (press == PressOutcome::kNoJobStarted) {
+      std::fprintf(errorOut, "The station is busy and did not start the job.\n");
+      return kExitJobFailed;
+    }
   }
-  WaitWhile([&] { return dialog.JobWorkerAlive(); });
+  app.Dialog().WaitForJobWorkers();
   const std::vector<std::string> messages = view.MessageTexts();
   return ExitCodeOfJob(std::vector<std::string>(
       messages.begin() + static_cast<std::ptrdiff_t>(messagesBefore), messages.end()));

@@ -84,23 +84,13 @@ int main(int argc, char** argv) {
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   view.Attach(&app);
+  if (buttonToPress != 0) view.PressWhenEnabled(buttonToPress);
   view.OnEnded([] { QApplication::quit(); });
   app.Start();
   // Once the dialog's initialisation has run, what it showed is already queued to this thread, and the
   // job buttons wait for a link.
   app.Thread().Send([] {});
   view.show();
-
-  // The operator's press, once the watchdog has linked the device and enabled the button.
-  QTimer pressWhenLinked;
-  if (buttonToPress != 0) {
-    QObject::connect(&pressWhenLinked, &QTimer::timeout, &view, [&] {
-      if (!app.Dialog().IsControlEnabled(buttonToPress)) return;
-      pressWhenLinked.stop();
-      app.PostClick(buttonToPress);
-    });
-    pressWhenLinked.start(200);
-  }
 
   bool screenshotSaved = true;
   if (!screenshotFile.isEmpty()) {

@@ -160,6 +160,12 @@ void QtView::ShowTitle(const std::string& title) {
 void QtView::ShowControlEnabled(int controlId, bool enabled) {
   RunOnQtThread([this, controlId, enabled] {
     if (QWidget* control = Control(controlId)) control->setEnabled(enabled);
+    // The model enables a button only once the station can take the job: the click posted now follows
+    // the enabling on the dialog thread and starts it.
+    if (enabled && controlId == m_pressWhenEnabled && m_app != nullptr &&
+        m_app->Dialog().JobsStarted() == 0) {
+      PostClick(controlId);
+    }
   });
 }
 

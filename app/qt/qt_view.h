@@ -29,6 +29,9 @@ class QtView : public QDialog, public DialogView {
 
   // Where the operator's actions go; set before the application starts. Without it they are dropped.
   void Attach(CQuillonApp* app) { m_app = app; }
+  // Presses the button as it shows enabled, unless a job has started by then; again at a later enabling
+  // if the link went down before the press arrived. Set before the application starts.
+  void PressWhenEnabled(int controlId) { m_pressWhenEnabled = controlId; }
   // Runs on Qt's thread once the model has ended the dialog and the window has closed.
   void OnEnded(std::function<void()> onEnded) { m_onEnded = std::move(onEnded); }
 
@@ -69,6 +72,7 @@ class QtView : public QDialog, public DialogView {
   QAction* m_aboutAction = nullptr;
   QPointer<QDialog> m_aboutBox;
   bool m_ended = false;  // Qt's thread only
+  int m_pressWhenEnabled = 0;
 };
 
 }  // namespace qt

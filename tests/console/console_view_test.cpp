@@ -88,11 +88,12 @@ TEST(ConsoleViewTest, OnATerminalTheBarIsRedrawnAndEndedBeforeAMessage) {
 TEST(ConsoleViewTest, ItKnowsWhenAButtonIsEnabled) {
   CapturedFile out;
   ConsoleView view(out.get(), out.get(), false, 100);
-  EXPECT_FALSE(view.WaitUntilEnabled(1001, std::chrono::seconds(0)));
+  const auto now = std::chrono::steady_clock::now();
+  EXPECT_FALSE(view.WaitUntilEnabled(1001, now));
   view.ShowControlEnabled(1001, true);
-  EXPECT_TRUE(view.WaitUntilEnabled(1001, std::chrono::seconds(0)));
+  EXPECT_TRUE(view.WaitUntilEnabled(1001, now));
   view.ShowControlEnabled(1001, false);
-  EXPECT_FALSE(view.WaitUntilEnabled(1001, std::chrono::seconds(0)));
+  EXPECT_FALSE(view.WaitUntilEnabled(1001, now));
 }
 
 TEST(WriteOutcomeTest, TheMessagesOfAJobGiveItsExitCode) {

@@ -247,6 +247,25 @@ TEST_F(QtWindowTest, AClickOnAnEnabledJobButtonStartsItsJob) {
   EXPECT_TRUE(ProcessEventsUntil([this] { return jobsRun.load() == 1; }));
 }
 
+TEST_F(QtWindowTest, AButtonToPressOnStartIsPressedOnceAsTheLinkComesUp) {
+  view.PressWhenEnabled(kIdWriteKorean);
+  StartStation();
+  EXPECT_EQ(app.Dialog().JobsStarted(), 0u);
+  g_jobBusy = 1;  // as the watchdog's connection attempt leaves it
+  app.Dialog().AcceptJobs();
+  Settle();  // the window shows the buttons enabled and clicks
+  Settle();  // the click reaches the dialog
+  EXPECT_EQ(app.Dialog().JobsStarted(), 1u);
+  EXPECT_EQ(g_jobMode.load(), 2);
+
+  ASSERT_TRUE(ProcessEventsUntil([this] { return !app.Dialog().JobWorkerAlive(); }));
+  app.Dialog().EnableJobButtons(false);
+  app.Dialog().AcceptJobs();  // the link lost and found again
+  Settle();
+  Settle();
+  EXPECT_EQ(app.Dialog().JobsStarted(), 1u);
+}
+
 TEST_F(QtWindowTest, MovingTheSliderUpwardsMakesTheDialogFaster) {
   std::ofstream("Speed.txt") << "100\n";
   StartStation();

@@ -211,28 +211,50 @@ TEST_F(ConnectTest, AnAdapterThatVanishedWhileIdleIsLinkedAgainWhenItReturns) {
   ExpectWorkingSerialLink();
 }
 
-TEST_F(ConnectTest, AnAttemptLeavesTheStationBusyWhileAJobWorkerStillRuns) {
+TEST_F(ConnectTest, APressTheMomentTheButtonsComeUpStartsItsJob) {
   sim::SimulatedUsbBridge usbWithDevice;
+  StationHarness pressingStation(&usbWithDevice, {.fontFileJob = [](CQuillonDlg&) { g_jobBusy = 0; }});
+  // The operator's hand, or a front end that waits for the button: it presses as the button shows enabled.
+  pressingStation.view.OnControlShown([&](int controlId, bool enabled) {
+    if (enabled && controlId == kIdWriteChinese) pressingStation.dlg.OnCommand(controlId);
+  });
+  g_jobBusy = 1;  // as the watchdog leaves it when it starts an attempt
+  ConnectThread(pressingStation.dlg, ports);
+  EXPECT_EQ(pressingStation.dlg.JobsStarted(), 1u);
+  pressingStation.dlg.WaitForJobWorkers();
+  pressingStation.dlg.CloseUsbDevice();
+}
+
+TEST_F(ConnectTest, ALinkThatComesUpWhileAJobClosesIsHandedOverWhenTheJobHasEnded) {
+  sim::SimulatedUsbBridge usbWithDevice;
+  std::latch closingShown(1);
   std::latch jobMayEnd(1);
   StationWorkers workers;
   workers.fontFileJob = [&](CQuillonDlg&) {
+    g_jobBusy = 0;  // its closing, after the last box; the worker has not returned yet
+    closingShown.count_down();
     jobMayEnd.wait();
-    g_jobBusy = 0;  // as every job's closing does, last
   };
   StationHarness busyStation(&usbWithDevice, std::move(workers));
+  auto press = [&](int button) { busyStation.dialogThread.Send([&] { busyStation.dlg.OnCommand(button); }); };
   busyStation.dlg.EnableJobButtons(true);
-  busyStation.dialogThread.Send([&] { busyStation.dlg.OnCommand(kIdWriteChinese); });
-  ASSERT_TRUE(busyStation.dlg.JobWorkerAlive());
+  press(kIdWriteChinese);
+  closingShown.wait();
 
+  g_jobBusy = 1;  // the watchdog's attempt, started as the failed link went down
   ConnectThread(busyStation.dlg, ports);
   EXPECT_EQ(g_linkKind, kUsbLinkKind);
-  EXPECT_EQ(g_jobBusy, 1);
-  busyStation.dialogThread.Send([&] { busyStation.dlg.OnCommand(kIdWriteKorean); });
+  EXPECT_FALSE(busyStation.dlg.IsControlEnabled(kIdWriteKorean)) << "no button that would refuse its press";
+  press(kIdWriteKorean);
   EXPECT_EQ(busyStation.dlg.JobsStarted(), 1u);
 
   jobMayEnd.count_down();
-  ASSERT_TRUE(Eventually([&] { return !busyStation.dlg.JobWorkerAlive(); }));
+  busyStation.dlg.WaitForJobWorkers();
+  EXPECT_TRUE(busyStation.dlg.IsControlEnabled(kIdWriteKorean));
   EXPECT_EQ(g_jobBusy, 0);
+  press(kIdWriteKorean);
+  EXPECT_EQ(busyStation.dlg.JobsStarted(), 2u);
+  busyStation.dlg.WaitForJobWorkers();
   busyStation.dlg.CloseUsbDevice();
 }
 
