@@ -28,11 +28,6 @@ void ResetSharedState() {
   std::ranges::fill(g_syncWindow, 0);
   std::ranges::fill(g_pageBuffer, 0);
   std::ranges::fill(g_verifyBuffer, 0);
-  std::ranges::fill(g_hexLine, 0);
-  std::ranges::fill(g_hexRecordData, 0);
-  g_hexRecordType = 0;
-  g_hexLoadOffset = 0;
-  g_hexUpperAddress = 0;
   g_finishSoundPath.clear();
   g_errorSoundPath.clear();
 }

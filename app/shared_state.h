@@ -1,7 +1,7 @@
 // The process-wide state that the dialog thread, the worker of a job or of a connection attempt, and the
 // serial monitor thread share. Every variable read by one thread and written by another is an atomic
 // with relaxed order; the byte buffers are plain arrays, handed over by the one-worker-at-a-time rule:
-// only the running worker writes the transmit, page and parse buffers, only the dialog thread writes the
+// only the running worker writes the transmit and page buffers, only the dialog thread writes the
 // receive buffers.
 #pragma once
 
@@ -54,13 +54,6 @@ inline std::atomic<std::uint32_t> g_linkEvents{0};
 inline std::atomic<std::uint32_t> g_pageAddress{0};
 inline std::uint8_t g_pageBuffer[kPageSize];
 inline std::uint8_t g_verifyBuffer[kPageSize];
-
-// Font file parsing.
-inline char g_hexLine[80];
-inline std::uint8_t g_hexRecordType = 0;
-inline std::uint32_t g_hexLoadOffset = 0;
-inline std::uint32_t g_hexUpperAddress = 0;
-inline std::uint8_t g_hexRecordData[32];
 
 // Texts.
 inline const std::string g_windowTitle = "Morvane字库写入程序  (USB Ver 2.11 )";

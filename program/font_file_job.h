@@ -1,15 +1,14 @@
 // The job of the five font package buttons: an Intel-HEX file from the working directory, checked in
-// full, then written page by page below the font area's limit.
+// full, then written page by page below the font area's limit (kFontAddressLimit).
 #pragma once
 
 #include <cstdint>
 
+#include "program/font_package.h"
+
 namespace quillon {
 
 class CQuillonDlg;
-
-// Font packages end below this flash address; a page starting at or above it is not written.
-inline constexpr std::uint32_t kFontAddressLimit = 0x61500;
 
 inline constexpr char kWriteFileMissingText[] = "没有找到写入文件!!!";
 

@@ -1,9 +1,13 @@
-// The fields of one Intel-HEX record, read from the line in g_hexLine. They read digits only: whether
-// the line is a well-formed record is the font file check's business, done before any line gets here.
+// One Intel-HEX record read from its line, with every character, the byte count and the checksum
+// checked.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace quillon {
 
@@ -14,18 +18,27 @@ inline constexpr std::uint8_t kRecordStartSegmentAddress = 0x03;
 inline constexpr std::uint8_t kRecordExtendedLinearAddress = 0x04;
 inline constexpr std::uint8_t kRecordStartLinearAddress = 0x05;
 
-// A package's data records each hold one 32-byte chunk of a page.
+// The most data a record of a font package holds: one 32-byte chunk of a page.
 inline constexpr std::size_t kRecordDataBytes = 32;
+// The longest line a font package holds: ':', the byte count, the load offset, the type, 32 data
+// bytes and the checksum, two digits a byte.
+inline constexpr std::size_t kLongestRecordLine = 1 + 2 * (1 + 2 + 1 + kRecordDataBytes + 1);
 
-// ':', the byte count, the load offset and the record type come before a record's data.
-inline constexpr std::size_t kRecordDataColumn = 9;
+struct IntelHexRecord {
+  std::uint8_t type = 0;
+  std::uint16_t loadOffset = 0;
+  std::uint8_t byteCount = 0;
+  std::array<std::uint8_t, kRecordDataBytes> data{};
+};
 
 // '0'..'9', 'A'..'F' and 'a'..'f' give their value; any other character 0.
 std::uint8_t HexDigitValue(char character);
 
-void ParseRecordType();    // g_hexRecordType from columns 7..8
-void ParseLoadOffset();    // g_hexLoadOffset from columns 3..6
-void ParseUpperAddress();  // g_hexUpperAddress from columns 9..12, shifted to bits 16..31
-void ParseRecordData();    // g_hexRecordData from the 64 digits from column 9 on
+// Reads the line, without its line end, into `record`. No value when it is a well-formed record of at
+// most kRecordDataBytes data bytes; otherwise the words of what is wrong with it.
+std::optional<std::string> ReadIntelHexRecord(std::string_view line, IntelHexRecord& record);
+
+// The value as `digits` upper-case hexadecimal digits, for messages.
+std::string HexText(std::uint32_t value, int digits);
 
 }  // namespace quillon

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "program/colour_font_jobs.h"
-#include "program/font_file_check.h"
+#include "program/font_package.h"
 
 namespace quillon::console {
 namespace {

@@ -8,7 +8,6 @@
 #include <map>
 #include <sstream>
 
-#include "program/font_file_check.h"
 #include "sim/usb_device.h"
 #include "tests/program/font_job_station.h"
 #include "tests/program/hex_package.h"
