@@ -1,10 +1,17 @@
 // quillon-cli run as a process.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "sim/pty_device.h"
 #include "tests/support/scratch_directory.h"
@@ -75,6 +82,61 @@ TEST(QuillonCliTest, WriteReachesTheBuiltInSimulatorAndSaysWhichLinkIsUp) {
   EXPECT_NE(run.exitCode, 4) << run.output;
   EXPECT_NE(run.output.find("Looking for the ID writer..."), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("ID writer linked: ttySIM0 460800"), std::string::npos) << run.output;
+}
+
+// Run by itself, with its output in a file, so that its peak resident size can be read. The kernel
+// counts into it what this process had resident when it spawned the child (the two share memory until
+// the child's exec): an upper bound, a little above the child's own.
+struct MeasuredCliRun {
+  int exitCode = -1;
+  std::string output;
+  long peakResidentKiB = 0;
+};
+
+MeasuredCliRun RunCliMeasured(const std::vector<std::string>& arguments) {
+  MeasuredCliRun run;
+  std::vector<std::string> words{QUILLON_CLI_PATH};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "cli.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return run;
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child) return run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.peakResidentKiB = usage.ru_maxrss;
+  std::ifstream output("cli.out");
+  run.output.assign(std::istreambuf_iterator<char>(output), std::istreambuf_iterator<char>());
+  return run;
+}
+
+TEST(QuillonCliTest, AHugeFileWithoutLineEndsIsRefusedAtItsFirstLineInLittleMemory) {
+  testing::ScratchWorkingDirectory scratch;
+  std::ofstream("flash.txt").close();
+  std::filesystem::resize_file("flash.txt", 2ull << 30);  // sparse: no block of it is written
+  const std::string tty = (scratch.Path() / "ttyQ").string();
+  std::string error;
+  auto device = sim::PtyDevice::Create({.linkPath = tty}, error);
+  ASSERT_NE(device, nullptr) << error;
+
+  const MeasuredCliRun run = RunCliMeasured({"write", "chinese", "--port", tty, "--wait", "20"});
+  EXPECT_EQ(run.exitCode, 3) << run.output;
+  EXPECT_NE(run.output.find("flash.txt, line 1: the line is longer than"), std::string::npos) << run.output;
+  const sim::DeviceCounters heard =
+      device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters(); });
+  EXPECT_EQ(heard.exchanges, heard.handshakes) << "nothing but the handshake";
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  EXPECT_LT(run.peakResidentKiB, 50 * 1024);
+  RecordProperty("peak_resident_KiB", std::to_string(run.peakResidentKiB));
+#endif
 }
 
 TEST(QuillonCliTest, DeviceOptionsAreCheckedLikeEveryOther) {

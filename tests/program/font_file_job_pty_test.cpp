@@ -103,24 +103,54 @@ TEST_F(FontFileJobPtyTest, AFileEndingMidPageHasItsLastPageWritten) {
   EXPECT_EQ(Flash(0x30000 + bytes.size(), 3 * 32), Erased(3 * 32));
 }
 
-TEST_F(FontFileJobPtyTest, APackageMadeBySrecCatIsWrittenExactly) {
-  if (std::system("command -v srec_cat >/dev/null 2>&1") != 0) GTEST_SKIP() << "srec_cat is not installed";
-  PlugIn();
-  // From below a 64 KiB boundary to past it, ending mid-page.
-  const std::uint32_t first = 0xFF00;
-  const auto bytes = PatternBytes(first, 0x4A0);
-  {
-    std::ofstream binary("font.bin", std::ios::binary);
-    binary.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+// Packages as standard tools write them from binary data: srec_cat with its own record length and with
+// 16- and 32-byte records, objcopy (binutils) with 16-byte records and segment address records. Each
+// starts mid-page (on a record's length, so that no record runs across a page) and ends mid-record, in
+// pages that an earlier package filled: what no record covers must come out 0xFF.
+TEST_F(FontFileJobPtyTest, PackagesMadeByStandardToolsAreWrittenAsTheirAddressesSay) {
+  if (std::system("command -v srec_cat >/dev/null 2>&1 && command -v objcopy >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "srec_cat (srecord) or objcopy (binutils) is not installed";
   }
-  ASSERT_EQ(
-      std::system("srec_cat font.bin -binary -offset 0xFF00 -o FTfont.txt -intel -output_block_size=32"), 0);
+  PlugIn();
+  struct Made {
+    int button;
+    const char* file;
+    std::uint32_t first;
+    std::size_t count;
+    std::string tool;  // $IN, $AT and $OUT stand for the binary, its address and the package
+  };
+  const Made packages[] = {
+      {kIdWriteChinese, "flash.txt", 0xFF20, 0x4A5, "srec_cat $IN -binary -offset $AT -o $OUT -intel"},
+      {kIdWriteKorean, "KoreaFlash.txt", 0x20010, 0x305,
+       "srec_cat $IN -binary -offset $AT -o $OUT -intel -Output_Block_Size 16"},
+      {kIdWriteTraditionalChinese, "FTfont.txt", 0x30040, 0x2C5,
+       "srec_cat $IN -binary -offset $AT -o $OUT -intel -Output_Block_Size 32"},
+      {kIdWriteJapanese, "Janpanesefont.txt", 0x4FF30, 0x1F1,
+       "objcopy -I binary -O ihex --change-addresses $AT $IN $OUT"},
+  };
+  for (const Made& made : packages) {
+    SCOPED_TRACE(made.tool);
+    const std::uint32_t firstPage = made.first & ~0xFFu;
+    const std::uint32_t pagesEnd = (made.first + static_cast<std::uint32_t>(made.count) + 0xFF) & ~0xFFu;
+    // Stale bytes all over the pages the package touches.
+    WriteLines("Bigfont.txt", PackageLines(firstPage, std::vector<std::uint8_t>(pagesEnd - firstPage, 0x5A)));
+    ASSERT_TRUE(job.RunJob(kIdWriteLargeAscii));
 
-  ASSERT_TRUE(job.RunJob(kIdWriteTraditionalChinese));
-  ExpectCompleted();
-  EXPECT_EQ(PagesWritten(), (std::vector<std::uint32_t>{0xFF00, 0x10000, 0x10100, 0x10200, 0x10300}));
-  EXPECT_EQ(Flash(first, bytes.size()), bytes);
-  EXPECT_EQ(Flash(first + bytes.size(), 0x60), Erased(0x60));
+    const auto bytes = PatternBytes(made.first, made.count);
+    std::ofstream("font.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::string command = made.tool;
+    command.replace(command.find("$IN"), 3, "font.bin");
+    command.replace(command.find("$AT"), 3, std::to_string(made.first));
+    command.replace(command.find("$OUT"), 4, made.file);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(job.RunJob(made.button));
+    EXPECT_EQ(job.BoxTexts().back(), "写入完成!!!");
+
+    std::vector<std::uint8_t> expected(pagesEnd - firstPage, 0xFF);
+    std::ranges::copy(bytes, expected.begin() + (made.first - firstPage));
+    EXPECT_EQ(Flash(firstPage, expected.size()), expected);
+  }
 }
 
 TEST_F(FontFileJobPtyTest, ADeviceSilentAtAPageLeavesThePagesBeforeItVerifiedAndNothingAfter) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fonts/glyph_bits.h"
+#include "program/font_package.h"
 #include "tests/tools/intel_hex_reader.h"
 #include "tools/samplegen/sample_packages.h"
 
@@ -123,6 +124,23 @@ TEST_F(SamplePackages, EveryPackageHoldsItsGlyphRegionsWhereItsLayoutSays) {
             [page](const GlyphRegion& region) { return page < region.End() && page + 256 > region.start; }))
             << "page " << std::hex << page << " holds no glyph";
       }
+    }
+  }
+}
+
+// The station places records by their addresses; the strict reader by their order in a page, as the
+// station always did with files laid out as these are. Both must give the same pages.
+TEST_F(SamplePackages, TheStationReadsEveryPackageIntoThePagesItsRecordsFill) {
+  for (const HexPackage& package : kHexPackages) {
+    SCOPED_TRACE(std::string(package.fileName));
+    const HexPackageContents contents = ReadHexPackage(s_directory / package.fileName);
+    std::ifstream file(s_directory / package.fileName, std::ios::binary);
+    const FontPackage read = ReadFontPackage(file);
+    ASSERT_EQ(read.problem, std::nullopt);
+    ASSERT_EQ(read.pages.size(), contents.pages.size());
+    for (const FontPage& page : read.pages) {
+      ASSERT_TRUE(contents.pages.contains(page.address)) << std::hex << page.address;
+      EXPECT_EQ(page.bytes, contents.pages.at(page.address)) << std::hex << page.address;
     }
   }
 }
