@@ -48,7 +48,13 @@ TEST_F(MainWindowTest, StartsWithNoLinkEveryJobButtonDisabledAndTheDefaults) {
 
 TEST_F(MainWindowTest, TheSpeedIsReadAsTheLowEightBitsOfTheFirstLine) {
   const std::pair<const char*, int> cases[] = {
-      {"300\n", 44}, {"-1\n", 255}, {"", 0}, {"fast\n", 0}, {"  17 and more\r\n", 17}, {"255", 255},
+      {"300\n", 44},
+      {"-1\n", 255},
+      {"", 0},
+      {"fast\n", 0},
+      {"  17 and more\r\n", 17},
+      {"255", 255},
+      {"99999999999999999999999999\n", 255},  // beyond a long: the largest long
   };
   for (const auto& [text, speed] : cases) {
     std::ofstream("Speed.txt") << text;
@@ -60,6 +66,11 @@ TEST_F(MainWindowTest, TheSpeedIsReadAsTheLowEightBitsOfTheFirstLine) {
   g_writeSpeed = 99;
   station.dlg.LoadSpeed();
   EXPECT_EQ(g_writeSpeed, 99) << "a missing file leaves the speed as it was";
+
+  // Not a speed file at all, a megabyte without a line end: the number at its start is the speed.
+  std::ofstream("Speed.txt") << "12" << std::string(1 << 20, 'x');
+  station.dlg.LoadSpeed();
+  EXPECT_EQ(g_writeSpeed, 12);
 }
 
 TEST_F(MainWindowTest, TheSliderStartsAtTheStoredSpeed) {

@@ -118,10 +118,12 @@ MeasuredCliRun RunCliMeasured(const std::vector<std::string>& arguments) {
   return run;
 }
 
-TEST(QuillonCliTest, AHugeFileWithoutLineEndsIsRefusedAtItsFirstLineInLittleMemory) {
+TEST(QuillonCliTest, HugeFilesWithoutLineEndsCostLittleMemoryAndThePackageIsRefusedAtItsFirstLine) {
   testing::ScratchWorkingDirectory scratch;
-  std::ofstream("flash.txt").close();
-  std::filesystem::resize_file("flash.txt", 2ull << 30);  // sparse: no block of it is written
+  for (const char* name : {"flash.txt", "Speed.txt"}) {
+    std::ofstream(name).close();
+    std::filesystem::resize_file(name, 2ull << 30);  // sparse: no block of it is written
+  }
   const std::string tty = (scratch.Path() / "ttyQ").string();
   std::string error;
   auto device = sim::PtyDevice::Create({.linkPath = tty}, error);
