@@ -119,15 +119,13 @@ std::size_t DialogThread::QueuedMessages() const {
 }
 
 bool DialogThread::Enqueue(Message message) {
-  bool wake = false;
-  {
-    std::scoped_lock guard(m_lock);
-    if (!m_accepting) return false;
-    m_queue.push_back(std::move(message));
-    m_queued.store(m_queue.size());
-    wake = m_sleeping;
-  }
-  if (wake) m_wake.notify_one();
+  // The wake-up goes out under the lock: once the loop can take the message, the sender touches
+  // nothing of this object any more, so whoever waits for the message's effect may destroy it.
+  std::scoped_lock guard(m_lock);
+  if (!m_accepting) return false;
+  m_queue.push_back(std::move(message));
+  m_queued.store(m_queue.size());
+  if (m_sleeping) m_wake.notify_one();
   return true;
 }
 
