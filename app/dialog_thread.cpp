@@ -67,6 +67,20 @@ bool DialogThread::Send(std::uint32_t message, std::uintptr_t wParam, std::intpt
   return SendAndWait(std::move(numbered));
 }
 
+bool DialogThread::SendEach(std::uint32_t message, std::span<const std::uint8_t> bytes,
+                            std::intptr_t lParam) {
+  if (bytes.empty()) return true;
+  Message numbered;
+  numbered.number = message;
+  numbered.lParam = lParam;
+  numbered.eachByte = bytes;
+  if (IsCurrent()) {
+    Handle(numbered);
+    return true;
+  }
+  return SendAndWait(std::move(numbered));
+}
+
 void DialogThread::SetTimer(std::chrono::milliseconds period, Task onTick) {
   {
     std::scoped_lock guard(m_lock);
@@ -142,6 +156,8 @@ bool DialogThread::SendAndWait(Message message) {
 void DialogThread::Handle(Message& message) {
   if (message.task) {
     message.task();
+  } else if (m_onMessage && !message.eachByte.empty()) {
+    for (const std::uint8_t byte : message.eachByte) m_onMessage(message.number, byte, message.lParam);
   } else if (m_onMessage) {
     m_onMessage(message.number, message.wParam, message.lParam);
   }

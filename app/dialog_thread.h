@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <thread>
 
 namespace quillon {
@@ -41,8 +42,11 @@ class DialogThread {
   // Runs the task on the dialog thread and returns when it has run; runs it at once when called on the
   // dialog thread. False, at once, when the loop has ended: the task did not run.
   bool Send(Task task);
-  // The same for a numbered message, without allocating: the serial link sends one per received byte.
+  // The same for a numbered message, without allocating.
   bool Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+  // The numbered message once for each byte, in order, each byte its wParam, in one hand-off: returns
+  // when the last has been handled. The serial link sends the bytes of one read this way.
+  bool SendEach(std::uint32_t message, std::span<const std::uint8_t> bytes, std::intptr_t lParam);
   // Runs the timer handler once, as a tick would; for a hand-driven timer.
   bool FireTimer();
 
@@ -57,6 +61,7 @@ class DialogThread {
     std::uint32_t number = 0;
     std::uintptr_t wParam = 0;
     std::intptr_t lParam = 0;
+    std::span<const std::uint8_t> eachByte;  // not empty: the message once per byte, the byte its wParam
     Task task;
     std::atomic<int>* outcome = nullptr;  // set for a send: the sender waits on it
   };

@@ -159,6 +159,10 @@ void CQuillonDlg::SendSerialMessage(std::uint32_t message, std::uintptr_t wParam
   m_dialogThread.Send(message, wParam, lParam);
 }
 
+void CQuillonDlg::SendSerialBytes(std::span<const std::uint8_t> bytes, std::intptr_t port) {
+  m_dialogThread.SendEach(WM_SERIAL_BYTE, bytes, port);
+}
+
 void CQuillonDlg::DispatchPendingMessages() {
   m_dialogThread.DispatchPending();
 }

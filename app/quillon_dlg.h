@@ -92,6 +92,7 @@ class CQuillonDlg : public SerialOwner {
 
   // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
   void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void SendSerialBytes(std::span<const std::uint8_t> bytes, std::intptr_t port) override;
   void DispatchPendingMessages() override;
 
   const StationTiming& Timing() const { return m_timing; }

@@ -1,7 +1,9 @@
 // What the serial driver tells its owner, and how it reaches the owner.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace quillon {
 
@@ -29,6 +31,16 @@ class SerialOwner {
 
   // Delivers one message and returns when the owner has handled it (at once if the owner is gone).
   virtual void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+
+  // Delivers the bytes of one read as WM_SERIAL_BYTE messages, in order, and returns when the owner has
+  // handled the last. An owner on a thread of its own takes them in one hand-off.
+  virtual void SendSerialBytes(std::span<const std::uint8_t> bytes, std::intptr_t port) {
+    for (const std::uint8_t byte : bytes) SendSerialMessage(WM_SERIAL_BYTE, byte, port);
+  }
+
+  // How many more received bytes the owner needs for what it waits for now; 0 when it waits for none.
+  // The driver need not hand bytes over before that many could have crossed the line.
+  virtual std::size_t BytesAwaited() const { return 0; }
 
   // Called on the owner's own thread while it waits for the monitor thread: handles the messages that
   // wait for the owner, so a monitor blocked in SendSerialMessage can go on. Elsewhere it does nothing.

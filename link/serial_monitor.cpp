@@ -18,7 +18,7 @@ namespace quillon {
 namespace {
 
 // What one read takes at most. A block read keeps up with 460800 baud where a read per byte would not;
-// the owner still gets one message per byte.
+// the owner still gets one message per byte, all of one read in one hand-off.
 constexpr std::size_t kReceiveBlock = 4096;
 
 constexpr std::pair<std::uint32_t, std::uint32_t> kEventMessages[] = {
@@ -115,11 +115,10 @@ void CSerialPort::ReceiveBytes() {
       return;
     }
   }
-  // The owner handles each byte before the next is offered, and the lock is free meanwhile so that
-  // Configure is never held up by a slow owner.
-  for (ssize_t i = 0; i < count; ++i) {
-    if (m_stopRequest.IsSignalled()) return;
-    SendToOwner(WM_SERIAL_BYTE, block[i]);
+  // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile so
+  // that Configure is never held up by a slow owner.
+  if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
+    m_ownerWindow->SendSerialBytes(std::span(block, static_cast<std::size_t>(count)), m_portNumber);
   }
 }
 

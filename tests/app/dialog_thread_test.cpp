@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <future>
+#include <latch>
 #include <thread>
 #include <vector>
 
@@ -87,6 +88,33 @@ TEST_F(DialogThreadTest, SendsWaitingWhenTheLoopQuitsAreReleased) {
   EXPECT_FALSE(waitingSend.get());
   loop.QuitAndWait();
   EXPECT_TRUE(received.empty());
+}
+
+TEST_F(DialogThreadTest, ABatchIsHandledByteByByteInOrderAndItsSenderWaitsForTheLast) {
+  std::latch lastByteReached(1);
+  std::latch lastByteMayEnd(1);
+  loop.Start([&](std::uint32_t m, std::uintptr_t w, std::intptr_t l) {
+    received.push_back({m, w, l, std::this_thread::get_id()});
+    if (received.size() == 4) {
+      lastByteReached.count_down();
+      lastByteMayEnd.wait();
+    }
+  });
+  const std::uint8_t bytes[] = {0x81, 0x00, 0xFF, 0x18};
+  auto sent = std::async(std::launch::async, [&] { return loop.SendEach(0x407, bytes, 7); });
+  lastByteReached.wait();
+  EXPECT_EQ(sent.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+  lastByteMayEnd.count_down();
+  EXPECT_TRUE(sent.get());
+
+  ASSERT_EQ(received.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(received[i].message, 0x407u);
+    EXPECT_EQ(received[i].wParam, bytes[i]);
+    EXPECT_EQ(received[i].lParam, 7);
+    EXPECT_EQ(received[i].thread, received[0].thread);
+  }
+  EXPECT_NE(received[0].thread, std::this_thread::get_id());
 }
 
 TEST_F(DialogThreadTest, DispatchPendingLetsAWaitingSenderGoOn) {
