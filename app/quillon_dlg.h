@@ -93,6 +93,7 @@ class CQuillonDlg : public SerialOwner {
   // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
   void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   void SendSerialBytes(std::span<const std::uint8_t> bytes, std::intptr_t port) override;
+  std::size_t BytesAwaited() const override;
   void DispatchPendingMessages() override;
 
   const StationTiming& Timing() const { return m_timing; }

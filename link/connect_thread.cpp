@@ -42,6 +42,8 @@ std::string NoPortStatus(const PortSearchReport& search) {
 
 void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
   g_handshakeReply.store(0);
+  // No exchange's answer is awaited now: the handshake reply is found by its frame alone.
+  g_rxCountAwaited.store(0);
   g_usbPaceUnits.store(1);
   dlg.EnableJobButtons(false);
 

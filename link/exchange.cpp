@@ -82,6 +82,14 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
   return 0;
 }
 
+std::size_t CQuillonDlg::BytesAwaited() const {
+  // The count starts at 0 when the command is queued and at the header's 5 when the answer's header has
+  // come: either way the worker needs the difference, and at least that many bytes are still to come.
+  const std::uint32_t awaited = g_rxCountAwaited.load(std::memory_order_acquire);
+  const std::uint32_t count = g_rxCount.load(std::memory_order_relaxed);
+  return count < awaited ? awaited - count : 0;
+}
+
 int CQuillonDlg::ExchangeCommand(std::uint8_t ticks) {
   if (IsUsbLink()) return TransferUsbBlock(UsbDirection::kWrite);
   if (IsNoLink()) {

@@ -1,6 +1,7 @@
 // The monitor thread of the serial port: it waits for a stop request, a write request and received
 // bytes, in that priority, writes what was queued, and hands each received byte to the owner.
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,15 +12,14 @@
 #include <system_error>
 #include <utility>
 
+#include "link/poll_timeout.h"
 #include "link/serial_port.h"
 #include "link/tty_io.h"
 
 namespace quillon {
 namespace {
 
-// What one read takes at most. A block read keeps up with 460800 baud where a read per byte would not;
-// the owner still gets one message per byte, all of one read in one hand-off.
-constexpr std::size_t kReceiveBlock = 4096;
+constexpr std::chrono::microseconds kTimerLateness{60};
 
 constexpr std::pair<std::uint32_t, std::uint32_t> kEventMessages[] = {
     {EV_CTS, WM_SERIAL_CTS},   {EV_BREAK, WM_SERIAL_BREAK},       {EV_ERR, WM_SERIAL_LINE_ERROR},
@@ -42,15 +42,28 @@ void CSerialPort::MonitorThread() {
     ReportFailure("WaitCommEvent()");
   }
   bool watchTty = portOpen && (m_eventMask & EV_RXCHAR) != 0;
+  // The gathering below ends on a timer: it should end when it is due, not up to 50 µs later.
+  ::prctl(PR_SET_TIMERSLACK, 1UL);
 
   for (;;) {
+    // While the owner awaits bytes that cannot all have crossed the line yet, the received bytes wait in
+    // the tty until they could have: one wake-up for the lot instead of one per byte. Stop and write
+    // requests are served at once all the same.
+    const auto gatherLeft = m_gatherUntil - std::chrono::steady_clock::now();
+    const bool gathering = gatherLeft > std::chrono::steady_clock::duration::zero();
+    const timespec gatherTimeout = ToTimespec(gatherLeft);
     // Only this thread changes m_portHandle while it runs, so it reads it without the lock.
     pollfd waitSet[] = {
         {m_stopRequest.fd(), POLLIN, 0},
         {m_writeRequest.fd(), POLLIN, 0},
-        {watchTty ? m_portHandle.get() : -1, POLLIN, 0},
+        {watchTty && !gathering ? m_portHandle.get() : -1, POLLIN, 0},
     };
-    if (::poll(waitSet, 3, -1) < 0) continue;  // EINTR; the descriptors are ours and valid
+    const int ready = ::ppoll(waitSet, 3, gathering ? &gatherTimeout : nullptr, nullptr);
+    if (ready < 0) continue;  // EINTR; the descriptors are ours and valid
+    if (ready == 0) {
+      m_gatherUntil = {};  // the awaited bytes could all be there now
+      continue;
+    }
 
     if (waitSet[0].revents != 0) {
       {
@@ -63,12 +76,16 @@ void CSerialPort::MonitorThread() {
     }
     if (waitSet[1].revents != 0) {
       WritePending();
+      // The answer comes after the frame has crossed the line.
+      GatherFor(m_txLength + (m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0));
       continue;
     }
     const short tty = waitSet[2].revents;
     if (tty & POLLIN) {
       ReceiveBytes();
       SendEventMessages();
+      // Bytes kept back are a part of what is awaited: the rest comes soon, and is watched for.
+      if (m_receivedCount == 0) GatherFor(m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0);
     }
     if (tty & (POLLHUP | POLLERR | POLLNVAL)) {
       // The device went away (an unplugged adapter, a closed pty). The tty would report this on every
@@ -80,6 +97,13 @@ void CSerialPort::MonitorThread() {
   }
 }
 
+void CSerialPort::GatherFor(std::size_t bytes) {
+  // A timer wakes this thread some tens of microseconds late on a busy or virtual machine: the gathering
+  // ends that much early, and the last bytes wake the monitor as they come.
+  m_gatherUntil =
+      std::chrono::steady_clock::now() + static_cast<std::int64_t>(bytes) * m_byteTime - kTimerLateness;
+}
+
 void CSerialPort::WritePending() {
   m_writeRequest.Reset();
   std::scoped_lock lock(m_portLock);
@@ -88,9 +112,10 @@ void CSerialPort::WritePending() {
     ReportFailure("WriteFile()");
     return;
   }
-  // Whatever arrived and was not read yet belongs to an earlier exchange: the device answers each frame
-  // anew.
+  // Whatever arrived and was not handed over yet belongs to an earlier exchange: the device answers each
+  // frame anew.
   PurgeTty(m_portHandle.get());
+  m_receivedCount = 0;
   const std::uint32_t length = m_txLength;
   const auto timeout = std::chrono::milliseconds(std::uint64_t{m_timeouts.writeTotalMultiplier} * length +
                                                  m_timeouts.writeTotalConstant);
@@ -101,25 +126,33 @@ void CSerialPort::ReceiveBytes() {
   // One read of what has arrived, then back to the wait: a write request queued meanwhile goes out
   // before the next bytes are taken, even while the device keeps sending (the tail of an
   // acknowledgement, say).
-  std::uint8_t block[kReceiveBlock];
-  ssize_t count = 0;
   {
     std::scoped_lock lock(m_portLock);
     const int waiting = BytesWaiting(m_portHandle.get());
     if (waiting <= 0) return;
+    const std::size_t room = m_received.size() - m_receivedCount;
+    ssize_t count = 0;
     do {
-      count = ::read(m_portHandle.get(), block, std::min<std::size_t>(waiting, kReceiveBlock));
+      count = ::read(m_portHandle.get(), m_received.data() + m_receivedCount,
+                     std::min<std::size_t>(static_cast<std::size_t>(waiting), room));
     } while (count < 0 && errno == EINTR);
     if (count < 0) {
       if (errno != EAGAIN) ReportFailure("ReadFile()");
       return;
     }
+    m_receivedCount += static_cast<std::size_t>(count);
   }
+  // Fewer bytes than the owner still awaits cannot end its wait: they are kept until they can, so that
+  // the last few bytes of an answer do not cost a hand-off each. The owner's count is a lower bound (bytes
+  // before an answer's header do not count), so keeping them never delays what the owner waits for.
+  const std::size_t awaited = m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0;
+  if (m_receivedCount < awaited && m_receivedCount < m_received.size()) return;
   // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile so
   // that Configure is never held up by a slow owner.
   if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
-    m_ownerWindow->SendSerialBytes(std::span(block, static_cast<std::size_t>(count)), m_portNumber);
+    m_ownerWindow->SendSerialBytes(std::span(m_received.data(), m_receivedCount), m_portNumber);
   }
+  m_receivedCount = 0;
 }
 
 void CSerialPort::SendEventMessages() {

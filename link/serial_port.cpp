@@ -19,6 +19,14 @@ namespace {
 // Every time-out of the port, in milliseconds: a write of n bytes may take 1000 × n + 1000 ms.
 constexpr std::uint32_t kPortTimeoutMs = 1000;
 
+// How long one byte takes on the line: a start bit, the data bits, a parity bit unless there is none,
+// and the stop bits.
+std::chrono::nanoseconds ByteTime(int baudRate, char parity, int dataBits, int stopBits) {
+  if (baudRate <= 0) return {};
+  const int bits = 1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits;
+  return std::chrono::nanoseconds(std::int64_t{bits} * 1'000'000'000 / baudRate);
+}
+
 std::string SettingsText(int baudRate, char parity, int dataBits, int stopBits) {
   char text[96];
   std::snprintf(text, sizeof text, "baud=%d parity=%c data=%d stop=%d", baudRate, parity, dataBits, stopBits);
@@ -53,6 +61,7 @@ bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, ch
   m_ownerWindow = owner;
   m_portNumber = portNumber;
   m_eventMask = eventMask;
+  m_byteTime = ByteTime(baudRate, parity, dataBits, stopBits);
 
   std::unique_lock lock(m_portLock);
   m_txBufferSize = writeBufferSize > 0 ? static_cast<std::uint32_t>(writeBufferSize) : 0;

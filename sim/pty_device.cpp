@@ -16,6 +16,7 @@
 #include <cstring>
 #include <optional>
 
+#include "link/poll_timeout.h"
 #include "sim/tty_link.h"
 #include "sim/tty_settings.h"
 
@@ -26,12 +27,6 @@ using Clock = WirePacer::Clock;
 
 void ReportFailure(const char* step) {
   std::fprintf(stderr, "simulated device: %s: %s\n", step, std::strerror(errno));
-}
-
-timespec ToTimespec(Clock::duration wait) {
-  const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
-  return timespec{static_cast<time_t>(nanoseconds / 1'000'000'000),
-                  static_cast<long>(nanoseconds % 1'000'000'000)};
 }
 
 }  // namespace
