@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "app/spin_wait.h"
-
 namespace quillon {
 
 DialogThread::~DialogThread() {
@@ -36,7 +34,6 @@ void DialogThread::Quit() {
     m_accepting = false;
     m_quit = true;
     abandoned.swap(m_queue);
-    m_queued.store(0);
   }
   m_wake.notify_all();
   // Like messages to a window that is gone: senders return, nothing runs.
@@ -112,7 +109,6 @@ void DialogThread::DispatchPending() {
       if (m_queue.empty() || m_quit) return;
       message = std::move(m_queue.front());
       m_queue.pop_front();
-      m_queued.store(m_queue.size());
     }
     Handle(message);
   }
@@ -138,7 +134,6 @@ bool DialogThread::Enqueue(Message message) {
   std::scoped_lock guard(m_lock);
   if (!m_accepting) return false;
   m_queue.push_back(std::move(message));
-  m_queued.store(m_queue.size());
   if (m_sleeping) m_wake.notify_one();
   return true;
 }
@@ -147,9 +142,7 @@ bool DialogThread::SendAndWait(Message message) {
   std::atomic<int> outcome{kPending};
   message.outcome = &outcome;
   if (!Enqueue(std::move(message))) return false;
-  if (!SpinUntil([&] { return outcome.load(std::memory_order_acquire) != kPending; })) {
-    outcome.wait(kPending, std::memory_order_acquire);
-  }
+  outcome.wait(kPending, std::memory_order_acquire);
   return outcome.load(std::memory_order_acquire) == kHandled;
 }
 
@@ -173,26 +166,11 @@ void DialogThread::Complete(Message& message, Outcome outcome) {
   message.outcome->notify_one();
 }
 
-namespace {
-
-constexpr std::chrono::microseconds kIdleSpin{10};
-
-}  // namespace
-
 void DialogThread::Loop() {
   m_threadId.store(std::this_thread::get_id());
   std::unique_lock guard(m_lock);
   while (!m_quit) {
-    bool spun = false;
-    if (m_queue.empty() && m_spinHelps) {
-      // In a burst of bytes the next one follows within microseconds: a short spin saves a sleep.
-      guard.unlock();
-      spun = true;
-      m_spinHelps = SpinUntil([this] { return m_queued.load() != 0; }, kIdleSpin);
-      guard.lock();
-    }
-    if (m_queue.empty() && !m_quit) {
-      const auto asleep = std::chrono::steady_clock::now();
+    if (m_queue.empty()) {
       m_sleeping = true;
       auto woken = [this] { return m_quit || !m_queue.empty() || m_timerChanged; };
       if (m_timerPeriod.count() > 0) {
@@ -202,9 +180,6 @@ void DialogThread::Loop() {
       }
       m_sleeping = false;
       m_timerChanged = false;
-      // Bytes that trickle in at a line's pace (one every 20 µs or more) would only burn the spin;
-      // once messages come quicker than it lasts, spinning pays again.
-      if (!spun) m_spinHelps = std::chrono::steady_clock::now() - asleep < kIdleSpin;
     }
     if (m_quit) break;
     const auto now = std::chrono::steady_clock::now();
@@ -220,7 +195,6 @@ void DialogThread::Loop() {
     if (m_queue.empty()) continue;
     Message message = std::move(m_queue.front());
     m_queue.pop_front();
-    m_queued.store(m_queue.size());
     guard.unlock();
     Handle(message);
     guard.lock();
@@ -228,7 +202,6 @@ void DialogThread::Loop() {
   m_accepting = false;
   std::deque<Message> abandoned;
   abandoned.swap(m_queue);
-  m_queued.store(0);
   guard.unlock();
   for (auto& message : abandoned) Complete(message, kAbandoned);
   m_threadId.store(std::thread::id{});

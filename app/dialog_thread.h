@@ -81,10 +81,8 @@ class DialogThread {
   Task m_onTick;  // the timer, guarded by m_lock
   std::chrono::milliseconds m_timerPeriod{0};
   std::chrono::steady_clock::time_point m_nextTick;
-  bool m_timerChanged = false;           // wakes the loop to take the new period
-  std::atomic<std::size_t> m_queued{0};  // the queue's length, for spinning without the lock
-  bool m_sleeping = false;               // the loop waits on m_wake: an enqueue must wake it
-  bool m_spinHelps = true;               // the loop's thread only: messages have come in quick succession
+  bool m_timerChanged = false;  // wakes the loop to take the new period
+  bool m_sleeping = false;      // the loop waits on m_wake: an enqueue must wake it
   bool m_accepting = false;
   bool m_quit = false;
   std::thread m_thread;
