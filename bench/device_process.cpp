@@ -28,11 +28,17 @@ bool HasOwnProcessors() {
   return std::thread::hardware_concurrency() >= 2;
 }
 
-DeviceProcess::DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement) {
+DeviceProcess::DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement,
+                             ByteDelivery delivery) {
   const std::string linkArgument = link.string();
   const std::string baudArgument = std::to_string(baud);
-  const char* argv[] = {QUILLON_DEVSIM_PATH,  "--link", linkArgument.c_str(), "--baud-delay",
-                        baudArgument.c_str(), nullptr};
+  const char* argv[] = {QUILLON_DEVSIM_PATH,
+                        "--link",
+                        linkArgument.c_str(),
+                        "--baud-delay",
+                        baudArgument.c_str(),
+                        delivery == ByteDelivery::kUsbPackets ? "--usb-packets" : nullptr,
+                        nullptr};
   // A child starts on the processors of the thread that spawns it, and so do the threads it starts: the
   // device is born on its own processor rather than moved there after its serving thread may have begun.
   const bool ownProcessor = placement == Placement::kOwnProcessors && HasOwnProcessors();

@@ -12,10 +12,13 @@ namespace quillon::bench {
 // hardware of its own; shared, wherever the scheduler puts them.
 enum class Placement { kShared, kOwnProcessors };
 
+// How the device's bytes reach the station: each as it crosses the wire, or in a CH340's USB packets.
+enum class ByteDelivery { kByByte, kUsbPackets };
+
 class DeviceProcess {
  public:
   // Emulates `baud` on the wire; the device's process goes to the last processor with kOwnProcessors.
-  DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement);
+  DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement, ByteDelivery delivery);
   ~DeviceProcess();
   DeviceProcess(const DeviceProcess&) = delete;
   DeviceProcess& operator=(const DeviceProcess&) = delete;

@@ -26,6 +26,7 @@
 namespace quillon {
 namespace {
 
+using bench::ByteDelivery;
 using bench::DeviceProcess;
 using bench::Placement;
 using bench::RunBareExchanges;
@@ -76,10 +77,14 @@ Placement PlacementOf(const benchmark::State& state) {
   return state.range(0) != 0 ? Placement::kOwnProcessors : Placement::kShared;
 }
 
-// One whole job an iteration, timed by the clock on the wall, three times on processors of their own and
-// three times shared.
-void InBothPlacements(benchmark::internal::Benchmark* registration) {
-  registration->ArgName("own_processors")->Arg(1)->Arg(0);
+ByteDelivery DeliveryOf(const benchmark::State& state) {
+  return state.range(1) != 0 ? ByteDelivery::kUsbPackets : ByteDelivery::kByByte;
+}
+
+// One whole job an iteration, timed by the clock on the wall, three times for each placement and each
+// delivery of the device's bytes.
+void InBothPlacementsAndDeliveries(benchmark::internal::Benchmark* registration) {
+  registration->ArgNames({"own_processors", "usb_packets"})->ArgsProduct({{1, 0}, {0, 1}});
   registration->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
 }
 
@@ -97,7 +102,7 @@ void FontFileJobOverPty(benchmark::State& state) {
 
   for (auto _ : state) {
     const StationPlacement placement(PlacementOf(state));
-    const DeviceProcess device(directory / "ttyBENCH", kBaud, PlacementOf(state));
+    const DeviceProcess device(directory / "ttyBENCH", kBaud, PlacementOf(state), DeliveryOf(state));
     GivenPortList ports((directory / "ttyBENCH").string());
     SilentView view;
     NoUsbBridge usb;
@@ -113,10 +118,11 @@ void FontFileJobOverPty(benchmark::State& state) {
     }
     const double processorBefore = ProcessorSeconds();
     const auto start = std::chrono::steady_clock::now();
-    app.PostClick(kIdWriteChinese);
-    while (app.Dialog().JobsStarted() == 0 || app.Dialog().JobWorkerAlive()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (app.Press(kIdWriteChinese) != PressOutcome::kJobStarted) {
+      state.SkipWithError("the station did not start the job");
+      break;
     }
+    app.Dialog().WaitForJobWorkers();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double processor = ProcessorSeconds() - processorBefore;
     CountPages(state, seconds);
@@ -126,13 +132,13 @@ void FontFileJobOverPty(benchmark::State& state) {
   }
   fs::current_path(previous);
 }
-BENCHMARK(FontFileJobOverPty)->Apply(InBothPlacements);
+BENCHMARK(FontFileJobOverPty)->Apply(InBothPlacementsAndDeliveries);
 
 void BareExchangesOverPty(benchmark::State& state) {
   const TemporaryDirectory directory("quillon-bench");
   for (auto _ : state) {
     const StationPlacement placement(PlacementOf(state));
-    const DeviceProcess device(directory / "ttyBENCH", kBaud, PlacementOf(state));
+    const DeviceProcess device(directory / "ttyBENCH", kBaud, PlacementOf(state), DeliveryOf(state));
     const auto start = std::chrono::steady_clock::now();
     if (!device.Ready() || !RunBareExchanges(directory / "ttyBENCH", kPages)) {
       state.SkipWithError("the simulated device did not answer");
@@ -141,7 +147,7 @@ void BareExchangesOverPty(benchmark::State& state) {
     CountPages(state, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
 }
-BENCHMARK(BareExchangesOverPty)->Apply(InBothPlacements);
+BENCHMARK(BareExchangesOverPty)->Apply(InBothPlacementsAndDeliveries);
 
 }  // namespace
 }  // namespace quillon

@@ -30,6 +30,9 @@ std::string DevsimUsage() {
          "  --link PATH            keep a symbolic link to the tty at PATH while plugged in\n"
          "  --dump FILE            write the 16 MiB flash image to FILE on exit\n"
          "  --baud-delay BAUD      pace every byte as a wire at BAUD would (10 bits per byte)\n"
+         "  --usb-packets          hand over what has crossed the wire as a CH340 adapter does: up to\n"
+         "                         32 bytes once per USB frame (without it: each byte as it crosses)\n"
+         "  --usb-frame US         the USB frame of --usb-packets in microseconds (default 1000)\n"
          "  --no-reply K           leave the K-th command (1-based, handshake included) unanswered\n"
          "  --corrupt-offset N     invert byte N (0..255) of every page read back\n"
          "  --corrupt-page ADDR    invert it only in the page at ADDR (needs --corrupt-offset)\n"
@@ -50,6 +53,7 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   constexpr std::uint32_t kAnyCount = std::numeric_limits<std::uint32_t>::max();
   // More would only flood the line; a few bytes already test the station's resynchronisation.
   constexpr std::uint32_t kMostGarbage = 4096;
+  constexpr std::uint32_t kLongestUsbFrame = 1'000'000;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
@@ -61,9 +65,13 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
       faults.handshakeless = true;
       continue;
     }
+    if (name == "--usb-packets") {
+      options.device.delivery.packetBytes = Delivery::kCh340PacketBytes;
+      continue;
+    }
     const bool takesValue = name == "--link" || name == "--dump" || name == "--baud-delay" ||
                             name == "--no-reply" || name == "--corrupt-offset" || name == "--corrupt-page" ||
-                            name == "--unplug-after" || name == "--garbage";
+                            name == "--unplug-after" || name == "--garbage" || name == "--usb-frame";
     if (!takesValue) {
       parse.error = "unknown option '" + name + "'";
       return parse;
@@ -82,17 +90,21 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
       continue;
     }
 
-    const std::uint32_t limit = name == "--corrupt-offset" ? kPageSize - 1
-                                : name == "--corrupt-page" ? kAddressMask
-                                : name == "--garbage"      ? kMostGarbage
-                                                           : kAnyCount;
+    const std::uint32_t limit = name == "--usb-frame"        ? kLongestUsbFrame
+                                : name == "--corrupt-offset" ? kPageSize - 1
+                                : name == "--corrupt-page"   ? kAddressMask
+                                : name == "--garbage"        ? kMostGarbage
+                                                             : kAnyCount;
     const std::optional<std::uint32_t> number = ParseNumber(value, limit);
-    if (!number) {
-      parse.error =
-          "option '" + name + "': '" + value + "' is not a number from 0 to " + std::to_string(limit);
+    // A USB frame takes at least a microsecond.
+    if (!number || (name == "--usb-frame" && *number == 0)) {
+      const char* lowest = name == "--usb-frame" ? "1" : "0";
+      parse.error = "option '" + name + "': '" + value + "' is not a number from " + lowest + " to " +
+                    std::to_string(limit);
       return parse;
     }
     if (name == "--baud-delay") options.device.emulatedBaud = *number;
+    if (name == "--usb-frame") options.device.delivery.usbFrame = std::chrono::microseconds(*number);
     if (name == "--no-reply") faults.noReplyTo = *number;
     if (name == "--corrupt-offset") corruptOffset = *number;
     if (name == "--corrupt-page") corruptPage = *number;

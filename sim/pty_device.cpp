@@ -44,6 +44,7 @@ std::unique_ptr<PtyDevice> PtyDevice::Create(const PtyDeviceOptions& options, st
 PtyDevice::PtyDevice(const PtyDeviceOptions& options)
     : linkPath_(options.linkPath),
       emulatedBaud_(options.emulatedBaud),
+      delivery_(options.delivery),
       engine_(options.faults),
       wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
@@ -139,7 +140,7 @@ void PtyDevice::HangUp() {
 
 void PtyDevice::Serve() {
   ::prctl(PR_SET_TIMERSLACK, 1UL);
-  WirePacer pacer(emulatedBaud_);
+  WirePacer pacer(emulatedBaud_, delivery_);
   std::vector<std::uint8_t> ready;  // delivered by the wire, not yet taken by the master
   std::array<std::uint8_t, 4096> received{};
 

@@ -20,6 +20,8 @@ struct PtyDeviceOptions {
   DeviceFaults faults;
   // Emulated line speed: every byte takes 10 bit times on the wire each way. 0: no pacing.
   std::uint32_t emulatedBaud = 0;
+  // How the bytes that crossed the wire reach the station: one by one, or in a CH340's USB packets.
+  Delivery delivery;
   // A symbolic link to the slave tty, kept while the device is plugged. Empty: none.
   std::filesystem::path linkPath;
 };
@@ -64,6 +66,7 @@ class PtyDevice {
 
   const std::filesystem::path linkPath_;
   const std::uint32_t emulatedBaud_;
+  const Delivery delivery_;
 
   std::mutex engineMutex_;
   DeviceEngine engine_;

@@ -1,6 +1,8 @@
 // Emulates a serial wire's speed on a pty, which moves bytes instantly: each byte takes 10 bit times
 // (start, 8 data, stop) in each direction, and the device cannot answer a frame before the frame has
-// finished arriving. Times are passed in, so the pacing is plain arithmetic on a clock.
+// finished arriving. The bytes that have crossed the wire reach the station one by one, as on a plain
+// serial port, or as a CH340 hands them to its USB host: in packets of at most 32 bytes, one packet a
+// USB frame. Times are passed in, so the pacing is plain arithmetic on a clock.
 #pragma once
 
 #include <chrono>
@@ -13,12 +15,21 @@
 
 namespace quillon::sim {
 
+// How the bytes that have crossed the wire reach the station.
+struct Delivery {
+  // 0: each byte as soon as it has crossed; else at most this many a USB frame.
+  std::size_t packetBytes = 0;
+  std::chrono::microseconds usbFrame{1000};
+
+  static constexpr std::size_t kCh340PacketBytes = 32;
+};
+
 class WirePacer {
  public:
   using Clock = std::chrono::steady_clock;
 
   // baud 0: no pacing, every byte is due at once.
-  explicit WirePacer(std::uint32_t baud);
+  explicit WirePacer(std::uint32_t baud, Delivery delivery = {});
 
   Clock::duration ByteTime() const { return byteTime_; }
 
@@ -27,9 +38,10 @@ class WirePacer {
   Clock::time_point Arrive(Clock::time_point now);
   // Queues bytes to send; the first starts no earlier than `notBefore`.
   void Queue(std::span<const std::uint8_t> bytes, Clock::time_point notBefore);
-  // Moves to `out` every queued byte whose wire time has passed at `now`.
+  // Moves to `out` every queued byte whose wire time has passed at `now`; with packets, a packet for
+  // each USB frame that has begun since the last call.
   void TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out);
-  // When the next queued byte is due, if any is queued.
+  // When the next queued byte is due to be handed over, if any is queued.
   std::optional<Clock::time_point> NextDue() const;
   // How long whoever serves the wire may sleep at `now`: nullopt, until something else happens; zero,
   // not at all. A thread wakes some tens of microseconds late on a loaded or virtual machine, which
@@ -43,7 +55,12 @@ class WirePacer {
   static constexpr std::chrono::microseconds kListenAfterSending{300};
 
  private:
+  // The start of the first USB frame that begins after `time`.
+  Clock::time_point FrameAfter(Clock::time_point time) const;
+
   Clock::duration byteTime_;
+  Delivery delivery_;
+  Clock::time_point lastFrame_;  // the last USB frame served
   Clock::time_point receiveFree_;
   Clock::time_point sendFree_;
   std::deque<std::pair<std::uint8_t, Clock::time_point>> queue_;  // byte, moment it has been sent

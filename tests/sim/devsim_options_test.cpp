@@ -14,7 +14,7 @@ TEST(SimOptions, EveryOptionReachesItsSettingAndNoneMeansNoFault) {
   const DevsimParse all =
       ParseDevsimOptions({"--link", "/tmp/ttyW", "--dump", "out.bin", "--baud-delay", "460800", "--no-reply",
                           "7", "--corrupt-offset", "0xff", "--corrupt-page", "0x061500", "--unplug-after",
-                          "3", "--garbage", "4", "--no-handshake"});
+                          "3", "--garbage", "4", "--no-handshake", "--usb-packets", "--usb-frame", "125"});
   ASSERT_EQ(all.error, "");
   const DevsimOptions& options = all.options;
   EXPECT_EQ(options.device.linkPath, "/tmp/ttyW");
@@ -28,6 +28,9 @@ TEST(SimOptions, EveryOptionReachesItsSettingAndNoneMeansNoFault) {
   EXPECT_EQ(faults.unplugAfterPages, 3u);
   EXPECT_EQ(faults.garbageBeforeReplies, 4u);
   EXPECT_TRUE(faults.handshakeless);
+  EXPECT_EQ(options.device.delivery.packetBytes, 32u);
+  EXPECT_EQ(options.device.delivery.usbFrame, std::chrono::microseconds(125));
+  EXPECT_EQ(none.options.device.delivery.packetBytes, 0u) << "byte by byte unless asked";
 }
 
 TEST(SimOptions, RefusesBadCommandLinesWithAReason) {
@@ -38,6 +41,7 @@ TEST(SimOptions, RefusesBadCommandLinesWithAReason) {
       {{"--unplug-after", "3pages"}, "'3pages' is not a number"},
       {{"--corrupt-offset", "256"}, "from 0 to 255"},
       {{"--corrupt-page", "0x100"}, "'--corrupt-page' needs '--corrupt-offset'"},
+      {{"--usb-frame", "0"}, "from 1 to 1000000"},
   };
   for (const auto& [arguments, reason] : cases) {
     EXPECT_NE(ParseDevsimOptions(arguments).error.find(reason), std::string::npos) << arguments[0];

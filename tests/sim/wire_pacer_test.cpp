@@ -58,6 +58,26 @@ TEST(SimWirePacer, SleepsUntilJustBeforeAByteIsDueAndListensBrieflyAfterTheLast)
   EXPECT_FALSE(pacer.AllowedSleep(kStart + 2ms + WirePacer::kListenAfterSending));
 }
 
+TEST(SimWirePacer, AsUsbPacketsWhatHasCrossedGoesAtEachFrameUpToAPacket) {
+  WirePacer pacer(460800, Delivery{.packetBytes = 32, .usbFrame = 1ms});  // 46 bytes cross in a frame
+  const auto frame = kStart + 1ms;  // kStart lies on a frame's start
+  pacer.Queue(std::vector<std::uint8_t>(50, 0xAB), kStart);
+  std::vector<std::uint8_t> sent;
+  pacer.TakeDue(frame - 1us, sent);
+  EXPECT_TRUE(sent.empty()) << "nothing before the frame";
+  EXPECT_EQ(pacer.NextDue(), frame);
+  pacer.TakeDue(frame, sent);
+  EXPECT_EQ(sent.size(), 32u) << "46 have crossed, one packet goes";
+  EXPECT_EQ(pacer.NextDue(), frame + 1ms);
+  pacer.TakeDue(frame + 1ms + 500us, sent);
+  EXPECT_EQ(sent.size(), 50u) << "the rest had crossed by the next frame";
+  EXPECT_FALSE(pacer.NextDue());
+
+  // A byte that crosses after a frame has begun waits for the next one.
+  pacer.Queue(std::vector<std::uint8_t>{1}, frame + 2ms);
+  EXPECT_EQ(pacer.NextDue(), frame + 3ms);
+}
+
 TEST(SimWirePacer, WithoutABaudItNeverStaysAwake) {
   WirePacer pacer(0);
   pacer.Queue(std::vector<std::uint8_t>{7}, kStart);
