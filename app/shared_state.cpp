@@ -14,7 +14,7 @@ void NotifyLinkEvent() {
 
 void ResetSharedState() {
   for (auto* variable : {&g_jobMode, &g_jobBusy, &g_waitTicks, &g_handshakeReply, &g_usbPaceUnits,
-                         &g_writeSpeed, &g_rxHeaderSinceSend}) {
+                         &g_writeSpeed, &g_rxHeaderSinceSend, &g_rxHeaderBytesSeen}) {
     variable->store(0, std::memory_order_relaxed);
   }
   for (auto* variable : {&g_watchdogTicks, &g_linkKind, &g_serialEventMask, &g_spinCounter, &g_rxIndex,

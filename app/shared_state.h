@@ -42,6 +42,9 @@ inline std::atomic<std::uint32_t> g_rxCount{0};
 // 1 once a header has arrived since the last command was queued: only such a frame's bytes are
 // counted, so the tail of an earlier acknowledgement never ends the next command's wait.
 inline std::atomic<std::uint8_t> g_rxHeaderSinceSend{0};
+// How many bytes of a frame header the last received bytes already make (0 to 4): the rest of that
+// header is all that is still to come before the frame's count starts.
+inline std::atomic<std::uint8_t> g_rxHeaderBytesSeen{0};
 // The count the waiting worker needs: reaching it wakes the worker, the bytes before do not.
 inline std::atomic<std::uint32_t> g_rxCountAwaited{0};
 inline std::atomic<std::uint32_t> g_usbTransferred{0};

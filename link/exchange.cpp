@@ -49,6 +49,17 @@ void CountAnswerByte() {
   if (completes) NotifyLinkEvent();
 }
 
+// The longest start of a header that the window ends with, short of a whole header.
+std::uint8_t HeaderBytesEndingWindow() {
+  for (std::size_t length = kFrameHeaderSize - 1; length > 0; --length) {
+    if (std::equal(kFrameHeader.begin(), kFrameHeader.begin() + length,
+                   g_syncWindow + kFrameHeaderSize - length)) {
+      return static_cast<std::uint8_t>(length);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
@@ -63,9 +74,11 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
     std::ranges::copy(kFrameHeader, g_rxFrame);
     g_rxIndex.store(kFrameHeaderSize, std::memory_order_relaxed);
     g_rxHeaderSinceSend.store(1, std::memory_order_relaxed);
+    g_rxHeaderBytesSeen.store(0, std::memory_order_relaxed);
     g_rxCount.store(kFrameHeaderSize, std::memory_order_relaxed);
     return 0;
   }
+  g_rxHeaderBytesSeen.store(HeaderBytesEndingWindow(), std::memory_order_relaxed);
 
   std::uint32_t index = g_rxIndex.load(std::memory_order_relaxed);
   if (index >= kFrameSize) index = 0;
@@ -83,10 +96,14 @@ int CQuillonDlg::OnSerialByte(std::uintptr_t wParam, std::intptr_t lParam) {
 }
 
 std::size_t CQuillonDlg::BytesAwaited() const {
-  // The count starts at 0 when the command is queued and at the header's 5 when the answer's header has
-  // come: either way the worker needs the difference, and at least that many bytes are still to come.
+  // The fewest bytes that can still complete the worker's count. The count starts at the header's 5
+  // when the answer's header has come; before that, the header's bytes already received need not come
+  // again. A header that turns up later only starts the count anew, needing more bytes, never fewer.
   const std::uint32_t awaited = g_rxCountAwaited.load(std::memory_order_acquire);
-  const std::uint32_t count = g_rxCount.load(std::memory_order_relaxed);
+  std::uint32_t count = g_rxCount.load(std::memory_order_relaxed);
+  if (g_rxHeaderSinceSend.load(std::memory_order_relaxed) == 0) {
+    count = g_rxHeaderBytesSeen.load(std::memory_order_relaxed);
+  }
   return count < awaited ? awaited - count : 0;
 }
 

@@ -144,6 +144,23 @@ TEST_F(SerialExchangeTest, AReplyNeedsAWholeFrameAndCarriesItsPayload) {
   EXPECT_TRUE(std::equal(payload.begin(), payload.end(), g_rxPayload));
 }
 
+// The serial driver keeps back fewer received bytes than this count: it must never be more than the bytes
+// that can still complete the wait, header bytes already in included, or the answer would be kept back
+// for ever.
+TEST_F(SerialExchangeTest, TheBytesStillAwaitedCountTheHeaderBytesAlreadyIn) {
+  auto result = Fetch(1);
+  ASSERT_TRUE(WaitForAllowance(6));
+  EXPECT_EQ(station.dlg.BytesAwaited(), 39u);
+  station.Receive({0x00, 0x55, 0xFF, 0x81, 0x18});  // garbage ending in the header's first two bytes
+  EXPECT_EQ(station.dlg.BytesAwaited(), 37u);
+  station.Receive({0x11, 0xAA, 0xDD});
+  EXPECT_EQ(station.dlg.BytesAwaited(), 34u);
+  const auto payload = Payload(0x10);
+  for (const std::uint8_t byte : payload) station.Receive({byte});
+  ASSERT_EQ(result.get(), 1);
+  EXPECT_EQ(station.dlg.BytesAwaited(), 0u);
+}
+
 TEST_F(SerialExchangeTest, TheTailOfAnAcknowledgementDoesNotEndTheNextWait) {
   // The device acknowledges with a whole frame; the station goes on after nine of its bytes, so the
   // other thirty can arrive after the next command was queued.
