@@ -12,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "link/answer_gathering.h"
 #include "link/poll_timeout.h"
 #include "link/serial_port.h"
 #include "link/tty_io.h"
@@ -42,14 +43,14 @@ void CSerialPort::MonitorThread() {
     ReportFailure("WaitCommEvent()");
   }
   bool watchTty = portOpen && (m_eventMask & EV_RXCHAR) != 0;
-  // The gathering below ends on a timer: it should end when it is due, not up to 50 µs later.
+  // The answer's gathering ends on a timer: it should end when it is due, not up to 50 µs later.
   ::prctl(PR_SET_TIMERSLACK, 1UL);
 
   for (;;) {
-    // While the owner awaits bytes that cannot all have crossed the line yet, the received bytes wait in
-    // the tty until they could have: one wake-up for the lot instead of one per byte. Stop and write
-    // requests are served at once all the same.
-    const auto gatherLeft = m_gatherUntil - std::chrono::steady_clock::now();
+    // While the owner awaits bytes that cannot all be in yet, they wait in the tty until they could be:
+    // one wake-up for the lot instead of one per byte. Stop and write requests are served at once all
+    // the same.
+    const auto gatherLeft = m_gathering.Until() - std::chrono::steady_clock::now();
     const bool gathering = gatherLeft > std::chrono::steady_clock::duration::zero();
     const timespec gatherTimeout = ToTimespec(gatherLeft);
     // Only this thread changes m_portHandle while it runs, so it reads it without the lock.
@@ -59,11 +60,8 @@ void CSerialPort::MonitorThread() {
         {watchTty && !gathering ? m_portHandle.get() : -1, POLLIN, 0},
     };
     const int ready = ::ppoll(waitSet, 3, gathering ? &gatherTimeout : nullptr, nullptr);
-    if (ready < 0) continue;  // EINTR; the descriptors are ours and valid
-    if (ready == 0) {
-      m_gatherUntil = {};  // the awaited bytes could all be there now
-      continue;
-    }
+    if (ready < 0) continue;   // EINTR; the descriptors are ours and valid
+    if (ready == 0) continue;  // the awaited bytes could all be in now
 
     if (waitSet[0].revents != 0) {
       {
@@ -76,16 +74,17 @@ void CSerialPort::MonitorThread() {
     }
     if (waitSet[1].revents != 0) {
       WritePending();
-      // The answer comes after the frame has crossed the line.
-      GatherFor(m_txLength + (m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0));
+      m_gathering.Sent(std::chrono::steady_clock::now(), m_txLength, OwnerAwaits());
       continue;
     }
     const short tty = waitSet[2].revents;
     if (tty & POLLIN) {
-      ReceiveBytes();
+      if (ReceiveBytes()) {
+        const std::size_t awaited = OwnerAwaits();
+        m_gathering.Read(std::chrono::steady_clock::now(),
+                         awaited > m_receivedCount ? awaited - m_receivedCount : 0);
+      }
       SendEventMessages();
-      // Bytes kept back are a part of what is awaited: the rest comes soon, and is watched for.
-      if (m_receivedCount == 0) GatherFor(m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0);
     }
     if (tty & (POLLHUP | POLLERR | POLLNVAL)) {
       // The device went away (an unplugged adapter, a closed pty). The tty would report this on every
@@ -97,11 +96,8 @@ void CSerialPort::MonitorThread() {
   }
 }
 
-void CSerialPort::GatherFor(std::size_t bytes) {
-  // A timer wakes this thread some tens of microseconds late on a busy or virtual machine: the gathering
-  // ends that much early, and the last bytes wake the monitor as they come.
-  m_gatherUntil =
-      std::chrono::steady_clock::now() + static_cast<std::int64_t>(bytes) * m_byteTime - kTimerLateness;
+std::size_t CSerialPort::OwnerAwaits() const {
+  return m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0;
 }
 
 void CSerialPort::WritePending() {
@@ -122,14 +118,14 @@ void CSerialPort::WritePending() {
   if (!WriteFully(m_portHandle.get(), m_txBuffer.get(), length, timeout)) ReportFailure("WriteFile()");
 }
 
-void CSerialPort::ReceiveBytes() {
+bool CSerialPort::ReceiveBytes() {
   // One read of what has arrived, then back to the wait: a write request queued meanwhile goes out
   // before the next bytes are taken, even while the device keeps sending (the tail of an
   // acknowledgement, say).
   {
     std::scoped_lock lock(m_portLock);
     const int waiting = BytesWaiting(m_portHandle.get());
-    if (waiting <= 0) return;
+    if (waiting <= 0) return false;
     const std::size_t room = m_received.size() - m_receivedCount;
     ssize_t count = 0;
     do {
@@ -138,21 +134,21 @@ void CSerialPort::ReceiveBytes() {
     } while (count < 0 && errno == EINTR);
     if (count < 0) {
       if (errno != EAGAIN) ReportFailure("ReadFile()");
-      return;
+      return false;
     }
     m_receivedCount += static_cast<std::size_t>(count);
   }
   // Fewer bytes than the owner still awaits cannot end its wait: they are kept until they can, so that
   // the last few bytes of an answer do not cost a hand-off each. The owner's count is a lower bound (bytes
   // before an answer's header do not count), so keeping them never delays what the owner waits for.
-  const std::size_t awaited = m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0;
-  if (m_receivedCount < awaited && m_receivedCount < m_received.size()) return;
+  if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) return true;
   // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile so
   // that Configure is never held up by a slow owner.
   if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
     m_ownerWindow->SendSerialBytes(std::span(m_received.data(), m_receivedCount), m_portNumber);
   }
   m_receivedCount = 0;
+  return true;
 }
 
 void CSerialPort::SendEventMessages() {

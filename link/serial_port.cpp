@@ -61,7 +61,8 @@ bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, ch
   m_ownerWindow = owner;
   m_portNumber = portNumber;
   m_eventMask = eventMask;
-  m_byteTime = ByteTime(baudRate, parity, dataBits, stopBits);
+  m_gathering = AnswerGathering(ByteTime(baudRate, parity, dataBits, stopBits));
+  m_receivedCount = 0;
 
   std::unique_lock lock(m_portLock);
   m_txBufferSize = writeBufferSize > 0 ? static_cast<std::uint32_t>(writeBufferSize) : 0;

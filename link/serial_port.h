@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "link/answer_gathering.h"
 #include "link/event_fd.h"
 #include "link/file_descriptor.h"
 #include "link/serial_messages.h"
@@ -59,7 +60,9 @@ class CSerialPort {
  private:
   void MonitorThread();
   void WritePending();
-  void ReceiveBytes();
+  // Reads what has arrived and hands it to the owner unless the owner awaits more; false when nothing
+  // could be read.
+  bool ReceiveBytes();
   void ReportFailure(const char* step);
 
   // Configure's setup chain on the open port: the first step that fails is reported and ends it.
@@ -72,8 +75,8 @@ class CSerialPort {
   // Closes the port; the caller holds m_portLock.
   void ClosePort();
   void SendToOwner(std::uint32_t message, std::uintptr_t wParam);
-  // Leaves the received bytes alone until `bytes` more could have crossed the line from now.
-  void GatherFor(std::size_t bytes);
+  // How many more received bytes the owner awaits.
+  std::size_t OwnerAwaits() const;
   // The messages of the communication events the port watches, other than received bytes.
   void SendEventMessages();
 
@@ -90,12 +93,11 @@ class CSerialPort {
   int m_portNumber = 0;
   std::unique_ptr<std::uint8_t[]> m_txBuffer;
   std::uint32_t m_eventMask = 0;
-  std::chrono::nanoseconds m_byteTime{0};  // at the configured line settings
   // The monitor thread's only: received bytes not handed over yet (a block read keeps up with 460800
   // baud where a read per byte would not), and until when to leave the tty alone.
   std::array<std::uint8_t, 4096> m_received{};
   std::size_t m_receivedCount = 0;
-  std::chrono::steady_clock::time_point m_gatherUntil{};
+  AnswerGathering m_gathering;
   std::uint32_t m_txBufferSize = 0;
   std::atomic<std::uint32_t> m_txLength{1};
 
