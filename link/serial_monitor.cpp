@@ -1,5 +1,5 @@
 // The monitor thread of the serial port: it waits for a stop request, a write request and received
-// bytes, in that priority, writes what was queued, and hands each received byte to the owner.
+// bytes, in that priority, writes what was queued, and hands the received bytes to the owner.
 #include <poll.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -19,8 +19,6 @@
 
 namespace quillon {
 namespace {
-
-constexpr std::chrono::microseconds kTimerLateness{60};
 
 constexpr std::pair<std::uint32_t, std::uint32_t> kEventMessages[] = {
     {EV_CTS, WM_SERIAL_CTS},   {EV_BREAK, WM_SERIAL_BREAK},       {EV_ERR, WM_SERIAL_LINE_ERROR},
@@ -139,8 +137,8 @@ bool CSerialPort::ReceiveBytes() {
     m_receivedCount += static_cast<std::size_t>(count);
   }
   // Fewer bytes than the owner still awaits cannot end its wait: they are kept until they can, so that
-  // the last few bytes of an answer do not cost a hand-off each. The owner's count is a lower bound (bytes
-  // before an answer's header do not count), so keeping them never delays what the owner waits for.
+  // the last few bytes of an answer do not cost a hand-off each. The owner counts the fewest bytes that
+  // can end its wait, so keeping them never delays what it waits for.
   if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) return true;
   // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile so
   // that Configure is never held up by a slow owner.

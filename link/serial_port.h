@@ -1,13 +1,13 @@
 // The serial port driver: opens and configures one tty, runs a monitor thread that waits at once for a
 // stop request, a write request and received bytes (in that priority), writes what its callers queue,
-// and hands every received byte, one at a time and synchronously, to its owner as WM_SERIAL_BYTE.
+// and hands the received bytes to its owner as WM_SERIAL_BYTE, synchronously: all the bytes of one read in
+// one hand-off, in order.
 #pragma once
 
 #include <termios.h>
 
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
