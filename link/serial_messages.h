@@ -38,8 +38,9 @@ class SerialOwner {
     for (const std::uint8_t byte : bytes) SendSerialMessage(WM_SERIAL_BYTE, byte, port);
   }
 
-  // How many more received bytes the owner needs for what it waits for now; 0 when it waits for none.
-  // The driver need not hand bytes over before that many could have crossed the line.
+  // The fewest received bytes that can end what the owner waits for now; 0 when it waits for none. The
+  // driver may keep back fewer bytes than this, and need not look for them before they can have
+  // crossed the line.
   virtual std::size_t BytesAwaited() const { return 0; }
 
   // Called on the owner's own thread while it waits for the monitor thread: handles the messages that
