@@ -5,7 +5,6 @@
 #include "link/discovery.h"
 #include "link/given_port_list.h"
 #include "link/no_usb_bridge.h"
-#include "link/qt_serial_port_list.h"
 #include "link/usb_library_bridge.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
@@ -28,7 +27,7 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
   switch (choice.source) {
     case DeviceChoice::Source::kHardware:
       setup->m_usb = std::make_unique<UsbLibraryBridge>();
-      setup->m_ports = std::make_unique<QtSerialPortList>();
+      setup->m_ports = SystemSerialPorts();
       setup->m_description = "a USB ID writer, or one on a CH340 serial adapter";
       break;
     case DeviceChoice::Source::kPort:

@@ -1,5 +1,7 @@
 #include "app/dialog_thread.h"
 
+#include "app/atomic_wait.h"
+
 #include <utility>
 
 namespace quillon {
@@ -142,7 +144,7 @@ bool DialogThread::SendAndWait(Message message) {
   std::atomic<int> outcome{kPending};
   message.outcome = &outcome;
   if (!Enqueue(std::move(message))) return false;
-  outcome.wait(kPending, std::memory_order_acquire);
+  WaitWhileEquals(outcome, int{kPending}, std::memory_order_acquire);
   return outcome.load(std::memory_order_acquire) == kHandled;
 }
 
@@ -163,7 +165,7 @@ void DialogThread::Complete(Message& message, Outcome outcome) {
   // waiter, and a release store may still sit in this processor's store buffer while it looks, so a
   // sender that has just seen the old value would sleep for ever (seen as a monitor stuck in a send).
   message.outcome->store(outcome, std::memory_order_seq_cst);
-  message.outcome->notify_one();
+  WakeAllWaiters(*message.outcome);
 }
 
 void DialogThread::Loop() {

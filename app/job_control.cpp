@@ -2,6 +2,7 @@
 // watchdog.
 #include <thread>
 
+#include "app/atomic_wait.h"
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
 #include "app/wait_allowance.h"
@@ -59,7 +60,7 @@ void CQuillonDlg::StartJob(std::uint8_t mode, const Worker& worker) {
     // has ended there is nothing left to hand over.
     if (!m_dialogThread.Send([this] { JobWorkerEnded(); })) {
       m_jobWorkersAlive.fetch_sub(1);
-      m_jobWorkersAlive.notify_all();
+      WakeAllWaiters(m_jobWorkersAlive);
     }
   }).detach();
 }
@@ -73,7 +74,7 @@ void CQuillonDlg::JobWorkerEnded() {
   }
   // Last, so that whoever waits for the job's end finds the station as the job leaves it.
   m_jobWorkersAlive.fetch_sub(1);
-  m_jobWorkersAlive.notify_all();
+  WakeAllWaiters(m_jobWorkersAlive);
 }
 
 void CQuillonDlg::AcceptJobs() {
@@ -90,7 +91,7 @@ void CQuillonDlg::AcceptJobs() {
 
 void CQuillonDlg::WaitForJobWorkers() const {
   for (int alive = m_jobWorkersAlive.load(); alive > 0; alive = m_jobWorkersAlive.load()) {
-    m_jobWorkersAlive.wait(alive);
+    WaitWhileEquals(m_jobWorkersAlive, alive);
   }
 }
 

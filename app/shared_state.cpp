@@ -1,5 +1,7 @@
 #include "app/shared_state.h"
 
+#include "app/atomic_wait.h"
+
 #include <algorithm>
 
 namespace quillon {
@@ -9,7 +11,7 @@ void NotifyLinkEvent() {
   // waiter, and only a full barrier between this change and that look keeps a waiter that has just
   // checked the old value from sleeping through it.
   g_linkEvents.fetch_add(1, std::memory_order_seq_cst);
-  g_linkEvents.notify_all();
+  WakeAllWaiters(g_linkEvents);
 }
 
 void ResetSharedState() {

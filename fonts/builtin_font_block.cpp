@@ -7,6 +7,19 @@
 #error "QUILLON_FONT_ASSETS must name the directory of the font assets"
 #endif
 
+// The section, its entry and its exit as the object format has them: ELF on Linux, COFF on Windows.
+#ifdef _WIN32
+#define QUILLON_FONT_SECTION ".section .rdata$quillon_builtin_font_block, \"dr\"\n"
+#define QUILLON_FONT_SYMBOL_TYPE ""
+#define QUILLON_FONT_SYMBOL_SIZE ""
+#define QUILLON_FONT_SECTION_END ".text\n"
+#else
+#define QUILLON_FONT_SECTION ".pushsection .rodata.quillon_builtin_font_block, \"a\", @progbits\n"
+#define QUILLON_FONT_SYMBOL_TYPE ".type quillon_builtin_font_block, @object\n"
+#define QUILLON_FONT_SYMBOL_SIZE ".size quillon_builtin_font_block, . - quillon_builtin_font_block\n"
+#define QUILLON_FONT_SECTION_END ".popsection\n"
+#endif
+
 // clang-format off
 #define QUILLON_FONT_TABLE(file, end)                         \
   ".incbin \"" QUILLON_FONT_ASSETS "/" file "\"\n"            \
@@ -14,10 +27,10 @@
   ".error \"" file " does not end where its table ends\"\n"   \
   ".endif\n"
 
-asm(".pushsection .rodata.quillon_builtin_font_block, \"a\", @progbits\n"
+asm(QUILLON_FONT_SECTION
     ".balign 64\n"
     ".globl quillon_builtin_font_block\n"
-    ".type quillon_builtin_font_block, @object\n"
+    QUILLON_FONT_SYMBOL_TYPE
     "quillon_builtin_font_block:\n"
     QUILLON_FONT_TABLE("ascii_symbols.bin", 14656)
     QUILLON_FONT_TABLE("gb2312_32x32.bin", 1061440)
@@ -25,8 +38,8 @@ asm(".pushsection .rodata.quillon_builtin_font_block, \"a\", @progbits\n"
     QUILLON_FONT_TABLE("latin_16x32.bin", 1333440)
     QUILLON_FONT_TABLE("latin_cell_16x32.bin", 1343744)
     QUILLON_FONT_TABLE("latin_12x32.bin", 1351472)
-    ".size quillon_builtin_font_block, . - quillon_builtin_font_block\n"
-    ".popsection\n");
+    QUILLON_FONT_SYMBOL_SIZE
+    QUILLON_FONT_SECTION_END);
 // clang-format on
 
 namespace quillon {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/atomic_wait.h"
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
 #include "link/link_status.h"
@@ -168,7 +169,7 @@ bool CQuillonDlg::WaitForReceivedBytes(std::uint32_t needed) {
     if (g_waitTicks.load(std::memory_order_relaxed) == 0) return false;
     // Acquire: the payload copied before the count was published is there to read.
     if (g_rxCount.load(std::memory_order_acquire) >= needed) return true;
-    g_linkEvents.wait(seen, std::memory_order_acquire);
+    WaitWhileEquals(g_linkEvents, seen, std::memory_order_acquire);
   }
 }
 

@@ -8,16 +8,6 @@
 namespace quillon {
 namespace {
 
-// The text strictly between the first '(' and the first ')': "COM5" in "USB-SERIAL CH340 (COM5)". With
-// no '(' it runs from the start; with no ')', or one before the '(', there is none.
-std::string PortNameInFriendlyName(const std::string& friendlyName) {
-  const std::size_t open = friendlyName.find('(');
-  const std::size_t start = open == std::string::npos ? 0 : open + 1;
-  const std::size_t close = friendlyName.find(')');
-  if (close == std::string::npos || close < start) return {};
-  return friendlyName.substr(start, close - start);
-}
-
 bool IsCh340(const std::string& friendlyName) {
   return friendlyName.compare(0, std::strlen(kCh340NamePrefix), kCh340NamePrefix) == 0;
 }

@@ -1,6 +1,6 @@
-// One serial port named by the operator (quillon --port PATH), taken as a CH340 port whatever its make:
-// an external simulator's tty, or an adapter the enumeration does not know. Listed while the path
-// exists, as an adapter is listed while it is plugged in.
+// One serial port named by the operator (quillon --port PATH, or COMn on Windows), taken as a CH340 port
+// whatever its make: an external simulator's tty, or an adapter the enumeration does not know. Listed
+// while it exists, as an adapter is listed while it is plugged in.
 #pragma once
 
 #include <string>

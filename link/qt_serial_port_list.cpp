@@ -18,4 +18,8 @@ std::vector<SerialPortEntry> QtSerialPortList::Ports() {
   return ports;
 }
 
+std::unique_ptr<SerialPortList> SystemSerialPorts() {
+  return std::make_unique<QtSerialPortList>();
+}
+
 }  // namespace quillon

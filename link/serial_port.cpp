@@ -1,23 +1,18 @@
-// The serial port as its callers see it: open and set up, start and stop the monitor, queue writes.
+// The serial port as its callers see it, on every platform: open and set up, start and stop the monitor,
+// queue writes. The port itself and the monitor's waits are the platform's (serial_port_unix.cpp and
+// serial_monitor_unix.cpp, serial_port_win.cpp and serial_monitor_win.cpp).
 #include "link/serial_port.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <string>
 #include <system_error>
 
-#include "link/line_settings.h"
 #include "link/port_table.h"
-#include "link/tty_io.h"
 
 namespace quillon {
 namespace {
-
-// Every time-out of the port, in milliseconds: a write of n bytes may take 1000 × n + 1000 ms.
-constexpr std::uint32_t kPortTimeoutMs = 1000;
 
 // How long one byte takes on the line: a start bit, the data bits, a parity bit unless there is none,
 // and the stop bits.
@@ -35,6 +30,11 @@ std::string SettingsText(int baudRate, char parity, int dataBits, int stopBits) 
 
 }  // namespace
 
+std::string SerialFailureReport(const char* step, const std::string& systemText, int portNumber) {
+  return std::string("WARNING:  ") + step + " Failed with the following error: \n" + systemText +
+         "\nPort: " + std::to_string(portNumber) + "\n";
+}
+
 CSerialPort::CSerialPort() = default;
 
 CSerialPort::~CSerialPort() {
@@ -50,13 +50,7 @@ bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, ch
   // Configure runs on the connection worker, never on the owner's thread, so a monitor blocked handing
   // a byte to the owner gets it handled without our help.
   EndMonitorWithoutDispatching();
-  for (EventFd* event : {&m_writeRequest, &m_stopRequest}) {
-    if (event->IsOpen()) {
-      event->Reset();
-    } else if (!event->Create()) {
-      return false;
-    }
-  }
+  if (!CreateOrResetEvents()) return false;
 
   m_ownerWindow = owner;
   m_portNumber = portNumber;
@@ -71,38 +65,14 @@ bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, ch
   ClosePort();
   // An unbound number is a COM port that does not exist: the open fails, quietly.
   auto path = PortPath(portNumber);
-  if (!path) return false;
-  FileDescriptor tty = OpenTtyExclusive(*path);
-  if (!tty) return false;
-  m_portHandle = std::move(tty);
+  if (!path || !OpenPort(*path)) return false;
 
-  RunSetupSteps(baudRate, parity, dataBits, stopBits);
+  RunSetupSteps(SettingsText(baudRate, parity, dataBits, stopBits));
   // Purged even when a setup step failed: the port is open and is used with what could be applied.
-  PurgeTty(m_portHandle.get());
+  PurgePort();
   lock.unlock();
   portState = kStateOpen;
   return true;
-}
-
-void CSerialPort::RunSetupSteps(int baudRate, char parity, int dataBits, int stopBits) {
-  // "SetCommTimeouts()" and "SetCommMask()" only record their values here (the writes and the monitor
-  // read them), so they cannot fail.
-  m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
-
-  const int fd = m_portHandle.get();
-  if (::tcgetattr(fd, &m_deviceControl) != 0) {
-    ReportFailure("GetCommState()");
-    return;
-  }
-  RaiseRts(fd);
-
-  auto settings = ParseLineSettings(SettingsText(baudRate, parity, dataBits, stopBits));
-  if (!settings || !ApplyLineSettings(*settings, m_deviceControl)) {
-    errno = EINVAL;
-    ReportFailure("BuildCommDCB()");
-    return;
-  }
-  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) ReportFailure("SetCommState()");
 }
 
 bool CSerialPort::StartMonitor() {
@@ -133,7 +103,7 @@ bool CSerialPort::StartMonitor() {
 }
 
 bool CSerialPort::ResumeMonitor() {
-  // Nothing suspends the monitor on this platform; the flag is kept for the callers that look at it.
+  // Nothing suspends the monitor; the flag is kept for the callers that look at it.
   m_monitorSuspended = 0;
   return true;
 }
@@ -190,8 +160,22 @@ void CSerialPort::MarkMonitorEnded() {
   m_monitorEnd.notify_all();
 }
 
-void CSerialPort::ClosePort() {
-  CloseTty(m_portHandle);
+std::size_t CSerialPort::OwnerAwaits() const {
+  return m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0;
+}
+
+void CSerialPort::SendEventMessages() {
+  static constexpr std::pair<std::uint32_t, std::uint32_t> kEventMessages[] = {
+      {EV_CTS, WM_SERIAL_CTS},   {EV_BREAK, WM_SERIAL_BREAK},       {EV_ERR, WM_SERIAL_LINE_ERROR},
+      {EV_RING, WM_SERIAL_RING}, {EV_RXFLAG, WM_SERIAL_EVENT_CHAR},
+  };
+  for (const auto& [event, message] : kEventMessages) {
+    if (m_eventMask & event) SendToOwner(message, 0);
+  }
+}
+
+void CSerialPort::SendToOwner(std::uint32_t message, std::uintptr_t wParam) {
+  if (m_ownerWindow) m_ownerWindow->SendSerialMessage(message, wParam, m_portNumber);
 }
 
 }  // namespace quillon

@@ -4,22 +4,34 @@
 // one hand-off, in order.
 #pragma once
 
-#include <termios.h>
-
 #include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "link/answer_gathering.h"
-#include "link/event_fd.h"
-#include "link/file_descriptor.h"
 #include "link/serial_messages.h"
 
+// The port's handles and events are the platform's own: a tty and eventfds on Linux, a COM port handle
+// and Win32 events on Windows.
+#ifdef _WIN32
+#include "link/win_event.h"
+#include "link/win_handle.h"
+#else
+#include <termios.h>
+
+#include "link/event_fd.h"
+#include "link/file_descriptor.h"
+#endif
+
 namespace quillon {
+
+// The words of a failure report: the step that failed, the system's text for its error, the port.
+std::string SerialFailureReport(const char* step, const std::string& systemText, int portNumber);
 
 // Applied by Configure; every value is 1000 ms.
 struct SerialTimeouts {
@@ -65,8 +77,15 @@ class CSerialPort {
   bool ReceiveBytes();
   void ReportFailure(const char* step);
 
-  // Configure's setup chain on the open port: the first step that fails is reported and ends it.
-  void RunSetupSteps(int baudRate, char parity, int dataBits, int stopBits);
+  // Configure's platform steps. The events are made on the first Configure and only reset afterwards.
+  bool CreateOrResetEvents();
+  // Opens the port exclusively into m_portHandle; the caller holds m_portLock.
+  bool OpenPort(const std::string& path);
+  // The setup chain on the open port, with the line settings as text ("baud=460800 parity=N data=8
+  // stop=1"): the first step that fails is reported and ends it.
+  void RunSetupSteps(const std::string& settingsText);
+  // Discards what was received and not read, and what waits to be sent; the caller holds m_portLock.
+  void PurgePort();
   // Signals the monitor thread to stop and joins it. Safe only off the owner's thread (see Stop).
   void EndMonitorWithoutDispatching();
   // Waits for the monitor thread's last step, handling the owner's messages meanwhile.
@@ -84,11 +103,23 @@ class CSerialPort {
   std::atomic<std::uint32_t> m_monitorSuspended{0};
   std::mutex m_portLock;
   std::atomic<std::uint32_t> m_monitorRunning{0};
+#ifdef _WIN32
+  WinEvent m_writeRequest;
+  WinHandle m_portHandle;
+  WinEvent m_stopRequest;
+  // The events of the monitor's overlapped operations: the event wait, a read and a write each have a
+  // record of their own, so that a write never disturbs the event wait still pending.
+  WinEvent m_waitDone;
+  WinEvent m_readDone;
+  WinEvent m_writeDone;
+  DCB m_deviceControl{};
+#else
   EventFd m_writeRequest;
   FileDescriptor m_portHandle;
   EventFd m_stopRequest;
-  SerialTimeouts m_timeouts;
   termios m_deviceControl{};
+#endif
+  SerialTimeouts m_timeouts;
   SerialOwner* m_ownerWindow = nullptr;
   int m_portNumber = 0;
   std::unique_ptr<std::uint8_t[]> m_txBuffer;

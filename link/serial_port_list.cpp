@@ -18,6 +18,14 @@ constexpr std::array<UsbId, 6> kCh340Ids = {{
 
 }  // namespace
 
+std::string PortNameInFriendlyName(const std::string& friendlyName) {
+  const std::size_t open = friendlyName.find('(');
+  const std::size_t start = open == std::string::npos ? 0 : open + 1;
+  const std::size_t close = friendlyName.find(')');
+  if (close == std::string::npos || close < start) return {};
+  return friendlyName.substr(start, close - start);
+}
+
 std::string FriendlyPortName(const std::string& portName, const std::string& description,
                              std::optional<UsbId> usbId) {
   const bool ch340 = usbId && std::ranges::any_of(kCh340Ids, [&](const UsbId& id) {

@@ -1,8 +1,10 @@
 // The serial ports the system knows, each with the friendly name an operator recognises. The listing
-// itself comes from the toolkit's port enumeration; tests give their own lists.
+// itself comes from the system (SetupAPI on Windows, Qt's port enumeration on Linux); tests give their
+// own lists.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,14 @@ class SerialPortList {
   virtual ~SerialPortList() = default;
   virtual std::vector<SerialPortEntry> Ports() = 0;
 };
+
+// The ports the system lists, present or not.
+std::unique_ptr<SerialPortList> SystemSerialPorts();
+
+// The port name in a friendly name: the text strictly between the first '(' and the first ')' ("COM5" in
+// "USB-SERIAL CH340 (COM5)"). With no '(' it runs from the start; with no ')', or one before the '(',
+// there is none.
+std::string PortNameInFriendlyName(const std::string& friendlyName);
 
 struct UsbId {
   std::uint16_t vendor = 0;

@@ -1,12 +1,12 @@
 #include "link/usb_library_bridge.h"
 
+#include <string>
 #include <type_traits>
 
 namespace quillon {
 namespace {
 
-// The operations the station uses. The Linux library exports them by name; the Windows DLL by ordinal
-// (GetProcAddress with MAKEINTRESOURCE(ordinal)), which is where a Windows build resolves them instead.
+// The operations the station uses. The Linux library exports them by name, the Windows DLL by ordinal.
 struct UsbLibraryExport {
   const char* name;
   int ordinal;
@@ -31,8 +31,11 @@ UsbLibraryBridge::UsbLibraryBridge(const std::string& fileName) : m_library(file
     return;
   }
   const auto resolve = [this, &fileName](const UsbLibraryExport& wanted, auto& call) {
-    call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(m_library.Symbol(wanted.name));
-    if (call == nullptr && m_problem.empty()) m_problem = fileName + " has no " + wanted.name;
+    call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(
+        m_library.Export(wanted.name, wanted.ordinal));
+    if (call == nullptr && m_problem.empty()) {
+      m_problem = fileName + " has no " + wanted.name + " (ordinal " + std::to_string(wanted.ordinal) + ")";
+    }
   };
   resolve(kGetNumDevices, m_getNumDevices);
   resolve(kGetProductString, m_getProductString);

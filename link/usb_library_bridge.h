@@ -9,14 +9,14 @@
 
 namespace quillon {
 
-// The library's usual file name on Linux.
-inline constexpr char kUsbLibraryFileName[] = "libSiUSBXp.so";
+// The library's name without the platform's decoration ("libSiUSBXp.so", "SiUSBXp.dll").
+inline constexpr char kUsbLibraryName[] = "SiUSBXp";
 
 class UsbLibraryBridge final : public UsbBridge {
  public:
   static constexpr int kNoLibrary = 0xFF;  // the status of every operation while no library is loaded
 
-  explicit UsbLibraryBridge(const std::string& fileName = kUsbLibraryFileName);
+  explicit UsbLibraryBridge(const std::string& fileName = LibraryFileName(kUsbLibraryName));
 
   // True when the library is loaded and has every operation the station uses.
   bool Available() const { return m_available; }

@@ -19,7 +19,7 @@ bool Flash::Dump(const std::filesystem::path& path) const {
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.string().c_str(), "wb"));
   if (!file) return false;
   const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file.get()) == bytes_.size();
   // fclose flushes: a full disk shows up only here.

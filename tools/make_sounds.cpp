@@ -12,7 +12,7 @@ bool Write(const std::filesystem::path& path, const std::vector<std::uint8_t>& b
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   file.close();
-  if (!file) std::fprintf(stderr, "quillon-sounds: cannot write %s\n", path.c_str());
+  if (!file) std::fprintf(stderr, "quillon-sounds: cannot write %s\n", path.string().c_str());
   return static_cast<bool>(file);
 }
 

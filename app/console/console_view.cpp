@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/console/console_platform.h"
 #include "app/console/progress_meter.h"
 
 namespace quillon::console {
@@ -77,6 +78,10 @@ void ConsoleView::EndBarLine() {
   if (!m_barDrawn) return;
   std::fputc('\n', m_progressOut);
   m_barDrawn = false;
+}
+
+void ConsoleView::PlaySoundFile(const std::string& path) {
+  PlayConsoleSound(path);
 }
 
 }  // namespace quillon::console

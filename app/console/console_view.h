@@ -29,7 +29,8 @@ class ConsoleView : public DialogView {
   // Printed to errorOut as it changes.
   void ShowLinkStatus(const std::string& text) override;
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
-  void PlaySoundFile(const std::string&) override {}
+  // The finish and error sounds, as the window plays them (silent on Linux).
+  void PlaySoundFile(const std::string& path) override;
   void ShowAboutBox() override {}
   void EndDialog() override {}
 

@@ -1,11 +1,10 @@
 // quillon-cli: the station on a console, for scripts and production lines.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/console/cli_options.h"
+#include "app/console/console_platform.h"
 #include "app/console/console_view.h"
 #include "app/console/ports_command.h"
 #include "app/console/write_command.h"
@@ -17,6 +16,7 @@ int main(int argc, char** argv) {
   using namespace quillon;
   using namespace quillon::console;
 
+  PrepareConsoleOutput();
   std::string error;
   const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   }
   if (options->command == CliCommand::kPorts) return ListPorts(device->Ports(), device->Usb(), stdout);
 
-  ConsoleView view(stdout, stderr, ::isatty(STDOUT_FILENO) != 0, kProgressUpper);
+  ConsoleView view(stdout, stderr, StandardOutputIsTerminal(), kProgressUpper);
   StationWorkers workers = StationJobWorkers();
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));

@@ -4,9 +4,10 @@
 
 #include <atomic>
 #include <future>
-#include <latch>
 #include <thread>
 #include <vector>
+
+#include "tests/support/gate.h"
 
 namespace quillon {
 namespace {
@@ -91,20 +92,20 @@ TEST_F(DialogThreadTest, SendsWaitingWhenTheLoopQuitsAreReleased) {
 }
 
 TEST_F(DialogThreadTest, ABatchIsHandledByteByByteInOrderAndItsSenderWaitsForTheLast) {
-  std::latch lastByteReached(1);
-  std::latch lastByteMayEnd(1);
+  testing::Gate lastByteReached;
+  testing::Gate lastByteMayEnd;
   loop.Start([&](std::uint32_t m, std::uintptr_t w, std::intptr_t l) {
     received.push_back({m, w, l, std::this_thread::get_id()});
     if (received.size() == 4) {
-      lastByteReached.count_down();
-      lastByteMayEnd.wait();
+      lastByteReached.Open();
+      lastByteMayEnd.Wait();
     }
   });
   const std::uint8_t bytes[] = {0x81, 0x00, 0xFF, 0x18};
   auto sent = std::async(std::launch::async, [&] { return loop.SendEach(0x407, bytes, 7); });
-  lastByteReached.wait();
+  lastByteReached.Wait();
   EXPECT_EQ(sent.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
-  lastByteMayEnd.count_down();
+  lastByteMayEnd.Open();
   EXPECT_TRUE(sent.get());
 
   ASSERT_EQ(received.size(), 4u);

@@ -4,7 +4,6 @@
 
 #include <termios.h>
 #include <filesystem>
-#include <latch>
 #include <memory>
 #include <optional>
 
@@ -14,6 +13,7 @@
 #include "link/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
+#include "tests/support/gate.h"
 #include "tests/support/handshake_timing.h"
 #include "tests/support/listed_ports.h"
 #include "tests/support/pty_pair.h"
@@ -25,6 +25,7 @@ namespace {
 
 using testing::Ch340;
 using testing::Eventually;
+using testing::Gate;
 using testing::StationHarness;
 
 class ConnectTest : public ::testing::Test {
@@ -227,19 +228,19 @@ TEST_F(ConnectTest, APressTheMomentTheButtonsComeUpStartsItsJob) {
 
 TEST_F(ConnectTest, ALinkThatComesUpWhileAJobClosesIsHandedOverWhenTheJobHasEnded) {
   sim::SimulatedUsbBridge usbWithDevice;
-  std::latch closingShown(1);
-  std::latch jobMayEnd(1);
+  Gate closingShown;
+  Gate jobMayEnd;
   StationWorkers workers;
   workers.fontFileJob = [&](CQuillonDlg&) {
     g_jobBusy = 0;  // its closing, after the last box; the worker has not returned yet
-    closingShown.count_down();
-    jobMayEnd.wait();
+    closingShown.Open();
+    jobMayEnd.Wait();
   };
   StationHarness busyStation(&usbWithDevice, std::move(workers));
   auto press = [&](int button) { busyStation.dialogThread.Send([&] { busyStation.dlg.OnCommand(button); }); };
   busyStation.dlg.EnableJobButtons(true);
   press(kIdWriteChinese);
-  closingShown.wait();
+  closingShown.Wait();
 
   g_jobBusy = 1;  // the watchdog's attempt, started as the failed link went down
   ConnectThread(busyStation.dlg, ports);
@@ -248,7 +249,7 @@ TEST_F(ConnectTest, ALinkThatComesUpWhileAJobClosesIsHandedOverWhenTheJobHasEnde
   press(kIdWriteKorean);
   EXPECT_EQ(busyStation.dlg.JobsStarted(), 1u);
 
-  jobMayEnd.count_down();
+  jobMayEnd.Open();
   busyStation.dlg.WaitForJobWorkers();
   EXPECT_TRUE(busyStation.dlg.IsControlEnabled(kIdWriteKorean));
   EXPECT_EQ(g_jobBusy, 0);

@@ -82,8 +82,8 @@ TEST(UsbLibraryBridgeTest, TheLibraryIsLoadedAtRunTimeAndCarriesBlocks) {
 
   // The same library, loaded once more, shows what the station told it.
   SharedLibrary same(QUILLON_FAKE_USB_LIBRARY);
-  auto readTimeout = reinterpret_cast<std::uint32_t (*)()>(same.Symbol("FakeUsbReadTimeout"));
-  auto bytesWritten = reinterpret_cast<std::uint32_t (*)()>(same.Symbol("FakeUsbBytesWritten"));
+  auto readTimeout = reinterpret_cast<std::uint32_t (*)()>(same.Export("FakeUsbReadTimeout", 0));
+  auto bytesWritten = reinterpret_cast<std::uint32_t (*)()>(same.Export("FakeUsbBytesWritten", 0));
   ASSERT_NE(readTimeout, nullptr);
   EXPECT_EQ(readTimeout(), 6000u);
   EXPECT_EQ(bytesWritten(), kPayloadSize);
@@ -98,9 +98,9 @@ TEST(UsbLibraryBridgeTest, WithoutTheLibraryTheDeviceCountFailsAndTheReasonIsKep
   EXPECT_NE(missing.GetNumDevices(&count), kUsbSuccess);
 
   // A library that lacks one of the operations is not used at all.
-  UsbLibraryBridge wrongLibrary("libc.so.6");
+  UsbLibraryBridge wrongLibrary(QUILLON_INCOMPLETE_USB_LIBRARY);
   EXPECT_FALSE(wrongLibrary.Available());
-  EXPECT_NE(wrongLibrary.Problem().find("SI_GetNumDevices"), std::string::npos);
+  EXPECT_NE(wrongLibrary.Problem().find(QUILLON_INCOMPLETE_USB_LIBRARY_LACKS), std::string::npos);
   testing::StationHarness station(&wrongLibrary);
   EXPECT_EQ(station.dlg.OpenUsbDevice(kUsbDeviceString), 0);
 }

@@ -14,6 +14,10 @@
 #include <system_error>
 #include <vector>
 
+#ifdef _WIN32
+#include "link/windows_api.h"
+#endif
+
 #include "fonts/builtin_font_block.h"
 #include "tests/program/hex_package.h"
 
@@ -76,6 +80,13 @@ inline ::testing::AssertionResult SameFlash(std::span<const std::uint8_t> expect
 
 // Whether this process holds the working directory's file `name` open.
 inline bool FileHeldOpen(const std::string& name) {
+#ifdef _WIN32
+  // The C library opens files with sharing: an open that allows none fails while the file is held.
+  const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
+  ::CloseHandle(file);
+  return false;
+#else
   std::error_code error;
   const std::filesystem::path target = std::filesystem::current_path(error) / name;
   for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
@@ -83,6 +94,7 @@ inline bool FileHeldOpen(const std::string& name) {
     if (std::filesystem::read_symlink(entry.path(), linkError) == target) return true;
   }
   return false;
+#endif
 }
 
 }  // namespace quillon::testing

@@ -1,4 +1,4 @@
-// The monitor thread of the serial port: it waits for a stop request, a write request and received
+// The monitor thread of the serial port on Linux: it polls for a stop request, a write request and received
 // bytes, in that priority, writes what was queued, and hands the received bytes to the owner.
 #include <poll.h>
 #include <sys/prctl.h>
@@ -8,9 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <string>
-#include <system_error>
-#include <utility>
 
 #include "link/answer_gathering.h"
 #include "link/poll_timeout.h"
@@ -18,14 +15,6 @@
 #include "link/tty_io.h"
 
 namespace quillon {
-namespace {
-
-constexpr std::pair<std::uint32_t, std::uint32_t> kEventMessages[] = {
-    {EV_CTS, WM_SERIAL_CTS},   {EV_BREAK, WM_SERIAL_BREAK},       {EV_ERR, WM_SERIAL_LINE_ERROR},
-    {EV_RING, WM_SERIAL_RING}, {EV_RXFLAG, WM_SERIAL_EVENT_CHAR},
-};
-
-}  // namespace
 
 void CSerialPort::MonitorThread() {
   m_monitorRunning = 1;
@@ -94,10 +83,6 @@ void CSerialPort::MonitorThread() {
   }
 }
 
-std::size_t CSerialPort::OwnerAwaits() const {
-  return m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0;
-}
-
 void CSerialPort::WritePending() {
   m_writeRequest.Reset();
   std::scoped_lock lock(m_portLock);
@@ -147,25 +132,6 @@ bool CSerialPort::ReceiveBytes() {
   }
   m_receivedCount = 0;
   return true;
-}
-
-void CSerialPort::SendEventMessages() {
-  for (const auto& [event, message] : kEventMessages) {
-    if (m_eventMask & event) SendToOwner(message, 0);
-  }
-}
-
-void CSerialPort::SendToOwner(std::uint32_t message, std::uintptr_t wParam) {
-  if (m_ownerWindow) m_ownerWindow->SendSerialMessage(message, wParam, m_portNumber);
-}
-
-void CSerialPort::ReportFailure(const char* step) {
-  const int error = errno;
-  portState = kStateFailed;
-  const std::string report = std::string("WARNING:  ") + step + " Failed with the following error: \n" +
-                             std::generic_category().message(error) +
-                             "\nPort: " + std::to_string(m_portNumber) + "\n";
-  std::fputs(report.c_str(), stderr);
 }
 
 }  // namespace quillon

@@ -1,0 +1,45 @@
+// The presence test on Windows: the COM port opened as the serial port opens it, without sharing.
+#include "link/port_probe.h"
+
+#include "link/win_error.h"
+#include "link/win_handle.h"
+
+namespace quillon {
+
+PortAvailability AvailabilityAfterOpenError(int error) {
+  switch (static_cast<DWORD>(error)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return PortAvailability::kMissing;
+    // A COM port that another program holds answers "access denied".
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+      return PortAvailability::kBusy;
+    default:
+      return PortAvailability::kUnusable;
+  }
+}
+
+PortProbe ProbePort(const std::string& path) {
+  PortProbe probe;
+  if (path.empty()) return probe;
+  WinHandle port(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, nullptr));
+  if (port) {
+    probe.availability = PortAvailability::kFree;
+    return probe;
+  }
+  const DWORD error = ::GetLastError();
+  probe.availability = AvailabilityAfterOpenError(static_cast<int>(error));
+  if (probe.availability == PortAvailability::kUnusable) probe.reason = SystemErrorText(error);
+  return probe;
+}
+
+std::string FindPortHolder(const std::string& /*path*/) {
+  // Windows does not say which program holds a COM port.
+  return {};
+}
+
+}  // namespace quillon

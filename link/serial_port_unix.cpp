@@ -1,0 +1,71 @@
+// The serial port's tty on Linux: opened exclusively, set up with termios, purged with tcflush.
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+#include "link/line_settings.h"
+#include "link/serial_port.h"
+#include "link/tty_io.h"
+
+namespace quillon {
+namespace {
+
+// Every time-out of the port, in milliseconds: a write of n bytes may take 1000 × n + 1000 ms.
+constexpr std::uint32_t kPortTimeoutMs = 1000;
+
+}  // namespace
+
+bool CSerialPort::CreateOrResetEvents() {
+  for (EventFd* event : {&m_writeRequest, &m_stopRequest}) {
+    if (event->IsOpen()) {
+      event->Reset();
+    } else if (!event->Create()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CSerialPort::OpenPort(const std::string& path) {
+  FileDescriptor tty = OpenTtyExclusive(path);
+  if (!tty) return false;
+  m_portHandle = std::move(tty);
+  return true;
+}
+
+void CSerialPort::RunSetupSteps(const std::string& settingsText) {
+  // "SetCommTimeouts()" and "SetCommMask()" only record their values here (the writes and the monitor
+  // read them), so they cannot fail.
+  m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
+
+  const int fd = m_portHandle.get();
+  if (::tcgetattr(fd, &m_deviceControl) != 0) {
+    ReportFailure("GetCommState()");
+    return;
+  }
+  RaiseRts(fd);
+
+  auto settings = ParseLineSettings(settingsText);
+  if (!settings || !ApplyLineSettings(*settings, m_deviceControl)) {
+    errno = EINVAL;
+    ReportFailure("BuildCommDCB()");
+    return;
+  }
+  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) ReportFailure("SetCommState()");
+}
+
+void CSerialPort::PurgePort() {
+  PurgeTty(m_portHandle.get());
+}
+
+void CSerialPort::ClosePort() {
+  CloseTty(m_portHandle);
+}
+
+void CSerialPort::ReportFailure(const char* step) {
+  const int error = errno;
+  portState = kStateFailed;
+  std::fputs(SerialFailureReport(step, std::generic_category().message(error), m_portNumber).c_str(), stderr);
+}
+
+}  // namespace quillon

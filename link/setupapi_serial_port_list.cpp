@@ -1,0 +1,53 @@
+// The system's serial ports on Windows: the devices of the ports setup class, by their friendly names.
+#include <memory>
+
+#include "link/serial_port_list.h"
+#include "link/windows_api.h"
+
+#include <setupapi.h>
+
+namespace quillon {
+namespace {
+
+// {4D36E978-E325-11CE-BFC1-08002BE10318}: the setup class of COM and LPT ports.
+constexpr GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+constexpr DWORD kFriendlyNameSize = 512;
+constexpr char kDevicePrefix[] = "\\\\.\\";
+
+struct DeviceListDeleter {
+  void operator()(HDEVINFO list) const { ::SetupDiDestroyDeviceInfoList(list); }
+};
+using DeviceList = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, DeviceListDeleter>;
+
+class SetupApiSerialPortList final : public SerialPortList {
+ public:
+  std::vector<SerialPortEntry> Ports() override {
+    std::vector<SerialPortEntry> ports;
+    // Every device of the class the system knows, present or not: the presence test tells.
+    HDEVINFO devices = ::SetupDiGetClassDevsA(&kPortsClass, nullptr, nullptr, 0);
+    if (devices == INVALID_HANDLE_VALUE) return ports;
+    const DeviceList list(devices);
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; ::SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
+      char name[kFriendlyNameSize] = {};
+      if (!::SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_FRIENDLYNAME, nullptr,
+                                               reinterpret_cast<PBYTE>(name), kFriendlyNameSize - 1,
+                                               nullptr)) {
+        continue;
+      }
+      const std::string friendlyName = name;
+      const std::string portName = PortNameInFriendlyName(friendlyName);
+      ports.push_back({portName, portName.empty() ? std::string() : kDevicePrefix + portName, friendlyName});
+    }
+    return ports;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPortList> SystemSerialPorts() {
+  return std::make_unique<SetupApiSerialPortList>();
+}
+
+}  // namespace quillon
