@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "link/given_port_list.h"
-#include "link/windows_api.h"
 
 namespace quillon {
 namespace {
@@ -27,10 +26,9 @@ GivenPortList::GivenPortList(std::string path) : m_path(kDevicePrefix), m_name(P
 }
 
 std::vector<SerialPortEntry> GivenPortList::Ports() {
-  // A COM port is listed while the system knows its device name, as an adapter is while plugged in.
-  char target[1024];
-  if (::QueryDosDeviceA(m_name.c_str(), target, sizeof target) == 0) return {};
-  // Named as a CH340's driver names it, so that the search takes it.
+  // Always listed: whether the port is there is the presence test's to find out, and it tells the
+  // operator why a port that is not there cannot be used (Windows keeps no list of COM ports to look in
+  // that Wine's ports are sure to be on).
   return {{m_name, m_path, "USB-SERIAL CH340 (" + m_name + ")"}};
 }
 

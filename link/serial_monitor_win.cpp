@@ -57,6 +57,9 @@ void CSerialPort::MonitorThread() {
 
   for (;;) {
     if (watchPort && !waitPending) {
+      // Not every implementation resets the event as the wait begins (Wine does not): a signal left
+      // from the last wait must not pass for this one.
+      ::ResetEvent(m_waitDone.handle());
       if (::WaitCommEvent(port, &events, &eventWait)) {
         // An event was there already: with nothing to read it is waited for anew.
         if (QueuedBytes(port) == 0) continue;
@@ -85,12 +88,22 @@ void CSerialPort::MonitorThread() {
     if (result == kPortEvent || result == WAIT_TIMEOUT) {
       if (waitPending) {
         DWORD ignored = 0;
-        waitPending = false;
         if (!::GetOverlappedResult(port, &eventWait, &ignored, FALSE)) {
+          const DWORD error = ::GetLastError();
+          // Signalled before the wait was over: it goes on.
+          if (error == ERROR_IO_INCOMPLETE) {
+            ::ResetEvent(m_waitDone.handle());
+            continue;
+          }
+          waitPending = false;
+          // The purge before every write aborts the wait as it aborts reads (Wine does so): that is
+          // no failure, and the wait begins anew. Any other error is the port's.
+          if (error == ERROR_OPERATION_ABORTED) continue;
           ReportFailure("WaitCommEvent()");
           watchPort = false;
           continue;
         }
+        waitPending = false;
       }
       ::ResetEvent(m_waitDone.handle());
       DWORD watched = 0;

@@ -14,63 +14,24 @@
 #include "sim/device_engine.h"
 #include "sim_test_support.h"
 #include "station_tty.h"
+#include "tests/support/child_process.h"
 
 namespace quillon::sim {
 namespace {
 
 using namespace testing;
+using quillon::testing::ChildProcess;
 
-class Devsim {
+// quillon-devsim with the arguments given.
+class Devsim : public ChildProcess {
  public:
-  explicit Devsim(std::vector<std::string> arguments) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) return;
-    output_ = FileDescriptor(out[0]);
-    const FileDescriptor write(out[1]);
-    arguments.insert(arguments.begin(), QUILLON_DEVSIM_PATH);
-    std::vector<char*> argv;
-    for (std::string& word : arguments) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, write.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, write.get(), STDERR_FILENO);
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) pid_ = pid;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Devsim() {
-    if (pid_ && ::kill(*pid_, SIGKILL) == 0) ::waitpid(*pid_, nullptr, 0);
-  }
-
-  bool Signal(int signal) const { return pid_ && ::kill(*pid_, signal) == 0; }
-
-  // Output up to the next newline (not included), or to its end when `untilEnd`.
-  std::string Read(bool untilEnd = false) {
-    std::string text;
-    pollfd watched{output_.get(), POLLIN, 0};
-    char c = 0;
-    while (::poll(&watched, 1, kPatienceMs) == 1 && ::read(output_.get(), &c, 1) == 1) {
-      if (c == '\n' && !untilEnd) break;
-      text += c;
-    }
-    return text;
-  }
-
-  // Everything it still prints, then its exit code; nullopt if it did not exit by itself.
-  std::optional<int> Finish(std::string* output = nullptr) {
-    const std::string rest = Read(true);
-    if (output != nullptr) *output = rest;
-    int status = 0;
-    if (!pid_ || ::waitpid(*std::exchange(pid_, std::nullopt), &status, 0) <= 0 || !WIFEXITED(status)) {
-      return std::nullopt;
-    }
-    return WEXITSTATUS(status);
-  }
+  explicit Devsim(std::vector<std::string> arguments) : ChildProcess(WithProgram(std::move(arguments))) {}
 
  private:
-  FileDescriptor output_;
-  std::optional<pid_t> pid_;
+  static std::vector<std::string> WithProgram(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), QUILLON_DEVSIM_PATH);
+    return arguments;
+  }
 };
 
 TEST(SimDevsimProcess, PrintsItsTtyServesItAndDumpsTheFlashOnSigterm) {

@@ -1,0 +1,89 @@
+// A program run as a child process, its standard output and error read through one pipe: how scripts
+// and the end-to-end tests run quillon-devsim, and Wine the Windows station.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "link/file_descriptor.h"
+
+namespace quillon::testing {
+
+class ChildProcess {
+ public:
+  // arguments[0] is the program's path, or its name on PATH.
+  explicit ChildProcess(std::vector<std::string> arguments) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    m_output = FileDescriptor(out[0]);
+    const FileDescriptor write(out[1]);
+    std::vector<char*> argv;
+    for (std::string& word : arguments) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, write.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, write.get(), STDERR_FILENO);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) m_pid = pid;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~ChildProcess() {
+    if (m_pid && ::kill(*m_pid, SIGKILL) == 0) ::waitpid(*m_pid, nullptr, 0);
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Signal(int signal) const { return m_pid && ::kill(*m_pid, signal) == 0; }
+
+  // Output up to the next newline (not included), or to its end when `untilEnd`; reading stops when
+  // nothing comes for `patience` (the time limit only keeps a broken test from hanging).
+  std::string Read(bool untilEnd = false, std::chrono::milliseconds patience = std::chrono::seconds(10)) {
+    std::string text;
+    ReadInto(text, untilEnd, patience);
+    return text;
+  }
+
+  // Everything it still prints, then its exit code; nullopt if it did not exit by itself (a process
+  // silent for longer than `patience` before its output ends is killed).
+  std::optional<int> Finish(std::string* output = nullptr,
+                            std::chrono::milliseconds patience = std::chrono::seconds(10)) {
+    std::string rest;
+    const bool ended = ReadInto(rest, true, patience);
+    if (output != nullptr) *output = rest;
+    if (!m_pid) return std::nullopt;
+    const pid_t pid = *std::exchange(m_pid, std::nullopt);
+    if (!ended) ::kill(pid, SIGKILL);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !ended || !WIFEXITED(status)) return std::nullopt;
+    return WEXITSTATUS(status);
+  }
+
+ private:
+  // True when the output ended (every writer closed it), false when `patience` ran out first.
+  bool ReadInto(std::string& text, bool untilEnd, std::chrono::milliseconds patience) {
+    pollfd watched{m_output.get(), POLLIN, 0};
+    char c = 0;
+    while (::poll(&watched, 1, static_cast<int>(patience.count())) == 1) {
+      if (::read(m_output.get(), &c, 1) != 1) return true;
+      if (c == '\n' && !untilEnd) return false;
+      text += c;
+    }
+    return false;
+  }
+
+  FileDescriptor m_output;
+  std::optional<pid_t> m_pid;
+};
+
+}  // namespace quillon::testing

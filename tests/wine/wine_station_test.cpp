@@ -1,0 +1,193 @@
+// The Windows station, quillon-cli.exe, run under Wine end to end: the Linux simulator behind a Wine COM
+// port for the serial way, the simulated device as the vendor's DLL for the USB way. What the device's
+// flash holds afterwards is compared with what the package says.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "program/font_package.h"
+#include "tests/program/colour_flash.h"
+#include "tests/support/child_process.h"
+#include "tests/support/scratch_directory.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ChildProcess;
+
+constexpr std::uint8_t kErased = 0xFF;
+// Wine's own COM ports take the lowest numbers; the tests' start well above them.
+constexpr int kFirstTestComPort = 41;
+constexpr int kLastTestComPort = 99;
+// The longest silence of a run: the open-job pause is 10 s.
+constexpr std::chrono::seconds kPatience{60};
+
+fs::path WinePrefix() {
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (prefix != nullptr) return prefix;
+  return fs::path(std::getenv("HOME")) / ".wine";
+}
+
+// A Wine COM port for one test, pointing at a tty: the lowest free number from 41, so that tests
+// running side by side never share one. Gone with the test.
+class WineComPort {
+ public:
+  explicit WineComPort(const fs::path& tty) {
+    for (int number = kFirstTestComPort; number <= kLastTestComPort; ++number) {
+      const fs::path link = WinePrefix() / "dosdevices" / ("com" + std::to_string(number));
+      if (::symlink(tty.c_str(), link.c_str()) == 0) {
+        m_link = link;
+        m_name = "COM" + std::to_string(number);
+        return;
+      }
+    }
+  }
+  ~WineComPort() {
+    if (!m_link.empty()) ::unlink(m_link.c_str());
+  }
+  const std::string& Name() const { return m_name; }
+
+ private:
+  fs::path m_link;
+  std::string m_name;
+};
+
+struct CliRun {
+  std::optional<int> exitCode;
+  std::string output;
+  bool Says(const std::string& text) const { return output.find(text) != std::string::npos; }
+};
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class WineStationTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ::setenv("WINEDEBUG", "-all", 1);
+    // A wineserver started by a test's Wine would keep that test's output pipe open after the test's
+    // program has ended; one started here holds none. (It says 2 when one runs already.)
+    std::system("wineserver -p >/dev/null 2>&1 </dev/null");
+    ASSERT_TRUE(fs::is_directory(WinePrefix() / "dosdevices")) << "no Wine prefix at " << WinePrefix();
+  }
+
+  void SetUp() override {
+    const std::string samples = std::string(QUILLON_SAMPLEGEN_PATH) + " . >/dev/null 2>&1";
+    ASSERT_EQ(std::system(samples.c_str()), 0);
+  }
+
+  static CliRun RunCli(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"wine", QUILLON_WINDOWS_CLI});
+    ChildProcess cli(std::move(arguments));
+    CliRun run;
+    run.exitCode = cli.Finish(&run.output, kPatience);
+    return run;
+  }
+
+  // The simulator on a pty behind a Wine COM port, dumping its flash when it ends.
+  struct SerialDevice {
+    explicit SerialDevice(std::vector<std::string> faults = {})
+        : devsim(Arguments(std::move(faults))), ttyPath(devsim.Read()), com(fs::current_path() / "ttyW") {}
+    // Ends the simulator and returns its flash.
+    std::vector<std::uint8_t> Flash() {
+      devsim.Signal(SIGTERM);
+      if (devsim.Finish() != 0) return {};
+      return ReadAll("flash.bin");
+    }
+    static std::vector<std::string> Arguments(std::vector<std::string> faults) {
+      std::vector<std::string> arguments{QUILLON_DEVSIM_PATH, "--link", "ttyW", "--dump", "flash.bin"};
+      arguments.insert(arguments.end(), faults.begin(), faults.end());
+      return arguments;
+    }
+    ChildProcess devsim;
+    std::string ttyPath;
+    WineComPort com;
+  };
+
+  // Erased flash with the package's pages in it.
+  static std::vector<std::uint8_t> FlashWithPackage(const std::string& fileName) {
+    std::vector<std::uint8_t> image(testing::kFlashBytes, kErased);
+    std::ifstream file(fileName, std::ios::binary);
+    const FontPackage package = ReadFontPackage(file);
+    EXPECT_FALSE(package.problem.has_value());
+    EXPECT_FALSE(package.pages.empty());
+    for (const FontPage& page : package.pages) std::ranges::copy(page.bytes, image.begin() + page.address);
+    return image;
+  }
+
+  testing::ScratchWorkingDirectory scratch;
+};
+
+TEST_F(WineStationTest, TheChineseSamplePackageGoesIntoTheFlashExactlyThroughACOMPortAt460800) {
+  SerialDevice device;
+  ASSERT_FALSE(device.ttyPath.empty());
+  ASSERT_FALSE(device.com.Name().empty());
+  const CliRun run = RunCli({"write", "chinese", "--port", device.com.Name()});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(run.Says("ID writer linked: " + device.com.Name() + " 460800")) << run.output;
+  EXPECT_TRUE(run.Says("写入完成!!!")) << run.output;
+  EXPECT_TRUE(testing::SameFlash(FlashWithPackage("flash.txt"), device.Flash()));
+}
+
+TEST_F(WineStationTest, AColourScreenPackageGoesIntoTheFlashExactly) {
+  SerialDevice device;
+  const CliRun run = RunCli({"write", "colour240-english", "--port", device.com.Name()});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  std::vector<std::uint8_t> expected(testing::kFlashBytes, kErased);
+  testing::PlaceScreen240Regions(expected);
+  EXPECT_TRUE(testing::SameFlash(expected, device.Flash()));
+}
+
+TEST_F(WineStationTest, FirmwareWithoutTheHandshakeIsLinkedAt115200AndWritten) {
+  SerialDevice device({"--no-handshake"});
+  const CliRun run = RunCli({"write", "large-ascii", "--port", device.com.Name()});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(run.Says("ID writer linked: " + device.com.Name() + " 115200")) << run.output;
+  EXPECT_TRUE(testing::SameFlash(FlashWithPackage("Bigfont.txt"), device.Flash()));
+}
+
+TEST_F(WineStationTest, ADeviceThatStopsAnsweringTakesTheLinkDownAndTheJobFails) {
+  // The handshake, the open-job command, then the answer to a page's read-back never comes.
+  SerialDevice device({"--no-reply", "40"});
+  const CliRun run = RunCli({"write", "large-ascii", "--port", device.com.Name()});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_TRUE(run.Says("Write Error!!!")) << run.output;
+  EXPECT_TRUE(run.Says("The link to the ID writer was lost")) << run.output;
+  EXPECT_FALSE(run.Says("写入完成!!!")) << run.output;
+}
+
+TEST_F(WineStationTest, OverUsbTheVendorsLibraryIsFoundByOrdinalAndThePackageWritten) {
+  fs::copy_file(QUILLON_WINDOWS_SIM_USB_LIBRARY, "SiUSBXp.dll");
+  ::setenv("QUILLON_SIM_FLASH", "usb-flash.bin", 1);
+  const CliRun run = RunCli({"write", "large-ascii"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(run.Says("ID writer linked: USB")) << run.output;
+  EXPECT_TRUE(testing::SameFlash(FlashWithPackage("Bigfont.txt"), ReadAll("usb-flash.bin")));
+}
+
+TEST_F(WineStationTest, HelpPortsAndMistakesEndWithTheConsolesExitCodes) {
+  const CliRun help = RunCli({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.Says("Usage: quillon-cli write PACKAGE")) << help.output;
+  EXPECT_EQ(RunCli({"write", "no-such-package"}).exitCode, 2);
+
+  SerialDevice device;
+  const CliRun ports = RunCli({"ports", "--port", device.com.Name()});
+  EXPECT_EQ(ports.exitCode, 0);
+  EXPECT_TRUE(ports.Says("USB-SERIAL CH340 (" + device.com.Name() + ")\t\\\\.\\" + device.com.Name() + "\t"))
+      << ports.output;
+}
+
+}  // namespace
+}  // namespace quillon
