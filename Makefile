@@ -1,7 +1,9 @@
 # make test: install what is missing, build, run every test (Release, then under ASan + UBSan).
 # make demo: install, build, run the station's main job on the built-in simulated device.
+# make windows: cross-build quillon-cli.exe and the tests for Windows (build/windows).
+# make test-windows: those tests under Wine, then quillon-cli.exe end to end against the Linux simulator.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
-.PHONY: deps build test test-release test-asan test-tsan demo bench fonts format clean
+.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench fonts format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -24,6 +26,16 @@ test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan
 	ctest --preset tsan
+
+windows:
+	@scripts/install-deps.sh windows
+	cmake --preset windows
+	cmake --build --preset windows
+
+test-windows: windows build
+	scripts/wine-prefix.sh
+	ctest --preset windows
+	ctest --preset wine
 
 demo: build
 	scripts/demo.sh

@@ -35,18 +35,14 @@ void CSerialPort::MonitorThread() {
     ::SetLastError(ERROR_INVALID_HANDLE);
     ReportFailure("WaitCommEvent()");
   }
-  OVERLAPPED eventWait{};
-  eventWait.hEvent = m_waitDone.handle();
-  DWORD events = 0;
+  m_overlapped = {};
+  m_overlapped.hEvent = m_waitDone.handle();
   bool waitPending = false;
 
   const auto endThread = [&] {
-    if (waitPending) {
-      // The record lives on this stack: the pending wait must be over before the thread is.
-      DWORD ignored = 0;
-      ::CancelIo(port);
-      ::GetOverlappedResult(port, &eventWait, &ignored, TRUE);
-    }
+    // A pending wait ends with the port's handle; its record is a member, so it may end after this
+    // thread has.
+    if (waitPending) ::CancelIo(port);
     {
       std::scoped_lock lock(m_portLock);
       ClosePort();
@@ -60,7 +56,7 @@ void CSerialPort::MonitorThread() {
       // Not every implementation resets the event as the wait begins (Wine does not): a signal left
       // from the last wait must not pass for this one.
       ::ResetEvent(m_waitDone.handle());
-      if (::WaitCommEvent(port, &events, &eventWait)) {
+      if (::WaitCommEvent(port, &m_eventsSeen, &m_overlapped)) {
         // An event was there already: with nothing to read it is waited for anew.
         if (QueuedBytes(port) == 0) continue;
       } else if (const DWORD error = ::GetLastError(); error == ERROR_IO_PENDING) {
@@ -71,9 +67,9 @@ void CSerialPort::MonitorThread() {
         watchPort = false;
       }
     }
-    // Bytes that came in before the wait began may raise no event: they are read without waiting, once
-    // stop and write requests have had their turn.
-    const bool bytesQueued = watchPort && !waitPending && QueuedBytes(port) > 0;
+    // Bytes that came in before the wait began may raise no event (Wine's wait looks only for more):
+    // they are read without waiting, once stop and write requests have had their turn.
+    const bool bytesQueued = watchPort && QueuedBytes(port) > 0;
     const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_waitDone.handle()};
     const DWORD result =
         ::WaitForMultipleObjects(watchPort ? 3 : 2, waitSet, FALSE, bytesQueued ? 0 : INFINITE);
@@ -86,9 +82,9 @@ void CSerialPort::MonitorThread() {
       continue;
     }
     if (result == kPortEvent || result == WAIT_TIMEOUT) {
-      if (waitPending) {
+      if (result == kPortEvent && waitPending) {
         DWORD ignored = 0;
-        if (!::GetOverlappedResult(port, &eventWait, &ignored, FALSE)) {
+        if (!::GetOverlappedResult(port, &m_overlapped, &ignored, FALSE)) {
           const DWORD error = ::GetLastError();
           // Signalled before the wait was over: it goes on.
           if (error == ERROR_IO_INCOMPLETE) {
@@ -105,7 +101,8 @@ void CSerialPort::MonitorThread() {
         }
         waitPending = false;
       }
-      ::ResetEvent(m_waitDone.handle());
+      // A wait still pending keeps its event for when it ends.
+      if (!waitPending) ::ResetEvent(m_waitDone.handle());
       DWORD watched = 0;
       if (::GetCommMask(port, &watched) && (watched & EV_RXCHAR)) ReceiveBytes();
       SendEventMessages();

@@ -112,6 +112,10 @@ class CSerialPort {
   WinEvent m_waitDone;
   WinEvent m_readDone;
   WinEvent m_writeDone;
+  // The event wait's record and what it found; they outlive the monitor thread, as a wait cancelled
+  // at its end may complete after it.
+  OVERLAPPED m_overlapped{};
+  DWORD m_eventsSeen = 0;
   DCB m_deviceControl{};
 #else
   EventFd m_writeRequest;

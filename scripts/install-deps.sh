@@ -12,17 +12,33 @@ packages=(
 if [ "${1:-}" = fonts ]; then
   packages+=(fonts-noto-cjk unifont)
 fi
+# Building for Windows (make windows, make test-windows): MinGW-w64, GoogleTest's sources to build with
+# it, and Wine to run what it builds. Wine comes with what it recommends: it needs some of it to start.
+recommended=()
+if [ "${1:-}" = windows ]; then
+  packages+=(g++-mingw-w64-x86-64 googletest)
+  recommended+=(wine wine64)
+fi
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The packages of the list given that are not installed yet.
+not_installed() {
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      echo "$package"
+    fi
+  done
+}
+mapfile -t missing < <(not_installed "${packages[@]}")
+mapfile -t missing_recommended < <(not_installed "${recommended[@]}")
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_recommended[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]} ${missing_recommended[*]}"
 as_root=()
 [ "$(id -u)" -ne 0 ] && as_root=(sudo)
 "${as_root[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [ ${#missing_recommended[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q "${missing_recommended[@]}"
+fi
