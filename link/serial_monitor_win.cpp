@@ -1,5 +1,9 @@
-// The monitor thread of the serial port on Windows: an overlapped event wait on the port, and one
-// WaitForMultipleObjects for a stop request, a write request and that wait, in that priority.
+// The monitor thread of the serial port on Windows. It waits with WaitForMultipleObjects for a stop
+// request, a write request and a byte from the port, in that priority. The byte is awaited with an
+// overlapped one-byte read rather than WaitCommEvent: a pending event wait does not survive the purge
+// before each write, nor reads made while it is pending, everywhere (under Wine it was left pending,
+// deaf to the bytes that came), whereas a read ends when a byte is there, or with its time-out, or when
+// it is cancelled.
 #include <algorithm>
 
 #include "link/serial_port.h"
@@ -15,7 +19,15 @@ DWORD QueuedBytes(HANDLE port) {
   return status.cbInQue;
 }
 
-enum WaitIndex : DWORD { kStop = WAIT_OBJECT_0, kWrite = WAIT_OBJECT_0 + 1, kPortEvent = WAIT_OBJECT_0 + 2 };
+// The ways a read's time-out is told.
+bool IsTimeout(DWORD error) {
+  return error == ERROR_TIMEOUT || error == WAIT_TIMEOUT || error == ERROR_SEM_TIMEOUT;
+}
+
+// How long a cancelled read may take to end.
+constexpr DWORD kCancelMs = 1000;
+
+enum WaitIndex : DWORD { kStop = WAIT_OBJECT_0, kWrite = WAIT_OBJECT_0 + 1, kFirstByte = WAIT_OBJECT_0 + 2 };
 
 }  // namespace
 
@@ -29,91 +41,99 @@ void CSerialPort::MonitorThread() {
       PurgePort();
     }
   }
-  bool watchPort = port != INVALID_HANDLE_VALUE;
-  if (!watchPort) {
+  bool watchPort = port != INVALID_HANDLE_VALUE && (m_eventMask & EV_RXCHAR) != 0;
+  if (port == INVALID_HANDLE_VALUE) {
     // There is no port to wait on; the monitor still serves stop and write requests.
     ::SetLastError(ERROR_INVALID_HANDLE);
     ReportFailure("WaitCommEvent()");
   }
   m_overlapped = {};
   m_overlapped.hEvent = m_waitDone.handle();
-  bool waitPending = false;
-
-  const auto endThread = [&] {
-    // A pending wait ends with the port's handle; its record is a member, so it may end after this
-    // thread has.
-    if (waitPending) ::CancelIo(port);
-    {
-      std::scoped_lock lock(m_portLock);
-      ClosePort();
+  bool readPending = false;
+  // A pending read is over before anything else touches the port; what it brought arrived before the
+  // request that ends it, so it goes (a write purges such bytes anyway). A read that will not end leaves
+  // the port unwatched: it counts as failed.
+  const auto endPendingRead = [&] {
+    if (!readPending) return;
+    readPending = false;
+    if (!EndFirstByteRead(port)) {
+      ReportFailure("ReadFile()");
+      watchPort = false;
     }
-    m_monitorRunning = 0;
-    MarkMonitorEnded();
   };
 
   for (;;) {
-    if (watchPort && !waitPending) {
-      // Not every implementation resets the event as the wait begins (Wine does not): a signal left
-      // from the last wait must not pass for this one.
+    if (watchPort && !readPending) {
       ::ResetEvent(m_waitDone.handle());
-      if (::WaitCommEvent(port, &m_eventsSeen, &m_overlapped)) {
-        // An event was there already: with nothing to read it is waited for anew.
-        if (QueuedBytes(port) == 0) continue;
-      } else if (const DWORD error = ::GetLastError(); error == ERROR_IO_PENDING) {
-        waitPending = true;
-      } else if (error != ERROR_INVALID_PARAMETER) {
-        // The port went away (an unplugged adapter): it would fail every wait from now on.
-        ReportFailure("WaitCommEvent()");
+      DWORD got = 0;
+      // Completed at once or pending, the event tells; it is taken below in its turn.
+      if (!::ReadFile(port, &m_firstByte, 1, &got, &m_overlapped) && ::GetLastError() != ERROR_IO_PENDING) {
+        // The port went away (an unplugged adapter): it would fail every read from now on.
+        ReportFailure("ReadFile()");
         watchPort = false;
+      } else {
+        readPending = true;
       }
     }
-    // Bytes that came in before the wait began may raise no event (Wine's wait looks only for more):
-    // they are read without waiting, once stop and write requests have had their turn.
-    const bool bytesQueued = watchPort && QueuedBytes(port) > 0;
     const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_waitDone.handle()};
-    const DWORD result =
-        ::WaitForMultipleObjects(watchPort ? 3 : 2, waitSet, FALSE, bytesQueued ? 0 : INFINITE);
+    const DWORD result = ::WaitForMultipleObjects(watchPort ? 3 : 2, waitSet, FALSE, INFINITE);
     if (result == kStop) {
-      endThread();
+      endPendingRead();
+      {
+        std::scoped_lock lock(m_portLock);
+        ClosePort();
+      }
+      m_monitorRunning = 0;
+      MarkMonitorEnded();
       return;
     }
     if (result == kWrite) {
+      endPendingRead();
       WritePending();
       continue;
     }
-    if (result == kPortEvent || result == WAIT_TIMEOUT) {
-      if (result == kPortEvent && waitPending) {
-        DWORD ignored = 0;
-        if (!::GetOverlappedResult(port, &m_overlapped, &ignored, FALSE)) {
-          const DWORD error = ::GetLastError();
-          // Signalled before the wait was over: it goes on.
-          if (error == ERROR_IO_INCOMPLETE) {
-            ::ResetEvent(m_waitDone.handle());
-            continue;
-          }
-          waitPending = false;
-          // The purge before every write aborts the wait as it aborts reads (Wine does so): that is
-          // no failure, and the wait begins anew. Any other error is the port's.
-          if (error == ERROR_OPERATION_ABORTED) continue;
-          ReportFailure("WaitCommEvent()");
-          watchPort = false;
-          continue;
-        }
-        waitPending = false;
+    if (result == kFirstByte) {
+      DWORD got = 0;
+      if (!::GetOverlappedResult(port, &m_overlapped, &got, FALSE)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_IO_INCOMPLETE) continue;  // signalled before it was over
+        readPending = false;
+        // A purge aborts a read, and a read that met its time-out may say so (Wine does): no failure
+        // either, the next read begins.
+        if (error == ERROR_OPERATION_ABORTED || IsTimeout(error)) continue;
+        ReportFailure("GetOverlappedResults() in ReadFile()");
+        watchPort = false;
+        continue;
       }
-      // A wait still pending keeps its event for when it ends.
-      if (!waitPending) ::ResetEvent(m_waitDone.handle());
-      DWORD watched = 0;
-      if (::GetCommMask(port, &watched) && (watched & EV_RXCHAR)) ReceiveBytes();
+      readPending = false;
+      // No byte within the read's time-out: the next read begins.
+      if (got == 1) {
+        m_received[m_receivedCount++] = m_firstByte;
+        ReceiveBytes();
+      }
       SendEventMessages();
       continue;
     }
     // The wait itself failed, so no request could ever reach this thread again: it ends, and the port
     // counts as failed.
     ReportFailure("WaitForMultipleObjects()");
-    endThread();
+    endPendingRead();
+    {
+      std::scoped_lock lock(m_portLock);
+      ClosePort();
+    }
+    m_monitorRunning = 0;
+    MarkMonitorEnded();
     return;
   }
+}
+
+bool CSerialPort::EndFirstByteRead(HANDLE port) {
+  ::CancelIo(port);
+  if (::WaitForSingleObject(m_waitDone.handle(), kCancelMs) != WAIT_OBJECT_0) return false;
+  DWORD ignored = 0;
+  ::GetOverlappedResult(port, &m_overlapped, &ignored, FALSE);
+  return true;
 }
 
 void CSerialPort::WritePending() {
@@ -140,39 +160,39 @@ void CSerialPort::WritePending() {
 }
 
 bool CSerialPort::ReceiveBytes() {
-  bool readAny = false;
   for (;;) {
-    if (m_stopRequest.IsSignalled()) return readAny;
+    if (m_stopRequest.IsSignalled()) return true;
     DWORD got = 0;
     {
       std::scoped_lock lock(m_portLock);
       const DWORD queued = QueuedBytes(m_portHandle.get());
-      if (queued == 0) return readAny;
       const DWORD wanted = std::min<DWORD>(queued, static_cast<DWORD>(m_received.size() - m_receivedCount));
       OVERLAPPED read{};
       read.hEvent = m_readDone.handle();
-      if (!::ReadFile(m_portHandle.get(), m_received.data() + m_receivedCount, wanted, &got, &read)) {
+      if (wanted > 0 &&
+          !::ReadFile(m_portHandle.get(), m_received.data() + m_receivedCount, wanted, &got, &read)) {
         if (::GetLastError() != ERROR_IO_PENDING) {
           ReportFailure("ReadFile()");
-          return readAny;
-        }
-        if (!::GetOverlappedResult(m_portHandle.get(), &read, &got, TRUE)) {
+          got = 0;
+        } else if (!::GetOverlappedResult(m_portHandle.get(), &read, &got, TRUE)) {
           ReportFailure("GetOverlappedResults() in ReadFile()");
-          return readAny;
+          got = 0;
         }
       }
     }
-    // A read that delivered nothing hands nothing over.
-    if (got == 0) return readAny;
-    readAny = true;
     m_receivedCount += got;
+    if (m_receivedCount == 0) return true;
     // As on Linux: bytes that cannot end the owner's wait yet are kept until more come.
-    if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) continue;
+    if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) {
+      if (got == 0) return true;
+      continue;
+    }
     // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile.
     if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
       m_ownerWindow->SendSerialBytes(std::span(m_received.data(), m_receivedCount), m_portNumber);
     }
     m_receivedCount = 0;
+    if (got == 0) return true;
   }
 }
 

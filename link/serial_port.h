@@ -76,6 +76,10 @@ class CSerialPort {
   // could be read.
   bool ReceiveBytes();
   void ReportFailure(const char* step);
+#ifdef _WIN32
+  // Cancels the pending one-byte read and sees it end; false when it does not end.
+  bool EndFirstByteRead(HANDLE port);
+#endif
 
   // Configure's platform steps. The events are made on the first Configure and only reset afterwards.
   bool CreateOrResetEvents();
@@ -107,15 +111,15 @@ class CSerialPort {
   WinEvent m_writeRequest;
   WinHandle m_portHandle;
   WinEvent m_stopRequest;
-  // The events of the monitor's overlapped operations: the event wait, a read and a write each have a
-  // record of their own, so that a write never disturbs the event wait still pending.
+  // The events of the monitor's overlapped operations: the read that awaits the first byte, the reads of
+  // the bytes after it, and a write each have a record of their own.
   WinEvent m_waitDone;
   WinEvent m_readDone;
   WinEvent m_writeDone;
-  // The event wait's record and what it found; they outlive the monitor thread, as a wait cancelled
-  // at its end may complete after it.
+  // The record of the monitor's one-byte read and its byte; they outlive the monitor thread, as a read
+  // cancelled at its end may complete after it.
   OVERLAPPED m_overlapped{};
-  DWORD m_eventsSeen = 0;
+  std::uint8_t m_firstByte = 0;
   DCB m_deviceControl{};
 #else
   EventFd m_writeRequest;
