@@ -62,6 +62,16 @@ void CSerialPort::MonitorThread() {
     }
   };
 
+  const auto endThread = [&] {
+    endPendingRead();
+    {
+      std::scoped_lock lock(m_portLock);
+      ClosePort();
+    }
+    m_monitorRunning = 0;
+    MarkMonitorEnded();
+  };
+
   for (;;) {
     if (watchPort && !readPending) {
       ::ResetEvent(m_waitDone.handle());
@@ -78,13 +88,7 @@ void CSerialPort::MonitorThread() {
     const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_waitDone.handle()};
     const DWORD result = ::WaitForMultipleObjects(watchPort ? 3 : 2, waitSet, FALSE, INFINITE);
     if (result == kStop) {
-      endPendingRead();
-      {
-        std::scoped_lock lock(m_portLock);
-        ClosePort();
-      }
-      m_monitorRunning = 0;
-      MarkMonitorEnded();
+      endThread();
       return;
     }
     if (result == kWrite) {
@@ -117,13 +121,7 @@ void CSerialPort::MonitorThread() {
     // The wait itself failed, so no request could ever reach this thread again: it ends, and the port
     // counts as failed.
     ReportFailure("WaitForMultipleObjects()");
-    endPendingRead();
-    {
-      std::scoped_lock lock(m_portLock);
-      ClosePort();
-    }
-    m_monitorRunning = 0;
-    MarkMonitorEnded();
+    endThread();
     return;
   }
 }
