@@ -39,12 +39,12 @@ class ChildProcess {
     posix_spawn_file_actions_destroy(&actions);
   }
   ~ChildProcess() {
-    if (m_pid && ::kill(*m_pid, SIGKILL) == 0) ::waitpid(*m_pid, nullptr, 0);
+    if (m_pid && !m_status && ::kill(*m_pid, SIGKILL) == 0) ::waitpid(*m_pid, nullptr, 0);
   }
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool Signal(int signal) const { return m_pid && ::kill(*m_pid, signal) == 0; }
+  bool Signal(int signal) const { return m_pid && !m_status && ::kill(*m_pid, signal) == 0; }
 
   // Output up to the next newline (not included), or to its end when `untilEnd`; reading stops when
   // nothing comes for `patience` (the time limit only keeps a broken test from hanging).
@@ -55,7 +55,8 @@ class ChildProcess {
   }
 
   // Everything it still prints, then its exit code; nullopt if it did not exit by itself (a process
-  // silent for longer than `patience` before its output ends is killed).
+  // silent for longer than `patience` is killed). Its output ends when it exits, even where a process
+  // it started lives on with the pipe (Wine's wineserver does).
   std::optional<int> Finish(std::string* output = nullptr,
                             std::chrono::milliseconds patience = std::chrono::seconds(10)) {
     std::string rest;
@@ -63,27 +64,52 @@ class ChildProcess {
     if (output != nullptr) *output = rest;
     if (!m_pid) return std::nullopt;
     const pid_t pid = *std::exchange(m_pid, std::nullopt);
-    if (!ended) ::kill(pid, SIGKILL);
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !ended || !WIFEXITED(status)) return std::nullopt;
-    return WEXITSTATUS(status);
+    if (!ended) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+      return std::nullopt;
+    }
+    if (!m_status && ::waitpid(pid, &m_status.emplace(), 0) != pid) return std::nullopt;
+    if (!WIFEXITED(*m_status)) return std::nullopt;
+    return WEXITSTATUS(*m_status);
   }
 
  private:
-  // True when the output ended (every writer closed it), false when `patience` ran out first.
+  static constexpr std::chrono::milliseconds kLook{50};
+
+  // True when the output ended (every writer closed it, or the process exited and all it wrote is
+  // read), false when nothing came for `patience` first.
   bool ReadInto(std::string& text, bool untilEnd, std::chrono::milliseconds patience) {
     pollfd watched{m_output.get(), POLLIN, 0};
+    std::chrono::milliseconds silence{0};
     char c = 0;
-    while (::poll(&watched, 1, static_cast<int>(patience.count())) == 1) {
-      if (::read(m_output.get(), &c, 1) != 1) return true;
-      if (c == '\n' && !untilEnd) return false;
-      text += c;
+    while (silence < patience) {
+      const int ready = ::poll(&watched, 1, static_cast<int>(kLook.count()));
+      if (ready == 1) {
+        if (::read(m_output.get(), &c, 1) != 1) return true;
+        silence = {};
+        if (c == '\n' && !untilEnd) return false;
+        text += c;
+        continue;
+      }
+      // Nothing waits in the pipe: once the process has exited, nothing more will come from it.
+      if (untilEnd && Exited()) return true;
+      silence += kLook;
     }
     return false;
   }
 
+  bool Exited() {
+    if (m_status) return true;
+    int status = 0;
+    if (!m_pid || ::waitpid(*m_pid, &status, WNOHANG) != *m_pid) return false;
+    m_status = status;
+    return true;
+  }
+
   FileDescriptor m_output;
   std::optional<pid_t> m_pid;
+  std::optional<int> m_status;  // once reaped
 };
 
 }  // namespace quillon::testing

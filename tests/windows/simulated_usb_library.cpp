@@ -15,7 +15,8 @@ quillon::sim::SimulatedUsbBridge g_bridge;
 struct FlashWrittenAtUnload {
   ~FlashWrittenAtUnload() {
     const char* path = std::getenv("QUILLON_SIM_FLASH");
-    if (path != nullptr) g_bridge.WithEngine(0, [&](quillon::sim::DeviceEngine& engine) { engine.Memory().Dump(path); });
+    if (path != nullptr)
+      g_bridge.WithEngine(0, [&](quillon::sim::DeviceEngine& engine) { engine.Memory().Dump(path); });
   }
 } g_flashWrittenAtUnload;
 
@@ -46,11 +47,13 @@ int SI_Close(void* handle) {
   return g_bridge.Close(AsHandle(handle));
 }
 
-int SI_Read(void* handle, void* buffer, std::uint32_t count, std::uint32_t* transferred, void* /*overlapped*/) {
+int SI_Read(void* handle, void* buffer, std::uint32_t count, std::uint32_t* transferred,
+            void* /*overlapped*/) {
   return g_bridge.Read(AsHandle(handle), static_cast<std::uint8_t*>(buffer), count, transferred);
 }
 
-int SI_Write(void* handle, void* buffer, std::uint32_t count, std::uint32_t* transferred, void* /*overlapped*/) {
+int SI_Write(void* handle, void* buffer, std::uint32_t count, std::uint32_t* transferred,
+             void* /*overlapped*/) {
   return g_bridge.Write(AsHandle(handle), static_cast<const std::uint8_t*>(buffer), count, transferred);
 }
 

@@ -21,7 +21,8 @@ TEST(WindowsPortProbeTest, CreateFilesErrorsSayWhetherAPortIsGoneOrHeld) {
   // Windows answers "access denied" for a COM port that another program has open, and cannot say who.
   const PortProbe held{PortAvailability::kBusy, FindPortHolder(kAbsentPort), {}};
   EXPECT_EQ(AvailabilityAfterOpenError(ERROR_ACCESS_DENIED), PortAvailability::kBusy);
-  EXPECT_EQ(PortNotUsableText("COM5", held), "ID writer port COM5 is busy in another program: close it there.");
+  EXPECT_EQ(PortNotUsableText("COM5", held),
+            "ID writer port COM5 is busy in another program: close it there.");
   EXPECT_EQ(AvailabilityAfterOpenError(ERROR_GEN_FAILURE), PortAvailability::kUnusable);
 
   EXPECT_EQ(ProbePort(kAbsentPort).availability, PortAvailability::kMissing);
