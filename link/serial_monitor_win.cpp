@@ -48,7 +48,7 @@ void CSerialPort::MonitorThread() {
     ReportFailure("WaitCommEvent()");
   }
   m_overlapped = {};
-  m_overlapped.hEvent = m_waitDone.handle();
+  m_overlapped.hEvent = m_firstByteDone.handle();
   bool readPending = false;
   // A pending read is over before anything else touches the port; what it brought arrived before the
   // request that ends it, so it goes (a write purges such bytes anyway). A read that will not end leaves
@@ -74,7 +74,7 @@ void CSerialPort::MonitorThread() {
 
   for (;;) {
     if (watchPort && !readPending) {
-      ::ResetEvent(m_waitDone.handle());
+      ::ResetEvent(m_firstByteDone.handle());
       DWORD got = 0;
       // Completed at once or pending, the event tells; it is taken below in its turn.
       if (!::ReadFile(port, &m_firstByte, 1, &got, &m_overlapped) && ::GetLastError() != ERROR_IO_PENDING) {
@@ -85,7 +85,7 @@ void CSerialPort::MonitorThread() {
         readPending = true;
       }
     }
-    const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_waitDone.handle()};
+    const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_firstByteDone.handle()};
     const DWORD result = ::WaitForMultipleObjects(watchPort ? 3 : 2, waitSet, FALSE, INFINITE);
     if (result == kStop) {
       endThread();
@@ -128,7 +128,7 @@ void CSerialPort::MonitorThread() {
 
 bool CSerialPort::EndFirstByteRead(HANDLE port) {
   ::CancelIo(port);
-  if (::WaitForSingleObject(m_waitDone.handle(), kCancelMs) != WAIT_OBJECT_0) return false;
+  if (::WaitForSingleObject(m_firstByteDone.handle(), kCancelMs) != WAIT_OBJECT_0) return false;
   DWORD ignored = 0;
   ::GetOverlappedResult(port, &m_overlapped, &ignored, FALSE);
   return true;

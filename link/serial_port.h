@@ -113,7 +113,7 @@ class CSerialPort {
   WinEvent m_stopRequest;
   // The events of the monitor's overlapped operations: the read that awaits the first byte, the reads of
   // the bytes after it, and a write each have a record of their own.
-  WinEvent m_waitDone;
+  WinEvent m_firstByteDone;
   WinEvent m_readDone;
   WinEvent m_writeDone;
   // The record of the monitor's one-byte read and its byte; they outlive the monitor thread, as a read

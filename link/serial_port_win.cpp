@@ -16,7 +16,7 @@ constexpr char kEventCharacter = 'q';
 }  // namespace
 
 bool CSerialPort::CreateOrResetEvents() {
-  for (WinEvent* event : {&m_waitDone, &m_writeRequest, &m_stopRequest, &m_readDone, &m_writeDone}) {
+  for (WinEvent* event : {&m_firstByteDone, &m_writeRequest, &m_stopRequest, &m_readDone, &m_writeDone}) {
     if (event->IsOpen()) {
       event->Reset();
     } else if (!event->Create()) {
