@@ -1,5 +1,5 @@
-// The monitor thread of the serial port on Linux: it polls for a stop request, a write request and received
-// bytes, in that priority, writes what was queued, and hands the received bytes to the owner.
+// The monitor thread of the serial port on Linux: it polls for a stop request, a write request and
+// received bytes, in that priority, writes what was queued, and hands the received bytes to the owner.
 #include <poll.h>
 #include <sys/prctl.h>
 #include <unistd.h>
