@@ -1,8 +1,7 @@
-// The serial port driver: opens and configures one port (a tty on Linux, COMn on Windows), runs a monitor
-// thread that waits at once for a
-// stop request, a write request and received bytes (in that priority), writes what its callers queue,
-// and hands the received bytes to its owner as WM_SERIAL_BYTE, synchronously: all the bytes of one read in
-// one hand-off, in order.
+// The serial port driver: opens and configures one port (a tty on Linux, COMn on Windows), runs a
+// monitor thread that waits at once for a stop request, a write request and received bytes (in that
+// priority), writes what its callers queue, and hands the received bytes to its owner as WM_SERIAL_BYTE,
+// synchronously: all the bytes of one read in one hand-off, in order.
 #pragma once
 
 #include <array>
