@@ -35,7 +35,7 @@ windows:
 test-windows: windows build
 	scripts/wine-prefix.sh
 	ctest --preset windows
-	ctest --preset wine
+	ctest --preset wine -j2
 
 demo: build
 	scripts/demo.sh
