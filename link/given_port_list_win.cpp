@@ -1,7 +1,5 @@
 // The port named on the command line on Windows: COMn in any case, or \\.\COMn.
-#include <algorithm>
 #include <cctype>
-#include <utility>
 
 #include "link/given_port_list.h"
 

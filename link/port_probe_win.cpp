@@ -1,8 +1,8 @@
 // The presence test on Windows: the COM port opened as the serial port opens it, without sharing.
 #include "link/port_probe.h"
 
+#include "link/win_com_port.h"
 #include "link/win_error.h"
-#include "link/win_handle.h"
 
 namespace quillon {
 
@@ -25,9 +25,7 @@ PortAvailability AvailabilityAfterOpenError(int error) {
 PortProbe ProbePort(const std::string& path) {
   PortProbe probe;
   if (path.empty()) return probe;
-  WinHandle port(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_OVERLAPPED, nullptr));
-  if (port) {
+  if (OpenComPortExclusive(path)) {
     probe.availability = PortAvailability::kFree;
     return probe;
   }

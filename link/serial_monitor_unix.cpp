@@ -121,16 +121,7 @@ bool CSerialPort::ReceiveBytes() {
     }
     m_receivedCount += static_cast<std::size_t>(count);
   }
-  // Fewer bytes than the owner still awaits cannot end its wait: they are kept until they can, so that
-  // the last few bytes of an answer do not cost a hand-off each. The owner counts the fewest bytes that
-  // can end its wait, so keeping them never delays what it waits for.
-  if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) return true;
-  // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile so
-  // that Configure is never held up by a slow owner.
-  if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
-    m_ownerWindow->SendSerialBytes(std::span(m_received.data(), m_receivedCount), m_portNumber);
-  }
-  m_receivedCount = 0;
+  HandOverReceived();
   return true;
 }
 

@@ -179,17 +179,8 @@ bool CSerialPort::ReceiveBytes() {
       }
     }
     m_receivedCount += got;
-    if (m_receivedCount == 0) return true;
-    // As on Linux: bytes that cannot end the owner's wait yet are kept until more come.
-    if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) {
-      if (got == 0) return true;
-      continue;
-    }
-    // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile.
-    if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
-      m_ownerWindow->SendSerialBytes(std::span(m_received.data(), m_receivedCount), m_portNumber);
-    }
-    m_receivedCount = 0;
+    if (m_receivedCount > 0) HandOverReceived();
+    // Nothing more was queued: the next bytes are awaited with the next read.
     if (got == 0) return true;
   }
 }

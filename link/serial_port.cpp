@@ -160,6 +160,19 @@ void CSerialPort::MarkMonitorEnded() {
   m_monitorEnd.notify_all();
 }
 
+void CSerialPort::HandOverReceived() {
+  // Fewer bytes than the owner still awaits cannot end its wait: they are kept until they can, so that
+  // the last few bytes of an answer do not cost a hand-off each. The owner counts the fewest bytes that
+  // can end its wait, so keeping them never delays what it waits for.
+  if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) return;
+  // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile so
+  // that Configure is never held up by a slow owner.
+  if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
+    m_ownerWindow->SendSerialBytes(std::span(m_received.data(), m_receivedCount), m_portNumber);
+  }
+  m_receivedCount = 0;
+}
+
 std::size_t CSerialPort::OwnerAwaits() const {
   return m_ownerWindow ? m_ownerWindow->BytesAwaited() : 0;
 }

@@ -98,6 +98,9 @@ class CSerialPort {
   // Closes the port; the caller holds m_portLock.
   void ClosePort();
   void SendToOwner(std::uint32_t message, std::uintptr_t wParam);
+  // Hands the bytes received so far to the owner, or keeps them while they are fewer than it awaits. On
+  // the monitor thread, without the port lock.
+  void HandOverReceived();
   // How many more received bytes the owner awaits.
   std::size_t OwnerAwaits() const;
   // The messages of the communication events the port watches, other than received bytes.

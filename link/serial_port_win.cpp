@@ -1,8 +1,10 @@
 // The serial port on Windows: COMn opened for overlapped input and output, set up with the communication
 // time-outs, the event mask and a DCB that the settings text completes.
 #include <cstdio>
+#include <utility>
 
 #include "link/serial_port.h"
+#include "link/win_com_port.h"
 #include "link/win_error.h"
 
 namespace quillon {
@@ -27,11 +29,9 @@ bool CSerialPort::CreateOrResetEvents() {
 }
 
 bool CSerialPort::OpenPort(const std::string& path) {
-  // No sharing: a port that another program holds does not open.
-  HANDLE port = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OVERLAPPED, nullptr);
-  if (port == INVALID_HANDLE_VALUE) return false;
-  m_portHandle.reset(port);
+  WinHandle port = OpenComPortExclusive(path);
+  if (!port) return false;
+  m_portHandle = std::move(port);
   return true;
 }
 
