@@ -1,7 +1,8 @@
 # make test: install what is missing, build, run every test (Release, then under ASan + UBSan).
 # make demo: install, build, run the station's main job on the built-in simulated device.
-# make windows: cross-build quillon-cli.exe and the tests for Windows (build/windows).
-# make test-windows: those tests under Wine, then quillon-cli.exe end to end against the Linux simulator.
+# make windows: cross-build quillon.exe, quillon-cli.exe and the tests for Windows (build/windows).
+# make test-windows: those tests under Wine on a display of their own, then the window and quillon-cli.exe
+# end to end against the Linux simulator.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
 .PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench fonts format clean
 
@@ -34,8 +35,7 @@ windows:
 
 test-windows: windows build
 	scripts/wine-prefix.sh
-	ctest --preset windows
-	ctest --preset wine -j2
+	scripts/with-display.sh sh -c 'ctest --preset windows && ctest --preset wine -j2'
 
 demo: build
 	scripts/demo.sh

@@ -13,10 +13,11 @@ if [ "${1:-}" = fonts ]; then
   packages+=(fonts-noto-cjk unifont)
 fi
 # Building for Windows (make windows, make test-windows): MinGW-w64, GoogleTest's sources to build with
-# it, and Wine to run what it builds. Wine comes with what it recommends: it needs some of it to start.
+# it, Wine to run what it builds and a display server for the window. Wine comes with what it
+# recommends: it needs some of it to start.
 recommended=()
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64 googletest)
+  packages+=(g++-mingw-w64-x86-64 googletest xvfb xauth)
   recommended+=(wine wine64)
 fi
 

@@ -7,7 +7,7 @@
 
 #include "app/qt/dialog_units.h"
 #include "app/qt/station_icon.h"
-#include "app/qt/window_layout.h"
+#include "app/window_layout.h"
 
 namespace quillon::qt {
 

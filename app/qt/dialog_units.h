@@ -6,14 +6,9 @@
 #include <QFont>
 #include <QRect>
 
-namespace quillon::qt {
+#include "app/window_layout.h"
 
-struct DialogRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-};
+namespace quillon::qt {
 
 class DialogUnits {
  public:

@@ -16,7 +16,7 @@
 #include "app/qt/dialog_units.h"
 #include "app/qt/sound_player.h"
 #include "app/qt/station_icon.h"
-#include "app/qt/window_layout.h"
+#include "app/window_layout.h"
 #include "app/quillon_app.h"
 #include "app/quillon_dlg.h"
 

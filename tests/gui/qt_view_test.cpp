@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/qt/dialog_units.h"
-#include "app/qt/window_layout.h"
+#include "app/window_layout.h"
 #include "tests/gui/gui_station.h"
 
 namespace quillon {
@@ -107,8 +107,8 @@ TEST_F(QtWindowTest, EveryControlHasItsIdCaptionAndPlaceInDialogUnits) {
     EXPECT_EQ(widget->property("controlId").toInt(), idAndCaption.first) << name.toStdString();
     EXPECT_EQ(CaptionOf(widget), idAndCaption.second) << name.toStdString();
   }
-  for (const qt::ControlLayout& control : qt::kMainWindowControls) {
-    const QString name = control.id == qt::kNoControlId ? QString::fromLatin1(control.name)
+  for (const ControlLayout& control : kMainWindowControls) {
+    const QString name = control.id == kNoControlId ? QString::fromLatin1(control.name)
                                                         : QStringLiteral("control%1").arg(control.id);
     EXPECT_EQ(view.findChild<QWidget*>(name)->geometry(), Units().ToPixels(control.rect))
         << name.toStdString();

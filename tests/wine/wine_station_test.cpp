@@ -1,6 +1,6 @@
-// The Windows station, quillon-cli.exe, run under Wine end to end: the Linux simulator behind a Wine COM
-// port for the serial way, the simulated device as the vendor's DLL for the USB way. What the device's
-// flash holds afterwards is compared with what the package says.
+// The Windows station, quillon-cli.exe and the window, run under Wine end to end: the Linux simulator
+// behind a Wine COM port for the serial way, the simulated device as the vendor's DLL for the USB way.
+// What the device's flash holds afterwards is compared with what the package says.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -171,6 +171,15 @@ TEST_F(WineStationTest, OverUsbTheVendorsLibraryIsFoundByOrdinalAndThePackageWri
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_TRUE(run.Says("ID writer linked: USB")) << run.output;
   EXPECT_TRUE(testing::SameFlash(FlashWithPackage("Bigfont.txt"), ReadAll("usb-flash.bin")));
+}
+
+TEST_F(WineStationTest, AClickInTheWindowWritesThePackageThroughACOMPort) {
+  SerialDevice device;
+  ::setenv("QUILLON_WINDOW_TEST_PORT", device.com.Name().c_str(), 1);
+  ChildProcess window({"wine", QUILLON_WINDOWS_WINDOW_TESTS, "--gtest_filter=WindowOverSerial.*"});
+  std::string output;
+  EXPECT_EQ(window.Finish(&output, std::chrono::seconds(180)), 0) << output;
+  EXPECT_TRUE(testing::SameFlash(FlashWithPackage("Bigfont.txt"), device.Flash()));
 }
 
 TEST_F(WineStationTest, HelpPortsAndMistakesEndWithTheConsolesExitCodes) {

@@ -1,13 +1,22 @@
 // What the main window and the About box hold, where, and in which tab order: the one place to change
-// the window's look. Positions are in dialog units (see dialog_units.h).
+// the window's look, shared by every window the station has (the Qt window lays itself out from it; the
+// Windows resource script repeats it, and its test holds the two together). Positions are in dialog
+// units: a horizontal unit is a quarter of the dialog font's average character width, a vertical unit
+// an eighth of its height.
 #pragma once
 
 #include <array>
 
 #include "app/dialog_controls.h"
-#include "app/qt/dialog_units.h"
 
-namespace quillon::qt {
+namespace quillon {
+
+struct DialogRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
 
 // Controls that the dialog never addresses carry this id.
 inline constexpr int kNoControlId = -1;
@@ -91,4 +100,4 @@ inline constexpr DialogRect kAboutNoticeRect{40, 25, 119, 8};
 inline constexpr const char* kAboutOkText = "确定";
 inline constexpr DialogRect kAboutOkRect{178, 7, 50, 14};
 
-}  // namespace quillon::qt
+}  // namespace quillon

@@ -1,0 +1,130 @@
+// quillon.exe: the station's window on Windows.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/device_setup.h"
+#include "app/package_buttons.h"
+#include "app/quillon_app.h"
+#include "app/win32/wide_text.h"
+#include "app/win32/win32_view.h"
+#include "app/win32/window_image.h"
+#include "program/station_jobs.h"
+
+#include <shellapi.h>
+
+namespace {
+
+using namespace quillon;
+
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "Usage: quillon [--port COMn | --simulator=usb] [--write PACKAGE] [--screenshot FILE]\n"
+    "The font writer station's window: writes font packages into the device's flash.\n"
+    "\n"
+    "  --write PACKAGE    press the package's button once a device is linked (as quillon-cli\n"
+    "                     names it: chinese, korean, ...), for demonstrations\n"
+    "  --screenshot FILE  save the window as a PNG image once it is shown, then exit\n"
+    "  --help             show this help and exit\n";
+
+// A window program has no console of its own: what it has to say goes to the standard streams it was
+// given (a console or a pipe), or into a message box when there are none.
+void Tell(const std::string& text, bool isError) {
+  const HANDLE stream = ::GetStdHandle(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (stream != nullptr && stream != INVALID_HANDLE_VALUE) {
+    std::fputs(text.c_str(), isError ? stderr : stdout);
+    std::fflush(isError ? stderr : stdout);
+    return;
+  }
+  ::MessageBoxW(nullptr, win32::WideText(text).c_str(), L"quillon",
+                MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+// The command line as UTF-8, whatever the system's code page.
+std::vector<std::string> Arguments() {
+  int count = 0;
+  const std::unique_ptr<LPWSTR, decltype(&::LocalFree)> wide(
+      ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
+  std::vector<std::string> arguments;
+  for (int i = 0; wide && i < count; ++i) arguments.push_back(win32::Utf8Text(wide.get()[i]));
+  return arguments;
+}
+
+struct WindowOptions {
+  DeviceChoice device;
+  int buttonToPress = 0;
+  std::wstring screenshotFile;
+  bool help = false;
+};
+
+// Empty error: the options are good.
+WindowOptions ParseOptions(const std::vector<std::string>& arguments, std::string& error) {
+  WindowOptions options;
+  for (std::size_t i = 1; i < arguments.size() && error.empty(); ++i) {
+    const DeviceOptionMatch match = TakeDeviceOption(arguments, i, options.device, error);
+    if (match != DeviceOptionMatch::kNotDeviceOption) continue;
+    if (arguments[i] == "--help" || arguments[i] == "-h") {
+      options.help = true;
+    } else if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
+      options.screenshotFile = win32::WideText(arguments[++i]);
+    } else if (arguments[i] == "--write" && i + 1 < arguments.size()) {
+      options.buttonToPress = PackageButtonId(arguments[++i]);
+      if (options.buttonToPress == 0) error = "unknown package " + arguments[i];
+    } else {
+      error = "unknown argument '" + arguments[i] + "'";
+    }
+  }
+  return options;
+}
+
+}  // namespace
+
+int main() {
+  std::string error;
+  const WindowOptions options = ParseOptions(Arguments(), error);
+  if (!error.empty()) {
+    Tell("quillon: " + error + "\nTry 'quillon --help'.\n", true);
+    return kExitUsage;
+  }
+  if (options.help) {
+    Tell(std::string(kUsage) + DeviceOptionsHelp(), false);
+    return 0;
+  }
+  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options.device, error);
+  if (!device) {
+    Tell("quillon: " + error + "\n", true);
+    return 1;
+  }
+
+  win32::Win32View view;
+  StationWorkers workers = StationJobWorkers();
+  workers.connectThread = device->ConnectWorker();
+  CQuillonApp app(view, device->Usb(), std::move(workers));
+  view.Attach(&app);
+  if (options.buttonToPress != 0) view.PressWhenEnabled(options.buttonToPress);
+  app.Start();
+  // Once the dialog's initialisation has run, what it showed is already queued to the window, and the
+  // job buttons wait for a link.
+  app.Thread().Send([] {});
+  bool screenshotSaved = options.screenshotFile.empty();
+  if (!options.screenshotFile.empty()) {
+    // After what the initialisation showed: the window as the operator first sees it.
+    view.RunWhenShown([&] {
+      screenshotSaved = win32::SaveWindowImage(view.Window(), options.screenshotFile);
+      app.PostClick(kIdExit);
+    });
+  }
+  const bool shown = view.Run();
+  if (!shown) {
+    Tell("quillon: the window could not be shown\n", true);
+    app.PostClick(kIdExit);
+  }
+  app.WaitForEnd();
+  if (shown && !screenshotSaved) Tell("quillon: cannot write the screenshot\n", true);
+  EndProcess(app, shown && screenshotSaved ? 0 : 1, [&] {
+    app.Dialog().m_port.Stop();
+    device.reset();
+  });
+}

@@ -1,0 +1,7 @@
+// The numbers of the station's Windows resources (res/quillon.rc), for the resource script and the code.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_QUILLON_DIALOG 102
+#define IDR_MAINFRAME 128
