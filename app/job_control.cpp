@@ -31,6 +31,9 @@ constexpr JobButton kJobButtons[] = {
     {kIdWriteColour240TraditionalChinese, 8, &StationWorkers::colourFileFontJobTraditional},
 };
 
+// The job mode of a job that no button starts.
+constexpr std::uint8_t kNoJobMode = 0;
+
 // The watchdog checks at every fifth tick.
 constexpr std::uint32_t kWatchdogPeriodTicks = 5;
 
@@ -45,6 +48,14 @@ void CQuillonDlg::OnCommand(int controlId) {
   for (const JobButton& button : kJobButtons) {
     if (button.controlId == controlId) StartJob(button.mode, m_workers.*button.worker);
   }
+}
+
+bool CQuillonDlg::StartOwnJob(const Worker& worker) {
+  // The job buttons are enabled exactly while the station takes a job.
+  if (!IsControlEnabled(kIdWriteChinese)) return false;
+  const std::uint32_t jobsBefore = JobsStarted();
+  StartJob(kNoJobMode, worker);
+  return JobsStarted() != jobsBefore;
 }
 
 void CQuillonDlg::StartJob(std::uint8_t mode, const Worker& worker) {

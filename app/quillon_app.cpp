@@ -38,6 +38,14 @@ PressOutcome CQuillonApp::Press(int controlId) {
   return outcome;
 }
 
+PressOutcome CQuillonApp::RunJob(const Worker& worker) {
+  PressOutcome outcome = PressOutcome::kControlDisabled;  // also when the dialog has ended
+  m_dialogThread.Send([&] {
+    if (m_dialog.StartOwnJob(worker)) outcome = PressOutcome::kJobStarted;
+  });
+  return outcome;
+}
+
 void CQuillonApp::PostSliderMoved(int position) {
   m_dialogThread.Post([this, position] { m_dialog.OnSliderMoved(position); });
 }

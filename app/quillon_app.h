@@ -28,6 +28,9 @@ class CQuillonApp {
   // Clicks as the operator would and returns once the dialog has handled the click, with what came of
   // it. For a thread that may wait for the dialog's, never for the view's.
   PressOutcome Press(int controlId);
+  // Starts the worker as a job of its own once the dialog has looked: kJobStarted, or kControlDisabled
+  // when the station takes no job now. For a thread that may wait for the dialog's.
+  PressOutcome RunJob(const Worker& worker);
   void PostSliderMoved(int position);
   void PostSystemCommand(unsigned commandId);
 

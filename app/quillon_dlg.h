@@ -78,10 +78,22 @@ class CQuillonDlg : public SerialOwner {
   // Writes g_pageBuffer at g_pageAddress and reads it back, on a worker thread. 0 when the device holds
   // the page, which steps the progress bar; 1 on any failure.
   std::uint8_t ProgramPage();
+  // Reads the page at g_pageAddress back into g_verifyBuffer with the read-back commands alone, on a
+  // worker thread. 0 when it arrived; 1 when the link failed.
+  std::uint8_t ReadBackPage();
 
   // Opens the first attached USB device whose device string is `wanted`: 1 when it opened, else 0.
   int OpenUsbDevice(const std::string& wanted);
   void CloseUsbDevice();
+
+  // Starts a worker as a job of its own, as a button starts its job, if the station takes jobs now (a
+  // link is up and nothing else runs): the console's checks of a device. On the dialog thread; false
+  // when it did not start.
+  bool StartOwnJob(const Worker& worker);
+  // The USB device of the link has gone while the station was idle (only an exchange would notice):
+  // the link is taken down as a failed exchange takes it, without a box, so the watchdog links the
+  // next device. On the dialog thread; nothing while a job runs or over the serial link.
+  void LetGoOfUsbDevice();
 
   // True while a job worker started by a button has not returned.
   bool JobWorkerAlive() const { return m_jobWorkersAlive.load() > 0; }
@@ -110,6 +122,7 @@ class CQuillonDlg : public SerialOwner {
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);
   void UsbLinkFailure();
+  void TakeDownUsbLink();
   void SerialLinkFailure();
 
   DialogView& m_view;

@@ -174,6 +174,16 @@ bool CQuillonDlg::WaitForReceivedBytes(std::uint32_t needed) {
 }
 
 void CQuillonDlg::UsbLinkFailure() {
+  TakeDownUsbLink();
+  MessageBox(kUsbFailureText, MessageIcon::kError);
+}
+
+void CQuillonDlg::LetGoOfUsbDevice() {
+  if (JobWorkerAlive() || g_linkKind.load() != kUsbLinkKind) return;
+  TakeDownUsbLink();
+}
+
+void CQuillonDlg::TakeDownUsbLink() {
   m_usb.Close(m_usbHandle.load());
   m_usbHandle.store(kNoUsbDevice);
   // The buttons go before the link kind: a watchdog check that sees no link may start an attempt at
@@ -181,7 +191,6 @@ void CQuillonDlg::UsbLinkFailure() {
   EnableJobButtons(false);
   g_linkKind.store(kNoLink, std::memory_order_relaxed);
   ShowLinkStatus(LinkLostText());
-  MessageBox(kUsbFailureText, MessageIcon::kError);
 }
 
 void CQuillonDlg::SerialLinkFailure() {

@@ -7,30 +7,11 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
-#include "fonts/builtin_font_block.h"
+#include "program/colour_regions.h"
 #include "program/job_frame.h"
 
 namespace quillon {
 namespace {
-
-// A flash region written from the built-in block. Its last page is whole: where the region's length is
-// not a multiple of a page, the page goes on with the bytes that follow in the block.
-struct BuiltinRegion {
-  std::uint32_t flashStart;
-  std::size_t blockOffset;
-  std::uint32_t length;
-};
-
-constexpr BuiltinRegion kSymbolRegion{0x0F0000, kFontAsciiSymbols.offset, 14656};
-constexpr BuiltinRegion kLatin16Region{0x0F4000, kFontLatin16x32.offset, 10304};
-constexpr BuiltinRegion kLatin12Region{0x0F7000, kFontLatin12x32.offset, 7728};
-// Runs 1792 bytes past the 32 × 32 table into the 16 × 16 one, to fill flash up to 0x200000.
-constexpr BuiltinRegion kGlyphRegion{0x100000, kFontGb2312_32x32.offset, 0x100000};
-constexpr BuiltinRegion kSmallScreenRegion{0x000000, kFontGb2312_16x16.offset, 261696};
-
-constexpr BuiltinRegion kScreen240Regions[] = {kSymbolRegion, kLatin16Region, kLatin12Region};
-
-constexpr std::uint32_t kFileRegionStart = 0x100000;
 
 enum class RegionOutcome { kWritten, kPageFailed, kSourceUnreadable };
 
@@ -49,17 +30,9 @@ RegionOutcome WriteRegion(CQuillonDlg& dlg, std::uint32_t flashStart, std::uint3
   return RegionOutcome::kWritten;
 }
 
-// The page of the block at `offset`; what lies past the block's end is filler.
-void FillFromBlock(std::size_t offset) {
-  const auto rest = kBuiltinFontBlock.subspan(std::min(offset, kBuiltinFontBlock.size()));
-  const std::size_t count = std::min(rest.size(), kPageSize);
-  std::copy_n(rest.begin(), count, g_pageBuffer);
-  std::fill(g_pageBuffer + count, g_pageBuffer + kPageSize, kColourPageFiller);
-}
-
 bool WriteBuiltinRegion(CQuillonDlg& dlg, const BuiltinRegion& region) {
   return WriteRegion(dlg, region.flashStart, region.length, [&](std::uint32_t taken) {
-           FillFromBlock(region.blockOffset + taken);
+           CopyBlockPage(region.blockOffset + taken, g_pageBuffer);
            return true;
          }) == RegionOutcome::kWritten;
 }

@@ -19,9 +19,6 @@ namespace quillon {
 
 class CQuillonDlg;
 
-// Sent where a page runs past the end of the built-in block.
-inline constexpr std::uint8_t kColourPageFiller = 0xFF;
-
 inline constexpr char kReadFileMissingText[] = "没有找到Read文件!!!";
 // The first line of the box that refuses an image file that is there but cannot be used.
 inline constexpr char kBadReadFileText[] = "Read文件错误!!!";

@@ -1,5 +1,6 @@
 // One page into the device's flash: the write address, eight chunks, the read-back address, eight
-// replies, and a byte-for-byte comparison before the page counts as written.
+// replies, and a byte-for-byte comparison before the page counts as written. The read-back alone also
+// serves the console's checks of a device, which never write.
 #include <algorithm>
 
 #include "app/quillon_dlg.h"
@@ -47,6 +48,15 @@ std::uint8_t CQuillonDlg::ProgramPage() {
   }
   UsbPace(kProgrammingPaceUnits);
 
+  if (ReadBackPage() != kPageVerified) return kPageFailed;
+  if (!std::equal(g_verifyBuffer, g_verifyBuffer + kPageSize, g_pageBuffer)) return kPageFailed;
+  StepProgress();
+  return kPageVerified;
+}
+
+std::uint8_t CQuillonDlg::ReadBackPage() {
+  const std::uint32_t address = g_pageAddress.load(std::memory_order_relaxed);
+  const std::uint8_t pace = g_usbPaceUnits.load(std::memory_order_relaxed);
   SetAddressCommand(kCommandReadBack, address);
   if (ExchangeCommand(kCommandWaitTicks) == 0) return kPageFailed;
   UsbPace(pace);
@@ -55,9 +65,6 @@ std::uint8_t CQuillonDlg::ProgramPage() {
     std::copy_n(g_rxPayload + 2, kChunkSize, g_verifyBuffer + chunk * kChunkSize);
     UsbPace(pace);
   }
-
-  if (!std::equal(g_verifyBuffer, g_verifyBuffer + kPageSize, g_pageBuffer)) return kPageFailed;
-  StepProgress();
   return kPageVerified;
 }
 

@@ -13,6 +13,12 @@ bool StandardOutputIsTerminal() {
   return ::_isatty(::_fileno(stdout)) != 0;
 }
 
+std::tm UtcTime(std::time_t time) {
+  std::tm utc{};
+  gmtime_s(&utc, &time);
+  return utc;
+}
+
 void PrepareConsoleOutput() {
   ::SetConsoleOutputCP(CP_UTF8);
 }

@@ -4,8 +4,15 @@
 
 #include "app/console/console_platform.h"
 #include "app/console/progress_meter.h"
+#include "app/dialog_controls.h"
 
 namespace quillon::console {
+namespace {
+
+// How the status line begins when a link is up; what follows names the link.
+constexpr char kLinkedPrefix[] = "ID writer linked: ";
+
+}  // namespace
 
 ConsoleView::ConsoleView(std::FILE* progressOut, std::FILE* errorOut, bool terminal, int progressTotal)
     : m_progressOut(progressOut),
@@ -18,8 +25,9 @@ void ConsoleView::ShowControlEnabled(int controlId, bool enabled) {
   std::scoped_lock guard(m_lock);
   if (enabled) {
     m_enabled.insert(controlId);
-  } else {
-    m_enabled.erase(controlId);
+  } else if (m_enabled.erase(controlId) != 0 && controlId == kJobButtonIds.front()) {
+    // The job buttons go together: one of them stands for the link.
+    ++m_linkDrops;
   }
   m_changed.notify_all();
 }
@@ -34,9 +42,11 @@ void ConsoleView::ShowProgress(int position) {
   // The job's opening makes the first step; every later one is a page written and verified. The rate
   // runs from the first page, after the opening's pause.
   const int pages = std::max(m_progressCount.Steps() - 1, 0);
+  m_pagesCounted = pages;
   if (pages <= 1) m_jobStart = std::chrono::steady_clock::now();
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_jobStart).count();
-  const std::string line = FormatProgressLine(pages, pages - 1, position, m_progressTotal, elapsed);
+  const std::string line = FormatProgressLine(pages, pages - 1, position, m_progressTotal, elapsed,
+                                              m_pagesRead ? "read" : "written");
   if (m_terminal) {
     std::fprintf(m_progressOut, "\r%s", line.c_str());
     m_barDrawn = true;
@@ -49,6 +59,8 @@ void ConsoleView::ShowProgress(int position) {
 
 void ConsoleView::ShowLinkStatus(const std::string& text) {
   std::scoped_lock guard(m_lock);
+  m_linkStatus = text;
+  if (text.starts_with(kLinkedPrefix)) m_lastLink = text.substr(sizeof kLinkedPrefix - 1);
   EndBarLine();
   std::fprintf(m_errorOut, "%s\n", text.c_str());
   std::fflush(m_errorOut);
@@ -74,6 +86,36 @@ std::vector<std::string> ConsoleView::MessageTexts() const {
   return m_messages;
 }
 
+void ConsoleView::StartCountingPages() {
+  std::scoped_lock guard(m_lock);
+  m_pagesCounted = 0;
+}
+
+int ConsoleView::PagesCounted() const {
+  std::scoped_lock guard(m_lock);
+  return m_pagesCounted;
+}
+
+int ConsoleView::LinkDrops() const {
+  std::scoped_lock guard(m_lock);
+  return m_linkDrops;
+}
+
+bool ConsoleView::WaitForLinkDrop(int dropsSeen, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock guard(m_lock);
+  return m_changed.wait_until(guard, deadline, [&] { return m_linkDrops > dropsSeen; });
+}
+
+std::string ConsoleView::LinkStatus() const {
+  std::scoped_lock guard(m_lock);
+  return m_linkStatus;
+}
+
+std::string ConsoleView::LastLink() const {
+  std::scoped_lock guard(m_lock);
+  return m_lastLink;
+}
+
 void ConsoleView::EndBarLine() {
   if (!m_barDrawn) return;
   std::fputc('\n', m_progressOut);
@@ -81,7 +123,7 @@ void ConsoleView::EndBarLine() {
 }
 
 void ConsoleView::PlaySoundFile(const std::string& path) {
-  PlayConsoleSound(path);
+  if (!m_quiet) PlayConsoleSound(path);
 }
 
 }  // namespace quillon::console

@@ -3,6 +3,7 @@
 // device is linked.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -29,7 +30,7 @@ class ConsoleView : public DialogView {
   // Printed to errorOut as it changes.
   void ShowLinkStatus(const std::string& text) override;
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
-  // The finish and error sounds, as the window plays them (silent on Linux).
+  // The finish and error sounds, as the window plays them.
   void PlaySoundFile(const std::string& path) override;
   void ShowAboutBox() override {}
   void EndDialog() override {}
@@ -37,6 +38,21 @@ class ConsoleView : public DialogView {
   // True once the control is enabled, false when the deadline passes first.
   bool WaitUntilEnabled(int controlId, std::chrono::steady_clock::time_point deadline);
   std::vector<std::string> MessageTexts() const;
+
+  // No sounds from now on.
+  void Silence() { m_quiet = true; }
+  // The progress line says the pages were read rather than written: for jobs that only read.
+  void CountPagesAsRead() { m_pagesRead = true; }
+  // The pages written and verified (or read) by the job since the last call of StartCountingPages.
+  void StartCountingPages();
+  int PagesCounted() const;
+  // How often the link has gone down (the job buttons disabled after being enabled); true once it
+  // has gone down more often than `dropsSeen`, false when the deadline passes first.
+  int LinkDrops() const;
+  bool WaitForLinkDrop(int dropsSeen, std::chrono::steady_clock::time_point deadline);
+  // What the status line last said, and the last link it named: "USB", "ttyUSB0 460800".
+  std::string LinkStatus() const;
+  std::string LastLink() const;
 
  private:
   void EndBarLine();
@@ -49,7 +65,13 @@ class ConsoleView : public DialogView {
   mutable std::mutex m_lock;
   std::condition_variable m_changed;
   std::set<int> m_enabled;
+  int m_linkDrops = 0;
+  std::string m_linkStatus;
+  std::string m_lastLink;
   std::vector<std::string> m_messages;
+  int m_pagesCounted = 0;
+  std::atomic<bool> m_quiet{false};
+  std::atomic<bool> m_pagesRead{false};
   std::chrono::steady_clock::time_point m_jobStart = std::chrono::steady_clock::now();
   ProgressCount m_progressCount;
   int m_lastMark = -1;

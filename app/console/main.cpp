@@ -1,16 +1,36 @@
 // quillon-cli: the station on a console, for scripts and production lines.
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/console/cli_options.h"
 #include "app/console/console_platform.h"
 #include "app/console/console_view.h"
+#include "app/console/device_check_commands.h"
 #include "app/console/ports_command.h"
+#include "app/console/production_run.h"
+#include "app/console/unit_log.h"
 #include "app/console/write_command.h"
 #include "app/device_setup.h"
 #include "app/quillon_app.h"
+#include "program/package_pages.h"
 #include "program/station_jobs.h"
+
+namespace {
+
+// Ctrl-C during a production run: the run ends after the unit in hand.
+std::atomic<bool> g_stopRequested{false};
+
+extern "C" void RequestStop(int /*signal*/) {
+  g_stopRequested.store(true);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace quillon;
@@ -27,6 +47,32 @@ int main(int argc, char** argv) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitWriteComplete;
   }
+  // Before the device hears anything: an input or output that cannot be used ends the command here.
+  std::unique_ptr<UnitLog> log;
+  if (!options->logPath.empty()) {
+    log = UnitLog::Open(options->logPath, error);
+    if (!log) {
+      std::fprintf(stderr, "quillon-cli: %s\n", error.c_str());
+      return kExitInputRefused;
+    }
+  }
+  PackagePages package;
+  if (options->command == CliCommand::kVerify) {
+    package = ExpectedPackagePages(options->jobButton);
+    if (package.refusal) {
+      std::fprintf(stderr, "quillon-cli: %s: %s\n", options->package.c_str(), package.refusal->c_str());
+      return kExitInputRefused;
+    }
+  }
+  std::FILE* readOut = nullptr;  // RunRead closes it
+  if (options->command == CliCommand::kRead) {
+    readOut = std::fopen(options->outPath.c_str(), "wb");
+    if (readOut == nullptr) {
+      std::fprintf(stderr, "quillon-cli: cannot write %s: %s\n", options->outPath.c_str(),
+                   std::strerror(errno));
+      return kExitInputRefused;
+    }
+  }
   std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
   if (!device) {
     std::fprintf(stderr, "quillon-cli: %s\n", error.c_str());
@@ -35,12 +81,34 @@ int main(int argc, char** argv) {
   if (options->command == CliCommand::kPorts) return ListPorts(device->Ports(), device->Usb(), stdout);
 
   ConsoleView view(stdout, stderr, StandardOutputIsTerminal(), kProgressUpper);
+  if (options->quiet) view.Silence();
+  if (options->command == CliCommand::kVerify || options->command == CliCommand::kRead)
+    view.CountPagesAsRead();
   StationWorkers workers = StationJobWorkers();
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   std::fprintf(stderr, "Device: %s\n", device->Description().c_str());
   app.Start();
-  const int exitCode = RunWrite(*options, app, view, stderr);
+  int exitCode = kExitUsage;
+  switch (options->command) {
+    case CliCommand::kWrite:
+      if (options->repeat) {
+        std::signal(SIGINT, RequestStop);
+        exitCode = RunProduction(*options, app, view, device->Usb(), log.get(), g_stopRequested, stderr);
+      } else {
+        exitCode = RunWrite(*options, app, view, stderr);
+      }
+      break;
+    case CliCommand::kVerify:
+      exitCode = RunVerify(*options, package.pages, app, view, stderr);
+      break;
+    case CliCommand::kRead:
+      exitCode = RunRead(*options, readOut, app, view, stderr);
+      break;
+    case CliCommand::kHelp:
+    case CliCommand::kPorts:
+      break;
+  }
   EndProcess(app, exitCode, [&] {
     app.Dialog().m_port.Stop();
     device.reset();

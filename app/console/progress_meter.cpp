@@ -11,7 +11,7 @@ constexpr int kBarWidth = 20;
 }  // namespace
 
 std::string FormatProgressLine(int pages, int timedPages, int barPosition, int barTotal,
-                               double elapsedSeconds) {
+                               double elapsedSeconds, const char* done) {
   barTotal = std::max(barTotal, 1);
   const int filled = std::clamp(barPosition, 0, barTotal) * kBarWidth / barTotal;
   std::string line;
@@ -22,7 +22,7 @@ std::string FormatProgressLine(int pages, int timedPages, int barPosition, int b
   line.push_back(']');
 
   char numbers[96];
-  std::snprintf(numbers, sizeof numbers, " %5d pages written", pages);
+  std::snprintf(numbers, sizeof numbers, " %5d pages %s", pages, done);
   line += numbers;
   if (elapsedSeconds > 0 && timedPages > 0) {
     std::snprintf(numbers, sizeof numbers, "  %6.1f pages/s", timedPages / elapsedSeconds);

@@ -10,8 +10,9 @@ namespace quillon::console {
 // "[#####               ]   120 pages written   40.1 pages/s": the bar as the window shows it (position
 // of total), the pages written so far, and the rate of the last `timedPages` of them, written in
 // elapsedSeconds.
+// `done` says what happened to the pages ("written", "read").
 std::string FormatProgressLine(int pages, int timedPages, int barPosition, int barTotal,
-                               double elapsedSeconds);
+                               double elapsedSeconds, const char* done = "written");
 
 // Follows the bar's positions through a job: the steps made so far, counting on where the bar wraps.
 class ProgressCount {

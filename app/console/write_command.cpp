@@ -1,15 +1,15 @@
 #include "app/console/write_command.h"
 
 #include <algorithm>
-#include <chrono>
 
+#include "app/console/job_start.h"
 #include "program/colour_font_jobs.h"
 #include "program/font_package.h"
+#include "program/job_frame.h"
 
 namespace quillon::console {
 namespace {
 
-constexpr char kWriteComplete[] = "写入完成!!!";
 // The input file of the job was not found.
 constexpr const char* kInputMissing[] = {"没有找到写入文件!!!", "没有找到Read文件!!!"};
 
@@ -22,30 +22,25 @@ bool IsInputRefusal(const std::string& message) {
 
 int ExitCodeOfJob(const std::vector<std::string>& messages) {
   auto shown = [&](const char* text) { return std::ranges::find(messages, text) != messages.end(); };
-  if (shown(kWriteComplete)) return kExitWriteComplete;
+  if (shown(kWriteCompleteText)) return kExitWriteComplete;
   if (std::ranges::any_of(messages, IsInputRefusal)) return kExitInputRefused;
   return kExitJobFailed;
 }
 
-int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, std::FILE* errorOut) {
-  std::fprintf(errorOut, "Waiting up to %d s for the ID writer...\n", options.waitSeconds);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.waitSeconds);
+JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view) {
   const std::size_t messagesBefore = view.MessageTexts().size();
-  // The station enables its buttons only once it can take a job, so the press that follows starts it,
-  // unless the link went down again in between: then wait for it to come back.
-  for (;;) {
-    if (!view.WaitUntilEnabled(options.jobButton, deadline)) {
-      std::fprintf(errorOut, "No ID writer device was linked within %d s: check that it is plugged in.\n",
-                   options.waitSeconds);
-      return kExitNoDevice;
-    }
-    const PressOutcome press = app.Press(options.jobButton);
-    if (press == PressOutcome::kJobStarted) break;
-    if (press == PressOutcome::kNoJobStarted) {
-      std::fprintf(errorOut, "The station is busy and did not start the job.\n");
-      return kExitJobFailed;
-    }
-  }
+  if (app.Press(jobButton) != PressOutcome::kJobStarted) return {kExitNoDevice, {}};
+  app.Dialog().WaitForJobWorkers();
+  std::vector<std::string> messages = view.MessageTexts();
+  messages.erase(messages.begin(), messages.begin() + static_cast<std::ptrdiff_t>(messagesBefore));
+  return {ExitCodeOfJob(messages), messages.empty() ? std::string() : messages.back()};
+}
+
+int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, std::FILE* errorOut) {
+  const std::size_t messagesBefore = view.MessageTexts().size();
+  const int started =
+      StartWhenLinked([&] { return app.Press(options.jobButton); }, options.waitSeconds, view, errorOut);
+  if (started != kExitWriteComplete) return started;
   app.Dialog().WaitForJobWorkers();
   const std::vector<std::string> messages = view.MessageTexts();
   return ExitCodeOfJob(std::vector<std::string>(

@@ -1,4 +1,5 @@
-// quillon-cli write: wait for the watchdog to link a device, press the package's button, run the job.
+// quillon-cli write: wait for the watchdog to link a device, press the package's button, run the job;
+// with --repeat, unit after unit (production_run.h).
 #pragma once
 
 #include <cstdio>
@@ -7,20 +8,23 @@
 
 #include "app/console/cli_options.h"
 #include "app/console/console_view.h"
+#include "app/console/exit_codes.h"
 #include "app/quillon_app.h"
 
 namespace quillon::console {
 
-enum ExitCode : int {
-  kExitWriteComplete = 0,
-  kExitJobFailed = 1,
-  kExitUsage = 2,
-  kExitInputRefused = 3,
-  kExitNoDevice = 4,
-};
-
 // The exit code that the messages a job showed stand for.
 int ExitCodeOfJob(const std::vector<std::string>& messages);
+
+// How one job ended: its exit code, and the last thing the station said.
+struct JobEnd {
+  int exitCode = kExitJobFailed;
+  std::string message;
+};
+
+// Presses the button on a station that takes jobs now and returns when the job has ended; a job that
+// did not start ends with kExitNoDevice.
+JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view);
 
 // Runs the job on a started application; returns the exit code.
 int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, std::FILE* errorOut);

@@ -69,6 +69,11 @@ TEST(CliOptionsTest, MistakesAreRefusedWithTheirReason) {
       {{"ports", "--port"}, "--port needs the path of a tty"},
       {{"ports", "--port="}, "--port needs the path of a tty"},
       {{"ports", "--simulator", "--simulator=usb"}, "give either --port or --simulator, once"},
+      {{"read", "0", "16"}, "read needs --out FILE"},
+      {{"read", "0x", "16", "--out", "f"}, "'0x' is not a number (decimal, or hexadecimal after 0x)"},
+      {{"read", "0", "16", "--out", "f", "--format", "srec"}, "--format is raw or hex, not 'srec'"},
+      {{"verify", "chinese", "--repeat"}, "--repeat and --log go with write"},
+      {{"write", "chinese", "--log", "units.jsonl"}, "--log goes with --repeat"},
   };
   for (const auto& [arguments, reason] : cases) {
     std::string error;

@@ -6,14 +6,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "sim/pty_device.h"
+#include "tests/support/child_process.h"
+#include "tests/support/eventually.h"
 #include "tests/support/scratch_directory.h"
 
 namespace quillon {
@@ -139,6 +145,55 @@ TEST(QuillonCliTest, HugeFilesWithoutLineEndsCostLittleMemoryAndThePackageIsRefu
   EXPECT_LT(run.peakResidentKiB, 50 * 1024);
   RecordProperty("peak_resident_KiB", std::to_string(run.peakResidentKiB));
 #endif
+}
+
+TEST(QuillonCliTest, ABadRangeOrAnUnwritableFileEndsTheCommandBeforeTheDeviceHearsAnything) {
+  testing::ScratchWorkingDirectory scratch;
+  const std::string tty = (scratch.Path() / "ttyQ").string();
+  std::string error;
+  auto device = sim::PtyDevice::Create({.linkPath = tty}, error);
+  ASSERT_NE(device, nullptr) << error;
+  const std::string port = " --port " + tty;
+
+  CliRun run = RunCli("read 0x1000000 16 --out flash.bin" + port);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.output.find("address 0x1000000 lies outside the flash"), std::string::npos) << run.output;
+  run = RunCli("read 0 0 --out flash.bin" + port);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.output.find("LENGTH must be at least 1"), std::string::npos) << run.output;
+  run = RunCli("read 0xFFFF00 0x101 --out flash.bin" + port);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.output.find("runs past the end of the flash"), std::string::npos) << run.output;
+  run = RunCli("read 0 256 --out no-such-directory/flash.bin" + port);
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_NE(run.output.find("cannot write no-such-directory/flash.bin"), std::string::npos) << run.output;
+  run = RunCli("write chinese --repeat --log no-such-directory/units.jsonl" + port);
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_NE(run.output.find("cannot open the log no-such-directory/units.jsonl"), std::string::npos)
+      << run.output;
+  run = RunCli("verify chinese" + port);  // no flash.txt here
+  EXPECT_EQ(run.exitCode, 3);
+
+  const sim::DeviceCounters heard =
+      device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters(); });
+  EXPECT_EQ(heard.exchanges, 0u) << "not even the handshake";
+}
+
+TEST(QuillonCliTest, CtrlCEndsAProductionRunAfterTheUnitInHandWithItsTally) {
+  testing::ScratchWorkingDirectory scratch;
+  testing::ChildProcess run({QUILLON_CLI_PATH, "write", "colour240-english", "--repeat", "--log",
+                             "units.jsonl", "--simulator", "--quiet"});
+  const auto unitsLogged = [] {
+    std::ifstream log("units.jsonl");
+    return std::count(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>(), '\n');
+  };
+  EXPECT_TRUE(testing::Eventually([&] { return unitsLogged() == 1; }, std::chrono::seconds(60)));
+  EXPECT_TRUE(run.Signal(SIGINT));
+  std::string said;
+  EXPECT_EQ(run.Finish(&said, std::chrono::seconds(30)), 0) << said;
+  EXPECT_NE(said.find("Unit 1: complete, 130 pages"), std::string::npos) << said;
+  EXPECT_NE(said.find("Production run ended: 1 units, 1 passed, 0 failed."), std::string::npos) << said;
+  EXPECT_EQ(unitsLogged(), 1);
 }
 
 TEST(QuillonCliTest, DeviceOptionsAreCheckedLikeEveryOther) {

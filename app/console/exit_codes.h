@@ -1,0 +1,14 @@
+// quillon-cli's exit codes, for scripts.
+#pragma once
+
+namespace quillon::console {
+
+enum ExitCode : int {
+  kExitWriteComplete = 0,  // also: every page matches, the flash was read
+  kExitJobFailed = 1,      // also: a page differs, the link failed, a unit of a production run failed
+  kExitUsage = 2,
+  kExitInputRefused = 3,  // an input file missing or refused, or an output file that cannot be written
+  kExitNoDevice = 4,
+};
+
+}  // namespace quillon::console
