@@ -65,6 +65,7 @@ void CQuillonDlg::StartJob(std::uint8_t mode, const Worker& worker) {
   g_jobMode.store(mode);
   m_jobWorkersAlive.fetch_add(1);
   m_jobsStarted.fetch_add(1);
+  m_jobOutcome.store(JobOutcome::kUnfinished);
   std::thread([this, worker] {
     worker(*this);
     // Counted out on the dialog thread, where jobs start and links are handed to them; once the dialog

@@ -23,6 +23,9 @@
 
 namespace quillon {
 
+// How a job ended. A worker that ends without saying is unfinished: not complete.
+enum class JobOutcome : std::uint8_t { kUnfinished, kComplete, kFailed, kInputRefused };
+
 inline constexpr std::uint32_t WM_TIMER = 0x0113;
 inline constexpr unsigned kIdAboutCommand = 0x0010;  // the About entry of the window's menu
 inline constexpr int kProgressUpper = 1046;
@@ -100,6 +103,10 @@ class CQuillonDlg : public SerialOwner {
   // Returns once no job worker is alive.
   void WaitForJobWorkers() const;
   std::uint32_t JobsStarted() const { return m_jobsStarted.load(); }
+  // How the last job started ended, as the job left it: front ends decide by this, never by the words
+  // of its boxes.
+  JobOutcome LastJobOutcome() const { return m_jobOutcome.load(); }
+  void SetJobOutcome(JobOutcome outcome) { m_jobOutcome.store(outcome); }
   bool ConnectionAttemptRunning() const { return m_connectionAttemptRunning.load(); }
 
   // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
@@ -133,6 +140,7 @@ class CQuillonDlg : public SerialOwner {
   std::array<std::atomic<bool>, kJobButtonIds.size()> m_jobButtonEnabled;
   std::atomic<int> m_jobWorkersAlive{0};
   std::atomic<std::uint32_t> m_jobsStarted{0};
+  std::atomic<JobOutcome> m_jobOutcome{JobOutcome::kUnfinished};
   std::atomic<bool> m_connectionAttemptRunning{false};
   bool m_acceptJobsWhenWorkerEnds = false;  // the dialog thread's only
 

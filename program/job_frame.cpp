@@ -32,6 +32,7 @@ bool BeginJob(CQuillonDlg& dlg) {
 }
 
 void FinishJob(CQuillonDlg& dlg) {
+  dlg.SetJobOutcome(JobOutcome::kComplete);
   dlg.PlaySoundFile(g_finishSoundPath);
   dlg.MessageBox(kWriteCompleteText, MessageIcon::kInformation);
   dlg.SetProgressPos(0);
@@ -45,12 +46,14 @@ void FailJob(CQuillonDlg& dlg) {
 }
 
 void ReportWriteError(CQuillonDlg& dlg) {
+  dlg.SetJobOutcome(JobOutcome::kFailed);
   dlg.MessageBox(kWriteErrorText, MessageIcon::kError);
   dlg.SetProgressPos(0);
   g_jobBusy.store(0);
 }
 
 void ReportMissingFile(CQuillonDlg& dlg, const std::string& text) {
+  dlg.SetJobOutcome(JobOutcome::kInputRefused);
   dlg.MessageBox(text, MessageIcon::kError);
   g_jobBusy.store(0);
 }

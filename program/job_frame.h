@@ -1,6 +1,6 @@
 // What every programming job does around its pages: the opening that readies the device, and the
-// closings that tell the operator how it ended. Each closing clears g_jobBusy as its last effect, once
-// the operator has closed its box.
+// closings that tell the operator how it ended. Each closing leaves the job's outcome first and clears
+// g_jobBusy as its last effect, once the operator has closed its box.
 #pragma once
 
 #include <string>

@@ -3,27 +3,18 @@
 #include <algorithm>
 
 #include "app/console/job_start.h"
-#include "program/colour_font_jobs.h"
-#include "program/font_package.h"
-#include "program/job_frame.h"
 
 namespace quillon::console {
-namespace {
-
-// The input file of the job was not found.
-constexpr const char* kInputMissing[] = {"没有找到写入文件!!!", "没有找到Read文件!!!"};
-
-bool IsInputRefusal(const std::string& message) {
-  return std::ranges::find(kInputMissing, message) != std::end(kInputMissing) ||
-         message.starts_with(kBadWriteFileText) || message.starts_with(kBadReadFileText);
-}
-
-}  // namespace
-
-int ExitCodeOfJob(const std::vector<std::string>& messages) {
-  auto shown = [&](const char* text) { return std::ranges::find(messages, text) != messages.end(); };
-  if (shown(kWriteCompleteText)) return kExitWriteComplete;
-  if (std::ranges::any_of(messages, IsInputRefusal)) return kExitInputRefused;
+int ExitCodeOfJob(JobOutcome outcome) {
+  switch (outcome) {
+    case JobOutcome::kComplete:
+      return kExitWriteComplete;
+    case JobOutcome::kInputRefused:
+      return kExitInputRefused;
+    case JobOutcome::kFailed:
+    case JobOutcome::kUnfinished:
+      return kExitJobFailed;
+  }
   return kExitJobFailed;
 }
 
@@ -33,18 +24,15 @@ JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view) {
   app.Dialog().WaitForJobWorkers();
   std::vector<std::string> messages = view.MessageTexts();
   messages.erase(messages.begin(), messages.begin() + static_cast<std::ptrdiff_t>(messagesBefore));
-  return {ExitCodeOfJob(messages), messages.empty() ? std::string() : messages.back()};
+  return {ExitCodeOfJob(app.Dialog().LastJobOutcome()), messages.empty() ? std::string() : messages.back()};
 }
 
 int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, std::FILE* errorOut) {
-  const std::size_t messagesBefore = view.MessageTexts().size();
   const int started =
       StartWhenLinked([&] { return app.Press(options.jobButton); }, options.waitSeconds, view, errorOut);
   if (started != kExitWriteComplete) return started;
   app.Dialog().WaitForJobWorkers();
-  const std::vector<std::string> messages = view.MessageTexts();
-  return ExitCodeOfJob(std::vector<std::string>(
-      messages.begin() + static_cast<std::ptrdiff_t>(messagesBefore), messages.end()));
+  return ExitCodeOfJob(app.Dialog().LastJobOutcome());
 }
 
 }  // namespace quillon::console

@@ -13,8 +13,8 @@
 
 namespace quillon::console {
 
-// The exit code that the messages a job showed stand for.
-int ExitCodeOfJob(const std::vector<std::string>& messages);
+// The exit code of a job that ended so.
+int ExitCodeOfJob(JobOutcome outcome);
 
 // How one job ended: its exit code, and the last thing the station said.
 struct JobEnd {

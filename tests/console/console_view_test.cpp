@@ -96,23 +96,6 @@ TEST(ConsoleViewTest, ItKnowsWhenAButtonIsEnabled) {
   EXPECT_FALSE(view.WaitUntilEnabled(1001, now));
 }
 
-TEST(WriteOutcomeTest, TheMessagesOfAJobGiveItsExitCode) {
-  EXPECT_EQ(ExitCodeOfJob({"写入完成!!!"}), kExitWriteComplete);
-  EXPECT_EQ(
-      ExitCodeOfJob({"Hardware device error,Please reinsert the ID writer decive !!!", "Write Error!!!"}),
-      kExitJobFailed);
-  EXPECT_EQ(ExitCodeOfJob({"没有找到写入文件!!!"}), kExitInputRefused);
-  EXPECT_EQ(ExitCodeOfJob({"没有找到Read文件!!!"}), kExitInputRefused);
-  EXPECT_EQ(
-      ExitCodeOfJob({"写入文件格式错误!!!\nflash.txt, line 3: the record is too short to hold its fields."}),
-      kExitInputRefused);
-  EXPECT_EQ(
-      ExitCodeOfJob({"Read文件错误!!!\nFT_color240_32X32.bin holds 5 bytes; the traditional Chinese package "
-                     "needs at least 922368."}),
-      kExitInputRefused);
-  EXPECT_EQ(ExitCodeOfJob({}), kExitJobFailed) << "a job that said nothing did not complete";
-}
-
 using testing::ListedPorts;
 
 TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNamePathAndWhetherItCanBeOpened) {

@@ -76,12 +76,11 @@ CliOptions PackageOptions(console::CliCommand command) {
 // The station as quillon-cli runs it, on the simulated device built in.
 class ConsoleStation {
  public:
-  explicit ConsoleStation(DeviceChoice::Source source) {
+  explicit ConsoleStation(DeviceChoice::Source source, StationWorkers workers = StationJobWorkers()) {
     ResetSharedState();
     std::string error;
     m_device = DeviceSetup::Create(DeviceChoice{source, {}}, error);
     EXPECT_NE(m_device, nullptr) << error;
-    StationWorkers workers = StationJobWorkers();
     workers.connectThread = m_device->ConnectWorker();
     m_app = std::make_unique<CQuillonApp>(view, m_device->Usb(), std::move(workers),
                                           StationTiming{.openJobPause = std::chrono::milliseconds(0)});
@@ -277,6 +276,31 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
             console::kExitWriteComplete)
       << fresh.errors.Text();
   EXPECT_TRUE(fresh.Flash() == original) << "the copy wrote other flash than the original package";
+}
+
+TEST(WriteOutcomeTest, TheExitCodeIsHowTheJobEndedWhateverItsBoxSaid) {
+  testing::ScratchWorkingDirectory directory;
+  struct Ending {
+    JobOutcome outcome;
+    const char* said;
+    int exitCode;
+  };
+  for (const Ending ending : {Ending{JobOutcome::kComplete, "All pages are in.", console::kExitWriteComplete},
+                              Ending{JobOutcome::kFailed, "写入完成!!!", console::kExitJobFailed},
+                              Ending{JobOutcome::kInputRefused, "写入完成!!!", console::kExitInputRefused},
+                              Ending{JobOutcome::kUnfinished, "写入完成!!!", console::kExitJobFailed}}) {
+    StationWorkers workers;
+    workers.fontFileJob = [ending](CQuillonDlg& dlg) {
+      if (ending.outcome != JobOutcome::kUnfinished) dlg.SetJobOutcome(ending.outcome);
+      dlg.MessageBox(ending.said, MessageIcon::kInformation);
+      g_jobBusy.store(0);
+    };
+    ConsoleStation station(DeviceChoice::Source::kSimulatorUsb, std::move(workers));
+    EXPECT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
+                                station.errors.File()),
+              ending.exitCode)
+        << ending.said;
+  }
 }
 
 TEST(Sha256Test, KnownDigests) {
