@@ -39,22 +39,36 @@ void ConsoleView::ShowProgress(int position) {
     m_lastMark = -1;
     return;
   }
-  // The job's opening makes the first step; every later one is a page written and verified. The rate
-  // runs from the first page, after the opening's pause.
+  // The job's opening makes the first step; every later one is a page done. The rate runs from the
+  // first page, after the opening's pause.
   const int pages = std::max(m_progressCount.Steps() - 1, 0);
   m_pagesCounted = pages;
   if (pages <= 1) m_jobStart = std::chrono::steady_clock::now();
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_jobStart).count();
-  const std::string line = FormatProgressLine(pages, pages - 1, position, m_progressTotal, elapsed,
-                                              m_pagesRead ? "read" : "written");
+  const ProgressFigures figures{
+      .pages = pages,
+      .total = m_expectedPages,
+      .barPosition = position,
+      .barTotal = m_progressTotal,
+      .timedPages = pages - 1,
+      .elapsedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_jobStart).count()};
+  const std::string line = FormatProgressLine(figures);
   if (m_terminal) {
-    std::fprintf(m_progressOut, "\r%s", line.c_str());
+    // Padded, so that a shorter line leaves nothing of the last behind.
+    std::fprintf(m_progressOut, "\r%-78s", line.c_str());
     m_barDrawn = true;
-  } else if (const int mark = m_progressCount.Twentieths(); mark != m_lastMark) {
+  } else if (const int mark =
+                 pages * 10 / std::max(m_expectedPages > 0 ? m_expectedPages : m_progressTotal, 1);
+             mark != m_lastMark) {
     m_lastMark = mark;
     std::fprintf(m_progressOut, "%s\n", line.c_str());
   }
   std::fflush(m_progressOut);
+}
+
+void ConsoleView::ExpectPages(int total) {
+  std::scoped_lock guard(m_lock);
+  m_expectedPages = total;
+  m_pagesCounted = 0;
 }
 
 void ConsoleView::ShowLinkStatus(const std::string& text) {
@@ -84,11 +98,6 @@ bool ConsoleView::WaitUntilEnabled(int controlId, std::chrono::steady_clock::tim
 std::vector<std::string> ConsoleView::MessageTexts() const {
   std::scoped_lock guard(m_lock);
   return m_messages;
-}
-
-void ConsoleView::StartCountingPages() {
-  std::scoped_lock guard(m_lock);
-  m_pagesCounted = 0;
 }
 
 int ConsoleView::PagesCounted() const {

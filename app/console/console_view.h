@@ -20,7 +20,7 @@ namespace quillon::console {
 class ConsoleView : public DialogView {
  public:
   // progressOut receives the progress; errorOut the message boxes and the status line. On a terminal
-  // the bar is redrawn in place, elsewhere a line is written every twentieth of the bar's length.
+  // the line is redrawn in place, elsewhere a line is written every tenth of the job.
   ConsoleView(std::FILE* progressOut, std::FILE* errorOut, bool terminal, int progressTotal);
 
   void ShowTitle(const std::string&) override {}
@@ -41,10 +41,10 @@ class ConsoleView : public DialogView {
 
   // No sounds from now on.
   void Silence() { m_quiet = true; }
-  // The progress line says the pages were read rather than written: for jobs that only read.
-  void CountPagesAsRead() { m_pagesRead = true; }
-  // The pages written and verified (or read) by the job since the last call of StartCountingPages.
-  void StartCountingPages();
+  // Before a job: the pages it will write or read, when known (0: not known), for its progress line;
+  // the count of pages done starts again.
+  void ExpectPages(int total);
+  // The pages written and verified (or read) by the job since ExpectPages.
   int PagesCounted() const;
   // How often the link has gone down (the job buttons disabled after being enabled); true once it
   // has gone down more often than `dropsSeen`, false when the deadline passes first.
@@ -71,7 +71,7 @@ class ConsoleView : public DialogView {
   std::vector<std::string> m_messages;
   int m_pagesCounted = 0;
   std::atomic<bool> m_quiet{false};
-  std::atomic<bool> m_pagesRead{false};
+  int m_expectedPages = 0;
   std::chrono::steady_clock::time_point m_jobStart = std::chrono::steady_clock::now();
   ProgressCount m_progressCount;
   int m_lastMark = -1;

@@ -65,6 +65,7 @@ int RunRead(const CliOptions& options, std::FILE* outFile, CQuillonApp& app, Con
   const std::uint32_t pageCount = (end - firstPage + pageSize - 1) / pageSize;
   std::vector<std::uint8_t> flash;
   bool linked = false;
+  view.ExpectPages(static_cast<int>(pageCount));
   const int started = StartWhenLinked(
       [&] {
         return app.RunJob([&](CQuillonDlg& dlg) { linked = ReadPages(dlg, firstPage, pageCount, flash); });

@@ -82,8 +82,6 @@ int main(int argc, char** argv) {
 
   ConsoleView view(stdout, stderr, StandardOutputIsTerminal(), kProgressUpper);
   if (options->quiet) view.Silence();
-  if (options->command == CliCommand::kVerify || options->command == CliCommand::kRead)
-    view.CountPagesAsRead();
   StationWorkers workers = StationJobWorkers();
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));

@@ -34,8 +34,7 @@ const char* ResultWord(int exitCode) {
 }
 
 // The digest of the first `pages` pages the package's job writes: those it verified.
-std::string DigestOfVerifiedPages(int jobButton, int pages) {
-  const PackagePages package = ExpectedPackagePages(jobButton);
+std::string DigestOfVerifiedPages(const PackagePages& package, int pages) {
   Sha256 digest;
   for (int i = 0; i < pages && i < static_cast<int>(package.pages.size()); ++i)
     digest.Add(package.pages[i].bytes);
@@ -81,7 +80,9 @@ int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view
     record.time = UtcTimeNow();
     record.package = options.package;
     const int dropsBefore = view.LinkDrops();
-    view.StartCountingPages();
+    // As the job will find it: worked out again for every unit, as the job reads its files again.
+    const PackagePages package = ExpectedPackagePages(options.jobButton);
+    view.ExpectPages(static_cast<int>(package.pages.size()));
     const auto start = Clock::now();
     const JobEnd end = PressAndWait(options.jobButton, app, view);
     if (end.exitCode == kExitNoDevice) {  // the link went down before the press: wait again
@@ -93,7 +94,7 @@ int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view
     record.pages = view.PagesCounted();
     record.result = ResultWord(end.exitCode);
     record.message = end.message;
-    record.sha256 = DigestOfVerifiedPages(options.jobButton, record.pages);
+    record.sha256 = DigestOfVerifiedPages(package, record.pages);
     (end.exitCode == kExitWriteComplete ? tally.passed : tally.failed) += 1;
     if (log != nullptr && !log->Append(record)) {
       std::fprintf(errorOut, "quillon-cli: the log could not be written\n");

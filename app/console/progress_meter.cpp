@@ -1,6 +1,7 @@
 #include "app/console/progress_meter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace quillon::console {
@@ -8,25 +9,40 @@ namespace {
 
 constexpr int kBarWidth = 20;
 
+std::string Bar(int done, int whole) {
+  whole = std::max(whole, 1);
+  const int filled = std::clamp(done, 0, whole) * kBarWidth / whole;
+  std::string bar = "[";
+  bar.append(static_cast<std::size_t>(filled), '#');
+  bar.append(static_cast<std::size_t>(kBarWidth - filled), ' ');
+  return bar + "]";
+}
+
 }  // namespace
 
-std::string FormatProgressLine(int pages, int timedPages, int barPosition, int barTotal,
-                               double elapsedSeconds, const char* done) {
-  barTotal = std::max(barTotal, 1);
-  const int filled = std::clamp(barPosition, 0, barTotal) * kBarWidth / barTotal;
+std::string FormatProgressLine(const ProgressFigures& figures) {
+  const double rate = figures.elapsedSeconds > 0 && figures.timedPages > 0
+                          ? figures.timedPages / figures.elapsedSeconds
+                          : 0.0;
+  char numbers[128];
   std::string line;
-  line.reserve(80);
-  line.push_back('[');
-  line.append(static_cast<std::size_t>(filled), '#');
-  line.append(static_cast<std::size_t>(kBarWidth - filled), ' ');
-  line.push_back(']');
-
-  char numbers[96];
-  std::snprintf(numbers, sizeof numbers, " %5d pages %s", pages, done);
+  if (figures.total > 0) {
+    line = Bar(figures.pages, figures.total);
+    std::snprintf(numbers, sizeof numbers, " %d/%d pages  %d %%", figures.pages, figures.total,
+                  std::clamp(figures.pages * 100 / figures.total, 0, 100));
+  } else {
+    line = Bar(figures.barPosition, figures.barTotal);
+    std::snprintf(numbers, sizeof numbers, " %5d pages", figures.pages);
+  }
   line += numbers;
-  if (elapsedSeconds > 0 && timedPages > 0) {
-    std::snprintf(numbers, sizeof numbers, "  %6.1f pages/s", timedPages / elapsedSeconds);
+  if (rate > 0) {
+    std::snprintf(numbers, sizeof numbers, "  %.1f pages/s", rate);
     line += numbers;
+    if (figures.total > 0 && figures.pages < figures.total) {
+      const auto left = static_cast<long>(std::ceil((figures.total - figures.pages) / rate));
+      std::snprintf(numbers, sizeof numbers, "  %ld s left", left);
+      line += numbers;
+    }
   }
   return line;
 }
@@ -41,10 +57,6 @@ bool ProgressCount::Show(int position) {
   if (position < m_position) m_wrapped += m_barTotal + 1;
   m_position = position;
   return true;
-}
-
-int ProgressCount::Twentieths() const {
-  return Steps() * 20 / std::max(m_barTotal, 1);
 }
 
 }  // namespace quillon::console

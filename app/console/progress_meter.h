@@ -1,18 +1,25 @@
-// The console's picture of the progress bar: a bar line redrawn on a terminal, a line every twentieth of
-// the bar anywhere else. A long job steps the window's bar past its end, where it starts over; the
-// console counts on across the wrap, so its page count and rate stay true.
+// The console's picture of a job's progress: a line redrawn on a terminal, a line every tenth of the
+// job anywhere else. The window's bar has 1046 steps and starts over past its end; the console counts on
+// across the wrap, so its page count and rate stay true, and shows the job against its own page total
+// when it knows it.
 #pragma once
 
 #include <string>
 
 namespace quillon::console {
 
-// "[#####               ]   120 pages written   40.1 pages/s": the bar as the window shows it (position
-// of total), the pages written so far, and the rate of the last `timedPages` of them, written in
-// elapsedSeconds.
-// `done` says what happened to the pages ("written", "read").
-std::string FormatProgressLine(int pages, int timedPages, int barPosition, int barTotal,
-                               double elapsedSeconds, const char* done = "written");
+struct ProgressFigures {
+  int pages = 0;        // done so far
+  int total = 0;        // the job's pages; 0 when not known
+  int barPosition = 0;  // the window's bar, drawn when the total is not known
+  int barTotal = 1;
+  int timedPages = 0;  // the rate is theirs, over elapsedSeconds
+  double elapsedSeconds = 0;
+};
+
+// "[########            ] 812/1557 pages  52 %  38.4 pages/s  19 s left", or without a total
+// "[#####               ]   812 pages  38.4 pages/s" with the bar as the window shows it.
+std::string FormatProgressLine(const ProgressFigures& figures);
 
 // Follows the bar's positions through a job: the steps made so far, counting on where the bar wraps.
 class ProgressCount {
@@ -23,8 +30,6 @@ class ProgressCount {
   // than stepped.
   bool Show(int position);
   int Steps() const { return m_wrapped + m_position; }
-  // Which twentieth of the bar's length the steps have reached, counting on past the end.
-  int Twentieths() const;
 
  private:
   int m_barTotal;

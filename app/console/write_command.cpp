@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/console/job_start.h"
+#include "program/package_pages.h"
 
 namespace quillon::console {
 int ExitCodeOfJob(JobOutcome outcome) {
@@ -28,6 +29,7 @@ JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view) {
 }
 
 int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, std::FILE* errorOut) {
+  view.ExpectPages(static_cast<int>(ExpectedPackagePages(options.jobButton).pages.size()));
   const int started =
       StartWhenLinked([&] { return app.Press(options.jobButton); }, options.waitSeconds, view, errorOut);
   if (started != kExitWriteComplete) return started;

@@ -36,12 +36,16 @@ class CapturedFile {
   std::FILE* m_file;
 };
 
-TEST(ProgressMeterTest, ALineShowsTheBarThePagesWrittenAndTheirRate) {
-  EXPECT_EQ(FormatProgressLine(0, 0, 1, 100, 0), "[                    ]     0 pages written");
-  EXPECT_EQ(FormatProgressLine(50, 49, 51, 100, 2.0),
-            "[##########          ]    50 pages written    24.5 pages/s");
-  EXPECT_EQ(FormatProgressLine(1557, 1556, 510, 1046, 4.0),
-            "[#########           ]  1557 pages written   389.0 pages/s");
+TEST(ProgressMeterTest, ALineShowsThePagesAgainstTheJobsTotalTheRateAndTheTimeLeft) {
+  EXPECT_EQ(FormatProgressLine({.pages = 812, .total = 1557, .timedPages = 768, .elapsedSeconds = 20.0}),
+            "[##########          ] 812/1557 pages  52 %  38.4 pages/s  20 s left");
+  EXPECT_EQ(FormatProgressLine({.pages = 0, .total = 1557}), "[                    ] 0/1557 pages  0 %");
+  EXPECT_EQ(FormatProgressLine({.pages = 1557, .total = 1557, .timedPages = 1556, .elapsedSeconds = 4.0}),
+            "[####################] 1557/1557 pages  100 %  389.0 pages/s");
+  // Without a total, the window's bar.
+  EXPECT_EQ(FormatProgressLine(
+                {.pages = 50, .barPosition = 51, .barTotal = 100, .timedPages = 49, .elapsedSeconds = 2}),
+            "[##########          ]    50 pages  24.5 pages/s");
 }
 
 TEST(ProgressMeterTest, TheCountGoesOnWhereTheBarStartsOver) {
@@ -51,24 +55,25 @@ TEST(ProgressMeterTest, TheCountGoesOnWhereTheBarStartsOver) {
   EXPECT_TRUE(count.Show(0));  // the 1047th step: the bar starts over
   EXPECT_TRUE(count.Show(1));
   EXPECT_EQ(count.Steps(), 1048);
-  EXPECT_EQ(count.Twentieths(), 20);
   EXPECT_FALSE(count.Show(0));  // the job closes
   EXPECT_EQ(count.Steps(), 0);
 }
 
-TEST(ConsoleViewTest, WithoutATerminalALineIsWrittenEveryTwentiethOfTheBar) {
+TEST(ConsoleViewTest, WithoutATerminalALineIsWrittenEveryTenthOfTheJob) {
   CapturedFile out;
   CapturedFile err;
   ConsoleView view(out.get(), err.get(), /*terminal=*/false, 100);
+  view.ExpectPages(110);
   view.ShowProgress(0);
   for (int step = 1; step <= 100; ++step) view.ShowProgress(step);
-  view.ShowProgress(0);  // past the end: starts over, and the count goes on
+  view.ShowProgress(0);  // past the end of the window's bar: starts over, and the count goes on
   for (int step = 1; step <= 10; ++step) view.ShowProgress(step);
   const std::string text = out.Text();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 23);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
   EXPECT_EQ(text.find('\r'), std::string::npos);
-  EXPECT_NE(text.find("   109 pages written"),
-            std::string::npos);  // the 110th step: 109 pages and the opening
+  EXPECT_NE(text.find("] 110/110 pages  100 %"), std::string::npos)
+      << text;  // 111 steps: the opening, 110 pages
+  EXPECT_EQ(view.PagesCounted(), 110);
 }
 
 TEST(ConsoleViewTest, OnATerminalTheBarIsRedrawnAndEndedBeforeAMessage) {
