@@ -27,7 +27,7 @@ void CSerialPort::MonitorThread() {
   if (!portOpen) {
     // There is no port to wait on; the monitor still serves stop and write requests.
     errno = EBADF;
-    ReportFailure("WaitCommEvent()");
+    ReportFailure("ppoll() on the tty");
   }
   bool watchTty = portOpen && (m_eventMask & EV_RXCHAR) != 0;
   // The answer's gathering ends on a timer: it should end when it is due, not up to 50 µs later.
@@ -77,7 +77,7 @@ void CSerialPort::MonitorThread() {
       // The device went away (an unplugged adapter, a closed pty). The tty would report this on every
       // wait from now on, so stop watching it instead of waking for ever.
       errno = EIO;
-      ReportFailure("WaitCommEvent()");
+      ReportFailure("ppoll() on the tty (it hung up)");
       watchTty = false;
     }
   }
@@ -88,7 +88,7 @@ void CSerialPort::WritePending() {
   std::scoped_lock lock(m_portLock);
   if (!m_portHandle || !m_txBuffer) {
     errno = EBADF;
-    ReportFailure("WriteFile()");
+    ReportFailure("write()");
     return;
   }
   // Whatever arrived and was not handed over yet belongs to an earlier exchange: the device answers each
@@ -98,7 +98,7 @@ void CSerialPort::WritePending() {
   const std::uint32_t length = m_txLength;
   const auto timeout = std::chrono::milliseconds(std::uint64_t{m_timeouts.writeTotalMultiplier} * length +
                                                  m_timeouts.writeTotalConstant);
-  if (!WriteFully(m_portHandle.get(), m_txBuffer.get(), length, timeout)) ReportFailure("WriteFile()");
+  if (!WriteFully(m_portHandle.get(), m_txBuffer.get(), length, timeout)) ReportFailure("write()");
 }
 
 bool CSerialPort::ReceiveBytes() {
@@ -116,7 +116,7 @@ bool CSerialPort::ReceiveBytes() {
                      std::min<std::size_t>(static_cast<std::size_t>(waiting), room));
     } while (count < 0 && errno == EINTR);
     if (count < 0) {
-      if (errno != EAGAIN) ReportFailure("ReadFile()");
+      if (errno != EAGAIN) ReportFailure("read()");
       return false;
     }
     m_receivedCount += static_cast<std::size_t>(count);

@@ -30,9 +30,10 @@ std::string SettingsText(int baudRate, char parity, int dataBits, int stopBits) 
 
 }  // namespace
 
-std::string SerialFailureReport(const char* step, const std::string& systemText, int portNumber) {
-  return std::string("WARNING:  ") + step + " Failed with the following error: \n" + systemText +
-         "\nPort: " + std::to_string(portNumber) + "\n";
+std::string SerialFailureReport(const char* step, const std::string& systemText, int errorNumber,
+                                int portNumber) {
+  return std::string("WARNING:  ") + step + " Failed with the following error: \n" + systemText + " (error " +
+         std::to_string(errorNumber) + ")\nPort: " + std::to_string(portNumber) + "\n";
 }
 
 CSerialPort::CSerialPort() = default;

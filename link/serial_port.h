@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -30,10 +31,13 @@
 
 namespace quillon {
 
-// The words of a failure report: the step that failed, the system's text for its error, the port.
-std::string SerialFailureReport(const char* step, const std::string& systemText, int portNumber);
+// The words of a failure report: the call that failed (the platform's own: "tcsetattr()" on Linux,
+// "SetCommState()" on Windows), the system's text for its error and the error's number, the port.
+std::string SerialFailureReport(const char* step, const std::string& systemText, int errorNumber,
+                                int portNumber);
 
-// Applied by Configure; every value is 1000 ms.
+// Applied by Configure; every value is 1000 ms. Windows takes all five (SetCommTimeouts); on Linux the
+// reads wait in poll() and only the write time-out applies.
 struct SerialTimeouts {
   std::uint32_t readInterval = 0;
   std::uint32_t readTotalMultiplier = 0;
@@ -59,6 +63,8 @@ class CSerialPort {
   bool Configure(SerialOwner* owner, int portNumber, int baudRate, char parity, int dataBits, int stopBits,
                  std::uint32_t eventMask, int writeBufferSize);
   bool StartMonitor();
+  // Nothing suspends the monitor: this only clears m_monitorSuspended. Kept with that flag and
+  // m_monitorRunning as the driver's documented interface, which Stop honours.
   bool ResumeMonitor();
   // Copies the bytes into the write buffer and signals the monitor thread; does not wait for the write
   // it asks for, only for one still in progress. A write longer than the buffer is refused.
@@ -107,8 +113,10 @@ class CSerialPort {
   void SendEventMessages();
 
   std::thread m_monitorThread;
-  std::atomic<std::uint32_t> m_monitorSuspended{0};
+  std::atomic<std::uint32_t> m_monitorSuspended{0};  // never set: see ResumeMonitor
   std::mutex m_portLock;
+  // 1 from the monitor's first step until it ends. Nothing here waits on it (Stop waits for the
+  // monitor's end itself); kept with ResumeMonitor.
   std::atomic<std::uint32_t> m_monitorRunning{0};
 #ifdef _WIN32
   WinEvent m_writeRequest;
@@ -129,6 +137,8 @@ class CSerialPort {
   FileDescriptor m_portHandle;
   EventFd m_stopRequest;
   termios m_deviceControl{};
+  // The tty's settings as the port found them, put back as it is closed.
+  std::optional<termios> m_settingsAsFound;
 #endif
   SerialTimeouts m_timeouts;
   SerialOwner* m_ownerWindow = nullptr;

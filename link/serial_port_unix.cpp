@@ -29,18 +29,21 @@ bool CSerialPort::CreateOrResetEvents() {
 bool CSerialPort::OpenPort(const std::string& path) {
   FileDescriptor tty = OpenTtyExclusive(path);
   if (!tty) return false;
+  termios found{};
+  m_settingsAsFound.reset();
+  if (::tcgetattr(tty.get(), &found) == 0) m_settingsAsFound = found;
   m_portHandle = std::move(tty);
   return true;
 }
 
 void CSerialPort::RunSetupSteps(const std::string& settingsText) {
-  // "SetCommTimeouts()" and "SetCommMask()" only record their values here (the writes and the monitor
-  // read them), so they cannot fail.
+  // The time-outs and the event mask only record their values here (the writes and the monitor read
+  // them), so they cannot fail.
   m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
 
   const int fd = m_portHandle.get();
   if (::tcgetattr(fd, &m_deviceControl) != 0) {
-    ReportFailure("GetCommState()");
+    ReportFailure("tcgetattr()");
     return;
   }
   RaiseRts(fd);
@@ -48,10 +51,10 @@ void CSerialPort::RunSetupSteps(const std::string& settingsText) {
   auto settings = ParseLineSettings(settingsText);
   if (!settings || !ApplyLineSettings(*settings, m_deviceControl)) {
     errno = EINVAL;
-    ReportFailure("BuildCommDCB()");
+    ReportFailure(("reading the line settings \"" + settingsText + "\"").c_str());
     return;
   }
-  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) ReportFailure("SetCommState()");
+  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) ReportFailure("tcsetattr()");
 }
 
 void CSerialPort::PurgePort() {
@@ -59,13 +62,18 @@ void CSerialPort::PurgePort() {
 }
 
 void CSerialPort::ClosePort() {
+  // As Qt Serial Port does: the next program finds the tty as this one found it. A tty that hung up
+  // takes nothing, which is fine.
+  if (m_portHandle && m_settingsAsFound) ::tcsetattr(m_portHandle.get(), TCSANOW, &*m_settingsAsFound);
+  m_settingsAsFound.reset();
   CloseTty(m_portHandle);
 }
 
 void CSerialPort::ReportFailure(const char* step) {
   const int error = errno;
   portState = kStateFailed;
-  std::fputs(SerialFailureReport(step, std::generic_category().message(error), m_portNumber).c_str(), stderr);
+  std::fputs(SerialFailureReport(step, std::generic_category().message(error), error, m_portNumber).c_str(),
+             stderr);
 }
 
 }  // namespace quillon

@@ -74,7 +74,8 @@ void CSerialPort::ClosePort() {
 void CSerialPort::ReportFailure(const char* step) {
   const DWORD error = ::GetLastError();
   portState = kStateFailed;
-  std::fputs(SerialFailureReport(step, SystemErrorText(error), m_portNumber).c_str(), stderr);
+  std::fputs(SerialFailureReport(step, SystemErrorText(error), static_cast<int>(error), m_portNumber).c_str(),
+             stderr);
 }
 
 }  // namespace quillon

@@ -122,6 +122,22 @@ TEST_F(SerialPortTest, AppliesTheLineSettingsAndReopensWhileTheMonitorRuns) {
   EXPECT_EQ(BytesOf(owner.Messages()), "xyz");
 }
 
+TEST_F(SerialPortTest, ClosingPutsBackTheSettingsTheTtyHadBefore) {
+  termios found = pty.PortSettings();
+  cfsetspeed(&found, B9600);
+  found.c_lflag |= ICANON | ECHO;
+  pty.SetPortSettings(found);
+  CSerialPort port;
+  ASSERT_TRUE(Open(port));
+  termios tty = pty.PortSettings();
+  ASSERT_EQ(cfgetospeed(&tty), B460800);
+  ASSERT_EQ(tty.c_lflag & (ICANON | ECHO), 0u) << "the station's own raw settings";
+  port.Stop();
+  tty = pty.PortSettings();
+  EXPECT_EQ(cfgetospeed(&tty), B9600);
+  EXPECT_EQ(tty.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+}
+
 TEST_F(SerialPortTest, FailedSetupStepIsReportedYetThePortIsOpenAndPurged) {
   ASSERT_TRUE(pty.DeviceSends("old"));
   ASSERT_TRUE(Eventually([&] { return pty.BytesWaitingAtPort() == 3; }));
@@ -130,8 +146,10 @@ TEST_F(SerialPortTest, FailedSetupStepIsReportedYetThePortIsOpenAndPurged) {
   CSerialPort port;
   ::testing::internal::CaptureStderr();
   EXPECT_TRUE(port.Configure(&owner, kPort, 460800, 'X', 8, 1, EV_RXCHAR, kBufferSize));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "WARNING:  BuildCommDCB() Failed with the following error: \nInvalid argument\nPort: 7\n");
+  EXPECT_EQ(
+      ::testing::internal::GetCapturedStderr(),
+      "WARNING:  reading the line settings \"baud=460800 parity=X data=8 stop=1\" Failed with the following "
+      "error: \nInvalid argument (error 22)\nPort: 7\n");
   EXPECT_EQ(port.portState, CSerialPort::kStateOpen);
   // The settings were never written to the tty, but the purge still ran.
   const termios after = pty.PortSettings();
@@ -263,7 +281,8 @@ TEST_F(SerialPortTest, DeviceThatVanishesIsReportedOnceWithoutSpinning) {
   port.Stop();
   const std::string report = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(report,
-            "WARNING:  WaitCommEvent() Failed with the following error: \nInput/output error\nPort: 7\n");
+            "WARNING:  ppoll() on the tty (it hung up) Failed with the following error: \nInput/output error "
+            "(error 5)\nPort: 7\n");
   EXPECT_EQ(port.portState, CSerialPort::kStateClosed);
 }
 
@@ -277,7 +296,8 @@ TEST_F(SerialPortTest, MonitorOnAPortThatFailedToOpenReportsOnceAndStillStops) {
   ASSERT_TRUE(Eventually([&] { return port.portState == CSerialPort::kStateFailed; }));
   port.Stop();
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "WARNING:  WaitCommEvent() Failed with the following error: \nBad file descriptor\nPort: 42\n");
+            "WARNING:  ppoll() on the tty Failed with the following error: \nBad file descriptor (error "
+            "9)\nPort: 42\n");
   EXPECT_EQ(port.portState, CSerialPort::kStateClosed);
 }
 

@@ -77,6 +77,7 @@ class PtyPair {
     ::tcgetattr(m_slave.get(), &tty);
     return tty;
   }
+  void SetPortSettings(const termios& tty) { ::tcsetattr(m_slave.get(), TCSANOW, &tty); }
 
  private:
   FileDescriptor m_master;

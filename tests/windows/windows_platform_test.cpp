@@ -54,9 +54,10 @@ TEST(WindowsSerialPortTest, APortThatDoesNotOpenLeavesTheStateClosedAndTheObject
 }
 
 TEST(WindowsSerialPortTest, AFailureReportCarriesTheSystemsWordsForTheError) {
-  EXPECT_EQ(SerialFailureReport("SetCommState()", SystemErrorText(ERROR_FILE_NOT_FOUND), 5),
-            "WARNING:  SetCommState() Failed with the following error: \n" +
-                SystemErrorText(ERROR_FILE_NOT_FOUND) + "\nPort: 5\n");
+  EXPECT_EQ(
+      SerialFailureReport("SetCommState()", SystemErrorText(ERROR_FILE_NOT_FOUND), ERROR_FILE_NOT_FOUND, 5),
+      "WARNING:  SetCommState() Failed with the following error: \n" + SystemErrorText(ERROR_FILE_NOT_FOUND) +
+          " (error 2)\nPort: 5\n");
   // The words differ between Windows and Wine ("File not found."); the system has some.
   EXPECT_NE(SystemErrorText(ERROR_FILE_NOT_FOUND).find("not f"), std::string::npos);
   EXPECT_EQ(SystemErrorText(0xDEADu), "error 57005");
