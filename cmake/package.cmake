@@ -24,6 +24,9 @@ scripts and production lines (quillon-cli), and a simulator of the device on a
 pseudo-terminal (quillon-devsim).]=])
 # dpkg-shlibdeps works out the dependencies (Qt 6, libstdc++, ...) from the programs themselves.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The window's Chinese captions need a CJK font; quillon-cli plays its sounds with paplay or aplay.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pulseaudio-utils | alsa-utils")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
