@@ -3,8 +3,10 @@
 # make windows: cross-build quillon.exe, quillon-cli.exe and the tests for Windows (build/windows).
 # make test-windows: those tests under Wine on a display of their own, then the window and quillon-cli.exe
 # end to end against the Linux simulator.
+# make package: the Debian package (build/release/package/quillon_*.deb), checked by lintian and by
+# scripts/check-package.sh unpacked into a scratch root.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
-.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench fonts format clean
+.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench package fonts format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -42,6 +44,15 @@ demo: build
 
 bench: build
 	scripts/bench.sh
+
+package:
+	@scripts/install-deps.sh package
+	cmake --preset release
+	cmake --build --preset release
+	rm -rf build/release/package
+	cmake --build --preset release --target package
+	lintian --fail-on error --display-info build/release/package/quillon_*.deb
+	scripts/check-package.sh build/release/package/quillon_*.deb build/release/tools/quillon-samplegen
 
 fonts:
 	@scripts/install-deps.sh fonts

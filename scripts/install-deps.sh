@@ -12,6 +12,11 @@ packages=(
 if [ "${1:-}" = fonts ]; then
   packages+=(fonts-noto-cjk unifont)
 fi
+# Packaging (make package): dpkg-shlibdeps works out the .deb's dependencies, lintian checks it, man
+# reads the installed man pages back.
+if [ "${1:-}" = package ]; then
+  packages+=(dpkg-dev lintian man-db)
+fi
 # Building for Windows (make windows, make test-windows): MinGW-w64, GoogleTest's sources to build with
 # it, Wine to run what it builds and a display server for the window. Wine comes with what it
 # recommends: it needs some of it to start.

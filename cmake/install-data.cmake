@@ -1,0 +1,35 @@
+# What a Linux install puts beside the programs: their manual pages, quillon-cli's bash completion and
+# the finish and error sounds.
+
+# Manual pages go in gzipped with -9n (no file name or time in the gzip header), as Debian policy asks:
+# the same sources give the same bytes, whenever they are built.
+function(quillon_gzip source output)
+  add_custom_command(OUTPUT ${output}
+    COMMAND gzip -9n -c ${source} > ${output}
+    DEPENDS ${source})
+endfunction()
+
+set(quillon_man_programs quillon-cli)
+if(TARGET quillon)
+  list(APPEND quillon_man_programs quillon)
+endif()
+if(TARGET quillon-devsim)
+  list(APPEND quillon_man_programs quillon-devsim)
+endif()
+set(quillon_man_pages)
+foreach(program IN LISTS quillon_man_programs)
+  set(page ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
+  quillon_gzip(${PROJECT_SOURCE_DIR}/docs/man/${program}.1 ${page})
+  list(APPEND quillon_man_pages ${page})
+endforeach()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
+add_custom_target(quillon-man-pages ALL DEPENDS ${quillon_man_pages})
+install(FILES ${quillon_man_pages} DESTINATION share/man/man1)
+
+install(FILES ${PROJECT_SOURCE_DIR}/res/bash-completion/quillon-cli
+        DESTINATION share/bash-completion/completions)
+
+# The programs play the sounds from their working directory, beside the font packages: these copies
+# are for the operator to put there.
+install(FILES ${PROJECT_SOURCE_DIR}/res/FinishVoice.wav ${PROJECT_SOURCE_DIR}/res/ErrorVoice.wav
+        DESTINATION share/quillon)

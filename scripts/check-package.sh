@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Checks the Debian package as an operator meets it, unpacked into a fresh root: every file in its
+# place, the programs' help, quillon-cli writing the Chinese sample package into the built-in simulated
+# device from a working directory that holds the packages and the installed sounds, the manual pages,
+# and the bash completion.
+# Usage: scripts/check-package.sh PACKAGE.deb QUILLON-SAMPLEGEN
+set -euo pipefail
+deb=$1
+samplegen=$2
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+
+failures=0
+fail() {
+  echo "check-package: $*" >&2
+  failures=$((failures + 1))
+}
+
+for file in \
+    bin/quillon bin/quillon-cli bin/quillon-devsim \
+    share/applications/quillon.desktop \
+    share/icons/hicolor/16x16/apps/quillon.png share/icons/hicolor/32x32/apps/quillon.png \
+    share/quillon/FinishVoice.wav share/quillon/ErrorVoice.wav \
+    share/man/man1/quillon.1.gz share/man/man1/quillon-cli.1.gz share/man/man1/quillon-devsim.1.gz \
+    share/bash-completion/completions/quillon-cli \
+    share/doc/quillon/copyright share/doc/quillon/changelog.Debian.gz; do
+  [ -f "$root/usr/$file" ] || fail "/usr/$file is not in the package"
+done
+
+# The help needs neither a display nor a device.
+"$root/usr/bin/quillon-cli" --help | grep -q "quillon-cli write PACKAGE" || fail "quillon-cli --help"
+"$root/usr/bin/quillon" --help | grep -q "^Usage: quillon " || fail "quillon --help"
+"$root/usr/bin/quillon-devsim" --help | grep -q "quillon-devsim \[OPTION\]" || fail "quillon-devsim --help"
+
+# The station's main job, as an operator runs it: from the directory holding the font packages.
+work=$scratch/work
+mkdir "$work"
+"$samplegen" "$work" >/dev/null 2>&1
+cp "$root"/usr/share/quillon/*.wav "$work"
+if (cd "$work" && "$root/usr/bin/quillon-cli" write chinese --simulator) >"$scratch/write.log" 2>&1; then
+  grep -q "写入完成" "$scratch/write.log" || fail "quillon-cli write chinese did not say it was complete"
+else
+  fail "quillon-cli write chinese --simulator failed:"
+  tail -5 "$scratch/write.log" >&2
+fi
+
+for page in quillon quillon-cli quillon-devsim; do
+  MANWIDTH=80 man -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 | grep -q "^NAME" || fail "man -l $page.1.gz"
+done
+
+# What bash offers after the words given, the last one being completed.
+# shellcheck source=/dev/null
+source "$root/usr/share/bash-completion/completions/quillon-cli"
+completions() {
+  COMP_WORDS=("$@")
+  COMP_CWORD=$(($# - 1))
+  COMPREPLY=()
+  _quillon_cli
+  echo "${COMPREPLY[*]}"
+}
+expect_completions() {
+  local expected=$1
+  shift
+  local offered
+  offered=$(completions "$@")
+  [ "$offered" = "$expected" ] || fail "completing '$*' offers '$offered', not '$expected'"
+}
+expect_completions "write verify read ports" quillon-cli ""
+expect_completions "traditional-chinese" quillon-cli write trad
+expect_completions "colour240-korean" quillon-cli verify --wait 5 colour240-k
+expect_completions "--repeat" quillon-cli write chinese --rep
+expect_completions "raw hex" quillon-cli read 0 0x100 --format ""
+expect_completions "usb" quillon-cli ports --simulator =
+
+if [ "$failures" -gt 0 ]; then
+  echo "check-package: $failures failed" >&2
+  exit 1
+fi
+echo "check-package: $(basename "$deb") installs, runs, writes the Chinese sample package, has its manual pages and completion"
