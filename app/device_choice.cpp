@@ -1,50 +1,39 @@
 #include "app/device_choice.h"
 
-namespace quillon {
-namespace {
+#include <CLI/CLI.hpp>
 
-// A second device option would leave it unclear which device is meant.
-bool Choose(DeviceChoice& choice, DeviceChoice chosen, std::string& error) {
-  if (choice.source != DeviceChoice::Source::kHardware) {
+namespace quillon {
+
+void AddDeviceOptions(CLI::App& app, DeviceOptionValues& values) {
+  app.add_option("--port", values.ports)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  // A flag with a value: "--simulator" alone means the serial device, and never takes the next argument.
+  app.add_flag("--simulator{serial}", values.simulators)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::string& error) {
+  // A second device option would leave it unclear which device is meant.
+  if (values.ports.size() + values.simulators.size() > 1) {
     error = "give either --port or --simulator, once";
     return false;
   }
-  choice = std::move(chosen);
-  return true;
-}
-
-}  // namespace
-
-DeviceOptionMatch TakeDeviceOption(const std::vector<std::string>& arguments, std::size_t& i,
-                                   DeviceChoice& choice, std::string& error) {
-  const std::string& argument = arguments[i];
-  DeviceChoice chosen;
-  if (argument == "--simulator" || argument == "--simulator=serial") {
-    chosen.source = DeviceChoice::Source::kSimulator;
-  } else if (argument == "--simulator=usb") {
-    chosen.source = DeviceChoice::Source::kSimulatorUsb;
-  } else if (argument.starts_with("--simulator=")) {
-    error = "--simulator takes 'serial' or 'usb', not '" + argument.substr(12) + "'";
-    return DeviceOptionMatch::kMalformed;
-  } else if (argument == "--port" || argument.starts_with("--port=")) {
-    chosen.source = DeviceChoice::Source::kPort;
-    if (argument == "--port") {
-      if (i + 1 == arguments.size()) {
-        error = "--port needs the path of a tty";
-        return DeviceOptionMatch::kMalformed;
-      }
-      chosen.portPath = arguments[++i];
-    } else {
-      chosen.portPath = argument.substr(7);
-    }
-    if (chosen.portPath.empty()) {
+  choice = DeviceChoice{};
+  if (!values.ports.empty()) {
+    if (values.ports.front().empty()) {
       error = "--port needs the path of a tty";
-      return DeviceOptionMatch::kMalformed;
+      return false;
     }
-  } else {
-    return DeviceOptionMatch::kNotDeviceOption;
+    choice.source = DeviceChoice::Source::kPort;
+    choice.portPath = values.ports.front();
+  } else if (!values.simulators.empty()) {
+    const std::string& kind = values.simulators.front();
+    if (kind != "serial" && kind != "usb") {
+      error = "--simulator takes 'serial' or 'usb', not '" + kind + "'";
+      return false;
+    }
+    choice.source = kind == "usb" ? DeviceChoice::Source::kSimulatorUsb : DeviceChoice::Source::kSimulator;
   }
-  return Choose(choice, std::move(chosen), error) ? DeviceOptionMatch::kTaken : DeviceOptionMatch::kMalformed;
+  return true;
 }
 
 const char* DeviceOptionsHelp() {

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace quillon {
 
 struct DeviceChoice {
@@ -13,12 +17,14 @@ struct DeviceChoice {
   std::string portPath;  // for kPort
 };
 
-enum class DeviceOptionMatch { kNotDeviceOption, kTaken, kMalformed };
-
-// Takes --simulator, --simulator=serial, --simulator=usb, --port PATH or --port=PATH at arguments[i]
-// into choice, moving i past a separate value. On kMalformed, error says why.
-DeviceOptionMatch TakeDeviceOption(const std::vector<std::string>& arguments, std::size_t& i,
-                                   DeviceChoice& choice, std::string& error);
+// The device options every program with a station has: --port PATH and --simulator[=serial|usb].
+struct DeviceOptionValues {
+  std::vector<std::string> ports;
+  std::vector<std::string> simulators;
+};
+void AddDeviceOptions(CLI::App& app, DeviceOptionValues& values);
+// The device chosen by what was given; false with the reason in `error`.
+bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::string& error);
 
 // The options' lines for a program's --help.
 const char* DeviceOptionsHelp();

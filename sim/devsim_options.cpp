@@ -1,10 +1,12 @@
 #include "sim/devsim_options.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <optional>
 
+#include "cmdline/command_line.h"
 #include "sim/flash.h"
 
 namespace quillon::sim {
@@ -48,72 +50,70 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   DevsimParse parse;
   DevsimOptions& options = parse.options;
   DeviceFaults& faults = options.device.faults;
-  std::optional<std::uint32_t> corruptOffset;
-  std::optional<std::uint32_t> corruptPage;
   constexpr std::uint32_t kAnyCount = std::numeric_limits<std::uint32_t>::max();
   // More would only flood the line; a few bytes already test the station's resynchronisation.
   constexpr std::uint32_t kMostGarbage = 4096;
   constexpr std::uint32_t kLongestUsbFrame = 1'000'000;
 
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& name = arguments[i];
-    if (name == "--help") {
-      options.help = true;
-      continue;
-    }
-    if (name == "--no-handshake") {
-      faults.handshakeless = true;
-      continue;
-    }
-    if (name == "--usb-packets") {
-      options.device.delivery.packetBytes = Delivery::kCh340PacketBytes;
-      continue;
-    }
-    const bool takesValue = name == "--link" || name == "--dump" || name == "--baud-delay" ||
-                            name == "--no-reply" || name == "--corrupt-offset" || name == "--corrupt-page" ||
-                            name == "--unplug-after" || name == "--garbage" || name == "--usb-frame";
-    if (!takesValue) {
-      parse.error = "unknown option '" + name + "'";
-      return parse;
-    }
-    if (i + 1 == arguments.size()) {
-      parse.error = "option '" + name + "' needs a value";
-      return parse;
-    }
-    const std::string& value = arguments[++i];
-    if (name == "--link" || name == "--dump") {
-      if (value.empty()) {
-        parse.error = "option '" + name + "' needs a path";
-        return parse;
-      }
-      (name == "--link" ? options.device.linkPath : options.dumpPath) = value;
-      continue;
-    }
+  // The numbers, as text: judged below, in the simulator's own words.
+  struct NumberOption {
+    const char* name;
+    std::uint32_t lowest;
+    std::uint32_t limit;
+    std::string text;
+  };
+  std::array<NumberOption, 7> numbers = {{
+      {"--baud-delay", 0, kAnyCount, {}},
+      {"--usb-frame", 1, kLongestUsbFrame, {}},
+      {"--no-reply", 0, kAnyCount, {}},
+      {"--corrupt-offset", 0, kPageSize - 1, {}},
+      {"--corrupt-page", 0, kAddressMask, {}},
+      {"--unplug-after", 0, kAnyCount, {}},
+      {"--garbage", 0, kMostGarbage, {}},
+  }};
+  std::string link;
+  std::string dump;
+  bool usbPackets = false;
+  CLI::App app("", "quillon-devsim");
+  PrepareApp(app);
+  app.add_flag("-h,--help", options.help);
+  app.add_flag("--no-handshake", faults.handshakeless);
+  app.add_flag("--usb-packets", usbPackets);
+  app.add_option("--link", link);
+  app.add_option("--dump", dump);
+  for (NumberOption& number : numbers) app.add_option(number.name, number.text);
+  parse.error = Parse(app, arguments);
+  if (!parse.error.empty() || options.help) return parse;
 
-    const std::uint32_t limit = name == "--usb-frame"        ? kLongestUsbFrame
-                                : name == "--corrupt-offset" ? kPageSize - 1
-                                : name == "--corrupt-page"   ? kAddressMask
-                                : name == "--garbage"        ? kMostGarbage
-                                                             : kAnyCount;
-    const std::optional<std::uint32_t> number = ParseNumber(value, limit);
-    // A USB frame takes at least a microsecond.
-    if (!number || (name == "--usb-frame" && *number == 0)) {
-      const char* lowest = name == "--usb-frame" ? "1" : "0";
-      parse.error = "option '" + name + "': '" + value + "' is not a number from " + lowest + " to " +
-                    std::to_string(limit);
+  for (const char* name : {"--link", "--dump"}) {
+    if (app.count(name) != 0 && (name == std::string("--link") ? link : dump).empty()) {
+      parse.error = std::string(name) + " needs a path";
       return parse;
     }
-    if (name == "--baud-delay") options.device.emulatedBaud = *number;
-    if (name == "--usb-frame") options.device.delivery.usbFrame = std::chrono::microseconds(*number);
-    if (name == "--no-reply") faults.noReplyTo = *number;
-    if (name == "--corrupt-offset") corruptOffset = *number;
-    if (name == "--corrupt-page") corruptPage = *number;
-    if (name == "--unplug-after") faults.unplugAfterPages = *number;
-    if (name == "--garbage") faults.garbageBeforeReplies = *number;
   }
+  options.device.linkPath = link;
+  options.dumpPath = dump;
+  if (usbPackets) options.device.delivery.packetBytes = Delivery::kCh340PacketBytes;
 
+  std::array<std::optional<std::uint32_t>, numbers.size()> values;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    const NumberOption& number = numbers[i];
+    if (app.count(number.name) == 0) continue;
+    values[i] = ParseNumber(number.text, number.limit);
+    if (!values[i] || *values[i] < number.lowest) {
+      parse.error = std::string(number.name) + ": '" + number.text + "' is not a number from " +
+                    std::to_string(number.lowest) + " to " + std::to_string(number.limit);
+      return parse;
+    }
+  }
+  const auto& [baud, usbFrame, noReply, corruptOffset, corruptPage, unplugAfter, garbage] = values;
+  if (baud) options.device.emulatedBaud = *baud;
+  if (usbFrame) options.device.delivery.usbFrame = std::chrono::microseconds(*usbFrame);
+  if (noReply) faults.noReplyTo = *noReply;
+  if (unplugAfter) faults.unplugAfterPages = *unplugAfter;
+  if (garbage) faults.garbageBeforeReplies = *garbage;
   if (corruptPage && !corruptOffset) {
-    parse.error = "option '--corrupt-page' needs '--corrupt-offset'";
+    parse.error = "--corrupt-page needs --corrupt-offset";
     return parse;
   }
   if (corruptOffset) {

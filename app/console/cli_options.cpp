@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "cmdline/command_line.h"
+
 namespace quillon::console {
 namespace {
 
@@ -28,48 +30,47 @@ std::optional<std::uint64_t> Number(const std::string& text) {
   return value;
 }
 
-// An option's value, given as "--name VALUE" or "--name=VALUE"; arguments[i] is the option.
-enum class ValueMatch { kNotThisOption, kTaken, kMissing };
-ValueMatch TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
-                     std::string& value) {
-  const std::string& argument = arguments[i];
-  if (argument.starts_with(name + "=")) {
-    value = argument.substr(name.size() + 1);
-    return ValueMatch::kTaken;
-  }
-  if (argument != name) return ValueMatch::kNotThisOption;
-  if (i + 1 == arguments.size()) return ValueMatch::kMissing;
-  value = arguments[++i];
-  return ValueMatch::kTaken;
-}
+// What the command line held, as text: the values are judged below, in the console's own words.
+struct GivenArguments {
+  bool help = false;
+  bool quiet = false;
+  bool repeat = false;
+  std::string wait;
+  std::string log;
+  std::string out;
+  std::string format;
+  std::vector<std::string> words;  // the command's own: a package, or an address and a length
+  DeviceOptionValues device;
+};
 
-bool TakePackage(const std::vector<std::string>& words, CliOptions& options, std::string& error) {
-  if (words.size() != 2) {
-    error = words[0] + " needs one package name";
+bool TakePackage(const std::string& command, const std::vector<std::string>& words, CliOptions& options,
+                 std::string& error) {
+  if (words.size() != 1) {
+    error = command + " needs one package name";
     return false;
   }
-  options.jobButton = PackageButtonId(words[1]);
+  options.jobButton = PackageButtonId(words[0]);
   if (options.jobButton == 0) {
-    error = "unknown package " + words[1];
+    error = "unknown package " + words[0];
     return false;
   }
-  options.package = words[1];
+  options.package = words[0];
   return true;
 }
 
 bool TakeFlashRange(const std::vector<std::string>& words, CliOptions& options, std::string& error) {
-  if (words.size() != 3) {
+  if (words.size() != 2) {
     error = "read needs an ADDRESS and a LENGTH";
     return false;
   }
-  const std::optional<std::uint64_t> address = Number(words[1]);
-  const std::optional<std::uint64_t> length = Number(words[2]);
+  const std::optional<std::uint64_t> address = Number(words[0]);
+  const std::optional<std::uint64_t> length = Number(words[1]);
   if (!address || !length) {
-    error = "'" + (address ? words[2] : words[1]) + "' is not a number (decimal, or hexadecimal after 0x)";
+    error = "'" + (address ? words[1] : words[0]) + "' is not a number (decimal, or hexadecimal after 0x)";
     return false;
   }
   if (*address >= kFlashBytes) {
-    error = "address " + words[1] + " lies outside the flash (0 to 0xFFFFFF)";
+    error = "address " + words[0] + " lies outside the flash (0 to 0xFFFFFF)";
     return false;
   }
   if (*length == 0) {
@@ -77,7 +78,7 @@ bool TakeFlashRange(const std::vector<std::string>& words, CliOptions& options, 
     return false;
   }
   if (*address + *length > kFlashBytes) {
-    error = "the range from " + words[1] + " for " + words[2] +
+    error = "the range from " + words[0] + " for " + words[1] +
             " bytes runs past the end of the flash (0xFFFFFF)";
     return false;
   }
@@ -86,18 +87,29 @@ bool TakeFlashRange(const std::vector<std::string>& words, CliOptions& options, 
   return true;
 }
 
-// The options that belong to one command only.
-bool CheckOptionsFitCommand(const CliOptions& options, std::string& error) {
-  if (options.command != CliCommand::kWrite && (options.repeat || !options.logPath.empty())) {
-    error = "--repeat and --log go with write";
-    return false;
+bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& error) {
+  if (!ChooseDevice(given.device, options.device, error)) return false;
+  options.quiet = given.quiet;
+  options.repeat = given.repeat;
+  options.logPath = given.log;
+  options.outPath = given.out;
+  if (!given.wait.empty()) {
+    const auto seconds = Seconds(given.wait);
+    if (!seconds) {
+      error = "'" + given.wait + "' is not a number of seconds";
+      return false;
+    }
+    options.waitSeconds = *seconds;
+  }
+  if (!given.format.empty()) {
+    if (given.format != "raw" && given.format != "hex") {
+      error = "--format is raw or hex, not '" + given.format + "'";
+      return false;
+    }
+    options.format = given.format == "hex" ? ImageFormat::kIntelHex : ImageFormat::kRaw;
   }
   if (!options.logPath.empty() && !options.repeat) {
     error = "--log goes with --repeat";
-    return false;
-  }
-  if (options.command != CliCommand::kRead && !options.outPath.empty()) {
-    error = "--out and --format go with read";
     return false;
   }
   if (options.command == CliCommand::kRead && options.outPath.empty()) {
@@ -110,100 +122,60 @@ bool CheckOptionsFitCommand(const CliOptions& options, std::string& error) {
 }  // namespace
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error) {
-  CliOptions options;
-  std::vector<std::string> words;
-  bool formatGiven = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") return CliOptions{};
-    switch (TakeDeviceOption(arguments, i, options.device, error)) {
-      case DeviceOptionMatch::kTaken:
-        continue;
-      case DeviceOptionMatch::kMalformed:
-        return std::nullopt;
-      case DeviceOptionMatch::kNotDeviceOption:
-        break;
-    }
-    if (argument == "--repeat") {
-      options.repeat = true;
-      continue;
-    }
-    if (argument == "--quiet") {
-      options.quiet = true;
-      continue;
-    }
-    std::string value;
-    bool taken = false;
-    struct ValueOption {
-      const char* name;
-      const char* missing;  // what to say when the value is not there
-    };
-    for (const auto [name, missing] :
-         {ValueOption{"--wait", "a number of seconds"}, ValueOption{"--log", "a file"},
-          ValueOption{"--out", "a file"}, ValueOption{"--format", "raw or hex"}}) {
-      const ValueMatch match = TakeValue(arguments, i, name, value);
-      if (match == ValueMatch::kMissing) {
-        error = std::string(name) + " needs " + missing;
-        return std::nullopt;
-      }
-      if (match == ValueMatch::kNotThisOption) continue;
-      taken = true;
-      const std::string option = name;
-      if (option == "--wait") {
-        const auto seconds = Seconds(value);
-        if (!seconds) {
-          error = "'" + value + "' is not a number of seconds";
-          return std::nullopt;
-        }
-        options.waitSeconds = *seconds;
-      } else if (option == "--log") {
-        options.logPath = value;
-      } else if (option == "--out") {
-        options.outPath = value;
-      } else if (value == "raw" || value == "hex") {
-        options.format = value == "hex" ? ImageFormat::kIntelHex : ImageFormat::kRaw;
-        formatGiven = true;
-      } else {
-        error = "--format is raw or hex, not '" + value + "'";
-        return std::nullopt;
-      }
-      break;
-    }
-    if (taken) continue;
-    if (argument.starts_with("-")) {
-      error = "unknown option " + argument;
-      return std::nullopt;
-    }
-    words.push_back(argument);
-  }
+  GivenArguments given;
+  CLI::App app("", "quillon-cli");
+  PrepareApp(app);
+  app.add_flag("-h,--help", given.help);
+  app.add_flag("--quiet", given.quiet);
+  app.add_option("--wait", given.wait);
+  AddDeviceOptions(app, given.device);
+  CLI::App* write = AddCommand(app, "write");
+  write->add_option("package", given.words);
+  write->add_flag("--repeat", given.repeat);
+  write->add_option("--log", given.log);
+  CLI::App* verify = AddCommand(app, "verify");
+  verify->add_option("package", given.words);
+  CLI::App* read = AddCommand(app, "read");
+  read->add_option("range", given.words);
+  read->add_option("--out", given.out);
+  read->add_option("--format", given.format);
+  CLI::App* ports = AddCommand(app, "ports");
+  ports->add_option("nothing", given.words);
+  app.require_subcommand(0, 1);
 
-  if (words.empty()) {
-    error = "no command given";
+  error = Parse(app, arguments);
+  if (given.help) {
+    error.clear();
+    return CliOptions{};
+  }
+  if (!error.empty()) {
+    // A first word that is no command is what the operator got wrong.
+    if (app.get_subcommands().empty() && error.starts_with("unexpected argument ")) {
+      error = "unknown command " + error.substr(20);
+    }
     return std::nullopt;
   }
-  const std::string& command = words[0];
+  CliOptions options;
   bool good = false;
-  if (command == "ports") {
-    options.command = CliCommand::kPorts;
-    good = words.size() == 1;
-    if (!good) error = "ports takes no argument";
-  } else if (command == "write" || command == "verify") {
-    options.command = command == "write" ? CliCommand::kWrite : CliCommand::kVerify;
-    good = TakePackage(words, options, error);
-  } else if (command == "read") {
+  if (write->parsed()) {
+    options.command = CliCommand::kWrite;
+    good = TakePackage("write", given.words, options, error);
+  } else if (verify->parsed()) {
+    options.command = CliCommand::kVerify;
+    good = TakePackage("verify", given.words, options, error);
+  } else if (read->parsed()) {
     options.command = CliCommand::kRead;
-    good = TakeFlashRange(words, options, error);
+    good = TakeFlashRange(given.words, options, error);
+  } else if (ports->parsed()) {
+    options.command = CliCommand::kPorts;
+    good = given.words.empty();
+    if (!good) error = "ports takes no argument";
   } else {
-    error = "unknown command " + command;
+    error = "no command given";
   }
-  if (good && formatGiven && options.command != CliCommand::kRead) {
-    error = "--out and --format go with read";
-    good = false;
-  }
-  if (!good || !CheckOptionsFitCommand(options, error)) return std::nullopt;
+  if (!good || !TakeValues(given, options, error)) return std::nullopt;
   return options;
 }
-
 std::string UsageText() {
   std::string text =
       "Usage: quillon-cli write PACKAGE [--repeat [--log FILE]] [--wait SECONDS] [DEVICE] [--quiet]\n"

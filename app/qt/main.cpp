@@ -3,27 +3,19 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/device_setup.h"
-#include "app/package_buttons.h"
 #include "app/qt/qt_view.h"
 #include "app/quillon_app.h"
+#include "app/window_options.h"
 #include "program/station_jobs.h"
 
 namespace {
 
 constexpr int kExitUsage = 2;
-
-const char kUsage[] =
-    "Usage: quillon [--port PATH | --simulator[=usb]] [--write PACKAGE] [--screenshot FILE] [Qt options]\n"
-    "The font writer station's window: writes font packages into the device's flash.\n"
-    "\n"
-    "  --write PACKAGE    press the package's button once a device is linked (as quillon-cli\n"
-    "                     names it: chinese, korean, ...), for demonstrations\n"
-    "  --screenshot FILE  save the window as a PNG image once it is shown, then exit\n"
-    "  --help             show this help and exit\n";
 
 bool WantsHelp(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -39,39 +31,24 @@ int main(int argc, char** argv) {
 
   // Before Qt starts, so that the help needs no display.
   if (WantsHelp(argc, argv)) {
-    std::fputs(kUsage, stdout);
-    std::fputs(DeviceOptionsHelp(), stdout);
+    std::fputs(WindowUsage().c_str(), stdout);
+    std::fputs("Qt's own options (-platform, -style, ...) are taken as well.\n", stdout);
     return 0;
   }
 
   QApplication application(argc, argv);  // takes its own options out of argv
-  QString screenshotFile;
-  int buttonToPress = 0;
-  DeviceChoice deviceChoice;
   std::vector<std::string> arguments;
-  for (const QString& argument : QApplication::arguments()) arguments.push_back(argument.toStdString());
+  for (const QString& argument : QApplication::arguments().mid(1))
+    arguments.push_back(argument.toStdString());
   std::string error;
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const DeviceOptionMatch match = TakeDeviceOption(arguments, i, deviceChoice, error);
-    if (match == DeviceOptionMatch::kTaken) continue;
-    if (match == DeviceOptionMatch::kMalformed) {
-      std::fprintf(stderr, "quillon: %s\nTry 'quillon --help'.\n", error.c_str());
-      return kExitUsage;
-    }
-    if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
-      screenshotFile = QString::fromStdString(arguments[++i]);
-    } else if (arguments[i] == "--write" && i + 1 < arguments.size()) {
-      buttonToPress = PackageButtonId(arguments[++i]);
-      if (buttonToPress == 0) {
-        std::fprintf(stderr, "quillon: unknown package %s\nTry 'quillon --help'.\n", arguments[i].c_str());
-        return kExitUsage;
-      }
-    } else {
-      std::fprintf(stderr, "quillon: unknown argument '%s'\nTry 'quillon --help'.\n", arguments[i].c_str());
-      return kExitUsage;
-    }
+  const std::optional<WindowOptions> options = ParseWindowOptions(arguments, error);
+  if (!options) {
+    std::fprintf(stderr, "quillon: %s\nTry 'quillon --help'.\n", error.c_str());
+    return kExitUsage;
   }
-  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(deviceChoice, error);
+  const QString screenshotFile = QString::fromStdString(options->screenshotFile);
+  const int buttonToPress = options->buttonToPress;
+  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
   if (!device) {
     std::fprintf(stderr, "quillon: %s\n", error.c_str());
     return 1;

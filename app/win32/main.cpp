@@ -1,15 +1,16 @@
 // quillon.exe: the station's window on Windows.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/device_setup.h"
-#include "app/package_buttons.h"
 #include "app/quillon_app.h"
 #include "app/win32/wide_text.h"
 #include "app/win32/win32_view.h"
 #include "app/win32/window_image.h"
+#include "app/window_options.h"
 #include "program/station_jobs.h"
 
 #include <shellapi.h>
@@ -19,15 +20,6 @@ namespace {
 using namespace quillon;
 
 constexpr int kExitUsage = 2;
-
-const char kUsage[] =
-    "Usage: quillon [--port COMn | --simulator=usb] [--write PACKAGE] [--screenshot FILE]\n"
-    "The font writer station's window: writes font packages into the device's flash.\n"
-    "\n"
-    "  --write PACKAGE    press the package's button once a device is linked (as quillon-cli\n"
-    "                     names it: chinese, korean, ...), for demonstrations\n"
-    "  --screenshot FILE  save the window as a PNG image once it is shown, then exit\n"
-    "  --help             show this help and exit\n";
 
 // A window program has no console of its own: what it has to say goes to the standard streams it was
 // given (a console or a pipe), or into a message box when there are none.
@@ -52,44 +44,20 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
-struct WindowOptions {
-  DeviceChoice device;
-  int buttonToPress = 0;
-  std::wstring screenshotFile;
-  bool help = false;
-};
-
-// Empty error: the options are good.
-WindowOptions ParseOptions(const std::vector<std::string>& arguments, std::string& error) {
-  WindowOptions options;
-  for (std::size_t i = 1; i < arguments.size() && error.empty(); ++i) {
-    const DeviceOptionMatch match = TakeDeviceOption(arguments, i, options.device, error);
-    if (match != DeviceOptionMatch::kNotDeviceOption) continue;
-    if (arguments[i] == "--help" || arguments[i] == "-h") {
-      options.help = true;
-    } else if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
-      options.screenshotFile = win32::WideText(arguments[++i]);
-    } else if (arguments[i] == "--write" && i + 1 < arguments.size()) {
-      options.buttonToPress = PackageButtonId(arguments[++i]);
-      if (options.buttonToPress == 0) error = "unknown package " + arguments[i];
-    } else {
-      error = "unknown argument '" + arguments[i] + "'";
-    }
-  }
-  return options;
-}
-
 }  // namespace
 
 int main() {
   std::string error;
-  const WindowOptions options = ParseOptions(Arguments(), error);
-  if (!error.empty()) {
+  std::vector<std::string> arguments = Arguments();
+  if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's own name
+  const std::optional<WindowOptions> parsed = ParseWindowOptions(arguments, error);
+  if (!parsed) {
     Tell("quillon: " + error + "\nTry 'quillon --help'.\n", true);
     return kExitUsage;
   }
+  const WindowOptions& options = *parsed;
   if (options.help) {
-    Tell(std::string(kUsage) + DeviceOptionsHelp(), false);
+    Tell(WindowUsage(), false);
     return 0;
   }
   std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options.device, error);
@@ -112,7 +80,7 @@ int main() {
   if (!options.screenshotFile.empty()) {
     // After what the initialisation showed: the window as the operator first sees it.
     view.RunWhenShown([&] {
-      screenshotSaved = win32::SaveWindowImage(view.Window(), options.screenshotFile);
+      screenshotSaved = win32::SaveWindowImage(view.Window(), win32::WideText(options.screenshotFile));
       app.PostClick(kIdExit);
     });
   }

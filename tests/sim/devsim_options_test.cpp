@@ -35,12 +35,13 @@ TEST(SimOptions, EveryOptionReachesItsSettingAndNoneMeansNoFault) {
 
 TEST(SimOptions, RefusesBadCommandLinesWithAReason) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"extra"}, "unknown option 'extra'"},
-      {{"--dump"}, "'--dump' needs a value"},
+      {{"extra"}, "unexpected argument extra"},
+      {{"--fast"}, "unknown option --fast"},
+      {{"--dump"}, "--dump needs a value"},
       {{"--no-reply", "-1"}, "'-1' is not a number"},
       {{"--unplug-after", "3pages"}, "'3pages' is not a number"},
       {{"--corrupt-offset", "256"}, "from 0 to 255"},
-      {{"--corrupt-page", "0x100"}, "'--corrupt-page' needs '--corrupt-offset'"},
+      {{"--corrupt-page", "0x100"}, "--corrupt-page needs --corrupt-offset"},
       {{"--usb-frame", "0"}, "from 1 to 1000000"},
   };
   for (const auto& [arguments, reason] : cases) {
