@@ -10,31 +10,14 @@
 #include "link/no_usb_bridge.h"
 #include "link/tty_io.h"
 #include "sim/usb_device.h"
+#include "tests/support/captured_file.h"
 #include "tests/support/listed_ports.h"
 #include "tests/support/pty_pair.h"
 
 namespace quillon::console {
 namespace {
 
-// A FILE that keeps what is written to it in memory.
-class CapturedFile {
- public:
-  CapturedFile() : m_file(open_memstream(&m_buffer, &m_size)) {}
-  ~CapturedFile() {
-    std::fclose(m_file);
-    std::free(m_buffer);
-  }
-  std::FILE* get() const { return m_file; }
-  std::string Text() {
-    std::fflush(m_file);
-    return std::string(m_buffer, m_size);
-  }
-
- private:
-  char* m_buffer = nullptr;
-  std::size_t m_size = 0;
-  std::FILE* m_file;
-};
+using testing::CapturedFile;
 
 TEST(ProgressMeterTest, ALineShowsThePagesAgainstTheJobsTotalTheRateAndTheTimeLeft) {
   EXPECT_EQ(FormatProgressLine({.pages = 812, .total = 1557, .timedPages = 768, .elapsedSeconds = 20.0}),

@@ -26,6 +26,7 @@
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "tests/program/hex_package.h"
+#include "tests/support/captured_file.h"
 #include "tests/support/eventually.h"
 #include "tests/support/scratch_directory.h"
 
@@ -34,27 +35,6 @@ namespace {
 
 using console::CliOptions;
 using testing::Eventually;
-
-// What a command said on its error stream.
-class CapturedOutput {
- public:
-  CapturedOutput() : m_file(open_memstream(&m_data, &m_size)) {}
-  ~CapturedOutput() {
-    std::fclose(m_file);
-    std::free(m_data);
-  }
-  std::FILE* File() { return m_file; }
-  std::string Text() {
-    std::fflush(m_file);
-    return std::string(m_data, m_size);
-  }
-  bool Says(const std::string& words) { return Text().find(words) != std::string::npos; }
-
- private:
-  char* m_data = nullptr;
-  std::size_t m_size = 0;
-  std::FILE* m_file;
-};
 
 // A package of four pages from 0 and two from 0x20000, behind an extended linear address.
 void WriteLargeAsciiPackage() {
@@ -128,8 +108,8 @@ class ConsoleStation {
     }
   }
 
-  CapturedOutput errors;
-  console::ConsoleView view{stdout, errors.File(), false, kProgressUpper};
+  testing::CapturedFile errors;
+  console::ConsoleView view{stdout, errors.get(), false, kProgressUpper};
 
  private:
   std::unique_ptr<DeviceSetup> m_device;
@@ -145,7 +125,7 @@ TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiff
   WriteLargeAsciiPackage();
   ConsoleStation station(GetParam());
   ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                              station.errors.File()),
+                              station.errors.get()),
             console::kExitWriteComplete)
       << station.errors.Text();
   const sim::DeviceCounters written = station.Counters();
@@ -153,7 +133,7 @@ TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiff
   ASSERT_EQ(pages.size(), 6u);
 
   const CliOptions verify = PackageOptions(console::CliCommand::kVerify);
-  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.errors.File()),
+  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.errors.get()),
             console::kExitWriteComplete);
   EXPECT_TRUE(station.errors.Says("6 of 6 pages of large-ascii match the device.")) << station.errors.Text();
   const sim::DeviceCounters verified = station.Counters();
@@ -166,7 +146,7 @@ TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiff
   station.WithEngine([](sim::DeviceEngine& engine) {
     engine.Faults().corruptReadBack = sim::ReadBackCorruption{0x21, 0x20100};
   });
-  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.errors.File()),
+  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.errors.get()),
             console::kExitJobFailed);
   const std::uint8_t expected = pages[5].bytes[0x21];
   char difference[128];
@@ -191,7 +171,7 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
   int exitCode = -1;
   std::thread run([&] {
     exitCode = console::RunProduction(options, station.App(), station.view, station.Usb(), log.get(), stop,
-                                      station.errors.File());
+                                      station.errors.get());
   });
   const auto logLines = [] {
     std::ifstream file("units.jsonl");
@@ -252,7 +232,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   {
     ConsoleStation station(DeviceChoice::Source::kSimulator);
     ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                                station.errors.File()),
+                                station.errors.get()),
               console::kExitWriteComplete);
     CliOptions read;
     read.command = console::CliCommand::kRead;
@@ -262,7 +242,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
     read.format = console::ImageFormat::kIntelHex;
     std::filesystem::create_directory("copy");
     ASSERT_EQ(console::RunRead(read, std::fopen(read.outPath.c_str(), "wb"), station.App(), station.view,
-                               station.errors.File()),
+                               station.errors.get()),
               console::kExitWriteComplete)
         << station.errors.Text();
     EXPECT_TRUE(station.errors.Says("Read 0x000000..0x0201FF (514 pages) into copy/Bigfont.txt."))
@@ -272,7 +252,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   std::filesystem::current_path("copy");
   ConsoleStation fresh(DeviceChoice::Source::kSimulator);
   ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), fresh.App(), fresh.view,
-                              fresh.errors.File()),
+                              fresh.errors.get()),
             console::kExitWriteComplete)
       << fresh.errors.Text();
   EXPECT_TRUE(fresh.Flash() == original) << "the copy wrote other flash than the original package";
@@ -297,7 +277,7 @@ TEST(WriteOutcomeTest, TheExitCodeIsHowTheJobEndedWhateverItsBoxSaid) {
     };
     ConsoleStation station(DeviceChoice::Source::kSimulatorUsb, std::move(workers));
     EXPECT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                                station.errors.File()),
+                                station.errors.get()),
               ending.exitCode)
         << ending.said;
   }
