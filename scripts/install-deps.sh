@@ -12,6 +12,10 @@ packages=(
 if [ "${1:-}" = fonts ]; then
   packages+=(fonts-noto-cjk unifont)
 fi
+# Fuzzing (make fuzz): clang and its libFuzzer and sanitizer runtimes.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 # Building for Windows (make windows, make test-windows): MinGW-w64, GoogleTest's sources to build with
 # it, and Wine to run what it builds. Wine comes with what it recommends: it needs some of it to start.
 recommended=()
