@@ -3,7 +3,13 @@
 # make windows: cross-build quillon-cli.exe and the tests for Windows (build/windows).
 # make test-windows: those tests under Wine, then quillon-cli.exe end to end against the Linux simulator.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
-.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench fonts format clean
+# make fuzz: the fuzz targets (clang, libFuzzer, ASan + UBSan), one after another, FUZZ_SECONDS each.
+# make soak: the fault campaign, SOAK_JOBS jobs of seed SOAK_SEED, on the Release build.
+.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench fonts fuzz soak format clean
+
+FUZZ_SECONDS ?= 600
+SOAK_JOBS ?= 1000
+SOAK_SEED ?= 1
 
 deps:
 	@scripts/install-deps.sh
@@ -48,6 +54,13 @@ fonts:
 	cmake --preset release
 	cmake --build --preset release --target quillon-fontgen
 	build/release/tools/quillon-fontgen fonts/assets
+
+fuzz:
+	@scripts/install-deps.sh fuzz
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+soak: build
+	build/release/tests/campaign/quillon-faults --seed $(SOAK_SEED) --jobs $(SOAK_JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
