@@ -4,7 +4,8 @@
 # make test-windows: those tests under Wine, then quillon-cli.exe end to end against the Linux simulator.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
 # make fuzz: the fuzz targets (clang, libFuzzer, ASan + UBSan), one after another, FUZZ_SECONDS each.
-# make soak: the fault campaign, SOAK_JOBS jobs of seed SOAK_SEED, on the Release build.
+# make soak: the fault campaign, SOAK_JOBS jobs of seed SOAK_SEED, on the ASan + UBSan build (its
+#   allocator counts every heap byte, and leaks are reported at the end).
 .PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench fonts fuzz soak format clean
 
 FUZZ_SECONDS ?= 600
@@ -59,8 +60,10 @@ fuzz:
 	@scripts/install-deps.sh fuzz
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
-soak: build
-	build/release/tests/campaign/quillon-faults --seed $(SOAK_SEED) --jobs $(SOAK_JOBS)
+soak: deps
+	cmake --preset asan
+	cmake --build --preset asan --target quillon-faults
+	ASAN_OPTIONS=detect_leaks=1 build/asan/tests/campaign/quillon-faults --seed $(SOAK_SEED) --jobs $(SOAK_JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

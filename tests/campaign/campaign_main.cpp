@@ -92,7 +92,15 @@ class Campaign {
  public:
   // Jobs' files and the serial device's tty link go to the scratch directory, the working directory.
   Campaign(const Options& options, const testing::ScratchWorkingDirectory& scratch)
-      : m_options(options), m_scratch(scratch) {}
+      : m_options(options), m_scratch(scratch), m_start(TakeCensus()) {
+    // Every entry of the tallies made now: what the campaign counts must not show as the heap's growth.
+    for (std::size_t i = 0; i < kFaultKinds; ++i) {
+      for (Outcome outcome : {Outcome::kCompleted, Outcome::kFailed, Outcome::kRefused}) {
+        m_tallies[static_cast<FaultKind>(i)].outcomes[outcome] = 0;
+      }
+    }
+    m_sessions[Link::kSerial] = m_sessions[Link::kUsb] = 0;
+  }
 
   // True when every invariant held.
   bool Run() {
@@ -122,7 +130,11 @@ class Campaign {
       m_stopped = true;
       return false;
     }
-    const Census steady = TakeCensus();
+    // What the session's station holds while idle: the dialog thread and, on the serial link, the port's
+    // monitor and the simulated device's own thread; its descriptors once those threads are all there.
+    const std::size_t threads = m_start.threads + (plan.link == Link::kSerial ? 3 : 1);
+    Census steady{threads, 0, 0};
+    if (SettlesTo(threads)) steady.descriptors = TakeCensus().descriptors;
     for (std::size_t job = std::max(plan.firstJob, m_options.from); job < plan.firstJob + plan.jobs; ++job) {
       const JobPlan jobPlan = PlanJob(JobSeed(m_options.seed, job), plan.link, job % 2 == 0);
       const JobReport report = RunJob(*session, jobPlan, m_options.bound);
@@ -148,21 +160,33 @@ class Campaign {
       }
     }
     session.reset();
-    // With the station gone, the process holds what it held before the first session.
+    // With the station gone, the process holds what it held after the first session: its one thread,
+    // the same descriptors and, where every allocation is counted, the same heap bytes.
+    SettlesTo(m_start.threads);
     const Census after = TakeCensus();
     if (!m_baseline) m_baseline = after;
     m_last = after;
-    if (!after.SameHandles(*m_baseline)) {
+    if (!after.SameHandles(*m_baseline) || (HeapCounted() && after.heapBytes != m_baseline->heapBytes)) {
       Breach(plan.firstJob + plan.jobs - 1,
              "after the session: threads " + std::to_string(m_baseline->threads) + " -> " +
                  std::to_string(after.threads) + ", descriptors " + std::to_string(m_baseline->descriptors) +
-                 " -> " + std::to_string(after.descriptors));
+                 " -> " + std::to_string(after.descriptors) + ", heap bytes " +
+                 std::to_string(m_baseline->heapBytes) + " -> " + std::to_string(after.heapBytes));
     }
     return true;
   }
 
   // Detached workers end a moment after they are done: give them that moment, no more.
-  bool HandlesBackTo(const Census& steady) {
+  static bool SettlesTo(std::size_t threads) {
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (TakeCensus().threads != threads) {
+      if (Clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+  static bool HandlesBackTo(const Census& steady) {
     const auto deadline = Clock::now() + std::chrono::seconds(5);
     while (!TakeCensus().SameHandles(steady)) {
       if (Clock::now() > deadline) return false;
@@ -203,10 +227,11 @@ class Campaign {
       const long long heapChange =
           static_cast<long long>(m_last->heapBytes) - static_cast<long long>(m_baseline->heapBytes);
       std::printf(
-          "Between sessions (no station): threads %zu -> %zu, descriptors %zu -> %zu, heap in use %zu -> %zu "
-          "bytes (%+lld)\n",
+          "Between sessions (no station), after the first and after the last: threads %zu -> %zu, "
+          "descriptors %zu -> %zu, heap in use %zu -> %zu bytes (%+lld, %s)\n",
           m_baseline->threads, m_last->threads, m_baseline->descriptors, m_last->descriptors,
-          m_baseline->heapBytes, m_last->heapBytes, heapChange);
+          m_baseline->heapBytes, m_last->heapBytes, heapChange,
+          HeapCounted() ? "every allocation counted" : "the C library's main arena only, not checked");
     }
     std::printf("%s\n", m_breaches == 0 && !m_stopped ? "Every invariant held."
                                                       : (std::to_string(m_breaches) + " breaches.").c_str());
@@ -229,6 +254,7 @@ class Campaign {
   std::size_t m_breaches = 0;
   bool m_stopped = false;
   double m_seconds = 0;
+  const Census m_start;  // before the first session
   std::optional<Census> m_baseline;
   std::optional<Census> m_last;
 };
