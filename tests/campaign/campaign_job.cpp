@@ -205,6 +205,12 @@ bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::secon
   const DeviceReturn back = Now(session);
   if (!session.Replug(error)) return false;
   CheckLinkReturns(session, back, bound, report, "after the device was plugged in");
+  // A device that does not answer the handshake in time is taken at 115200 baud.
+  const bool fallback = kind == FaultKind::kLateHandshake || kind == FaultKind::kHandshakeless;
+  if (!report.hung && fallback && !session.View().LinkStatus().ends_with(" 115200")) {
+    report.breaches.push_back("the station did not take the device at 115200 baud: \"" +
+                              session.View().LinkStatus() + "\"");
+  }
   return !report.hung;
 }
 
