@@ -8,11 +8,17 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Only the targets that need a setting-up define it.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 int main(int argc, char** argv) {
+  // The corpus is named by absolute paths: a target may work in a directory of its own.
+  std::vector<std::filesystem::path> corpora(argv + 1, argv + argc);
+  for (auto& corpus : corpora) corpus = std::filesystem::absolute(corpus);
+  if (LLVMFuzzerInitialize != nullptr) LLVMFuzzerInitialize(&argc, &argv);
   std::size_t inputs = 0;
-  for (int i = 1; i < argc; ++i) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i])) {
+  for (const auto& corpus : corpora) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
       if (!entry.is_regular_file()) continue;
       std::ifstream file(entry.path(), std::ios::binary);
       const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -1,8 +1,6 @@
 // Any bytes as "Speed.txt". The station reads its first line as the C library reads a long (blanks, a
 // sign, decimal digits; none gives 0; beyond a long's range the nearest long) and keeps the low 8 bits;
 // a line too long for the station is read only as far as it holds, which a number never needs.
-#include <unistd.h>
-
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +13,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/no_view.h"
 #include "link/no_usb_bridge.h"
+#include "link/temporary_directory.h"
 
 namespace {
 
@@ -58,8 +57,10 @@ quillon::CQuillonDlg& Dialog() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char directory[] = "/tmp/quillon-speed-fuzz-XXXXXX";
-  Require(mkdtemp(directory) != nullptr && chdir(directory) == 0, "a directory of its own to work in");
+  // Removed when the run ends, with every "Speed.txt" it held.
+  static const quillon::TemporaryDirectory directory("quillon-speed-fuzz");
+  Require(directory.Made(), "a directory of its own to work in");
+  std::filesystem::current_path(directory.Path());
   return 0;
 }
 
