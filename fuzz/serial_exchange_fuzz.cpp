@@ -8,7 +8,9 @@
 // bytes that arrive while it waits. The dialog thread is the real one; its timer is fired by hand.
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <thread>
@@ -85,7 +87,55 @@ class Script {
   std::span<const std::uint8_t> m_bytes;
 };
 
-// The dialog on its own dialog thread, made once for the process and never taken down.
+// The worker that runs the exchanges, one at a time on a thread kept for the process: a thread of its
+// own for each exchange would cost more than the exchange.
+class ExchangeWorker {
+ public:
+  explicit ExchangeWorker(CQuillonDlg& dlg) : m_dlg(dlg), m_thread([this] { Serve(); }) {}
+
+  void Start(bool readRequest, std::uint8_t n) {
+    std::scoped_lock guard(m_lock);
+    m_request = Request{readRequest, n};
+    m_result.reset();
+    m_changed.notify_all();
+  }
+  // The exchange's result, once it has returned.
+  int Finish() {
+    std::unique_lock guard(m_lock);
+    m_changed.wait(guard, [this] { return m_result.has_value(); });
+    return *m_result;
+  }
+
+ private:
+  struct Request {
+    bool readRequest;
+    std::uint8_t n;
+  };
+
+  void Serve() {
+    for (;;) {
+      std::unique_lock guard(m_lock);
+      m_changed.wait(guard, [this] { return m_request.has_value(); });
+      const Request request = *m_request;
+      m_request.reset();
+      guard.unlock();
+      const int result = request.readRequest ? m_dlg.FetchReply(request.n) : m_dlg.ExchangeCommand(6);
+      guard.lock();
+      m_result = result;
+      m_changed.notify_all();
+    }
+  }
+
+  CQuillonDlg& m_dlg;
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  std::optional<Request> m_request;
+  std::optional<int> m_result;
+  std::thread m_thread;
+};
+
+// The dialog on its own dialog thread with its exchange worker, made once for the process and never
+// taken down.
 struct Station {
   Station() : dlg(view, dialogThread, usb, StationTiming{.timerPeriod = std::chrono::milliseconds(0)}) {
     dialogThread.Start(
@@ -96,6 +146,7 @@ struct Station {
   DialogThread dialogThread;
   NoUsbBridge usb;
   CQuillonDlg dlg;
+  ExchangeWorker worker{dlg};
 };
 
 Station& TheStation() {
@@ -115,9 +166,7 @@ void RunExchange(Station& station, ReceiverModel& model, bool readRequest, std::
   g_waitTicks.store(0);
   std::ranges::fill(g_rxPayload, 0xEE);  // no payload from an earlier exchange may pass for this one's
   model.Arm(awaited);
-  int result = -1;
-  std::thread worker(
-      [&] { result = readRequest ? station.dlg.FetchReply(n) : station.dlg.ExchangeCommand(6); });
+  station.worker.Start(readRequest, n);
   // The allowance is stored after the receiver is armed and the command queued.
   while (g_waitTicks.load() != kCommandWaitTicks) std::this_thread::yield();
 
@@ -130,16 +179,14 @@ void RunExchange(Station& station, ReceiverModel& model, bool readRequest, std::
   if (model.Completed()) {
     // The count was published before the hand-off returned: the worker is on its way out with success.
     Require(g_rxCount.load() >= awaited, "a header and the awaited bytes after the command end the wait");
-    worker.join();
-    Require(result == 1, "an answered exchange succeeds");
+    Require(station.worker.Finish() == 1, "an answered exchange succeeds");
     const std::vector<std::uint8_t>& frame = *model.Completed();
     Require(std::equal(frame.begin(), frame.end(), g_rxPayload),
             "the payload is that of the answering frame");
   } else {
     Require(g_rxCount.load() < awaited, "no wait ends before a header and the awaited bytes came");
     for (int tick = 0; tick < 3; ++tick) station.dialogThread.FireTimer();  // the allowance of 6 runs out
-    worker.join();
-    Require(result == 0, "an unanswered exchange fails when its allowance runs out");
+    Require(station.worker.Finish() == 0, "an unanswered exchange fails when its allowance runs out");
     Require(std::ranges::all_of(g_rxPayload, [](std::uint8_t b) { return b == 0; }),
             "a failed exchange delivers no payload");
   }
