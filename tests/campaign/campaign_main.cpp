@@ -3,8 +3,9 @@
 // stand-in), in sessions of a fresh station each. Every other job meets a fault drawn at random; the job
 // after it meets none and must complete. After every job the campaign checks what the operator was
 // told against the device's flash, the link's return, and the process's threads and descriptors; after
-// every session, that the station gave back all it held. It prints a table, and the seed and job that
-// reproduce any breach: quillon-faults --seed S --from J --jobs 1.
+// every session, that the station gave back all it held. It prints a table, and for any breach the
+// command that runs its job again (with the faulty job before it): quillon-faults --seed S --from J
+// --jobs K runs jobs J..K-1 of campaign S, each planned from its own seed alone.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
