@@ -6,7 +6,14 @@
 # make package: the Debian package (build/release/package/quillon_*.deb), checked by lintian and by
 # scripts/check-package.sh unpacked into a scratch root.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
-.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench package fonts format clean
+# make fuzz: the fuzz targets (clang, libFuzzer, ASan + UBSan), one after another, FUZZ_SECONDS each.
+# make soak: the fault campaign, SOAK_JOBS jobs of seed SOAK_SEED, on the ASan + UBSan build (its
+#   allocator counts every heap byte, and leaks are reported at the end).
+.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench package fonts fuzz soak format clean
+
+FUZZ_SECONDS ?= 600
+SOAK_JOBS ?= 1000
+SOAK_SEED ?= 1
 
 deps:
 	@scripts/install-deps.sh
@@ -59,6 +66,15 @@ fonts:
 	cmake --preset release
 	cmake --build --preset release --target quillon-fontgen
 	build/release/tools/quillon-fontgen fonts/assets
+
+fuzz:
+	@scripts/install-deps.sh fuzz
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+soak: deps
+	cmake --preset asan
+	cmake --build --preset asan --target quillon-faults
+	ASAN_OPTIONS=detect_leaks=1 build/asan/tests/campaign/quillon-faults --seed $(SOAK_SEED) --jobs $(SOAK_JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

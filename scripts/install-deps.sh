@@ -17,6 +17,10 @@ fi
 if [ "${1:-}" = package ]; then
   packages+=(dpkg-dev lintian man-db)
 fi
+# Fuzzing (make fuzz): clang and its libFuzzer and sanitizer runtimes.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 # Building for Windows (make windows, make test-windows): MinGW-w64, GoogleTest's sources to build with
 # it, Wine to run what it builds and a display server for the window. Wine comes with what it
 # recommends: it needs some of it to start.

@@ -38,6 +38,10 @@ void DeviceEngine::ReceiveSerialByte(std::uint8_t byte, std::uint32_t lineBaud,
   const std::optional<Payload> command = frames_.Push(byte);
   if (!command || !CountExchange()) return;
   std::vector<Payload> answers;
+  if (handshakeReplyHeld_) {
+    handshakeReplyHeld_ = false;
+    if (lineBaud == kHandshakeBaud) answers.push_back(HandshakeReply());
+  }
   Execute(*command, Link::kSerial, lineBaud, answers);
   for (const Payload& answer : answers) AppendFrame(answer, reply);
 }
@@ -78,6 +82,7 @@ void DeviceEngine::Replug() {
   // A device that comes back starts from a clean line; only its flash remembers.
   frames_ = FrameFinder{};
   readable_.clear();
+  handshakeReplyHeld_ = false;
 }
 
 bool DeviceEngine::CountExchange() {
@@ -127,7 +132,11 @@ void DeviceEngine::Execute(const Payload& command, Link link, std::uint32_t line
     ++counters_.handshakes;
     if (serial && lineBaud == kHandshakeBaud && !faults_.handshakeless) {
       ++counters_.handshakesAnswered;
-      answers.push_back(HandshakeReply());
+      if (faults_.lateHandshake) {
+        handshakeReplyHeld_ = true;
+      } else {
+        answers.push_back(HandshakeReply());
+      }
     }
   } else {
     ++counters_.unknownCommands;

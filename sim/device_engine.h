@@ -53,6 +53,8 @@ class DeviceEngine {
   BlockTransfer WriteBlock(std::span<const std::uint8_t, kPayloadSize> block);
   BlockTransfer ReadBlock(std::span<std::uint8_t, kPayloadSize> block);
   std::size_t ReadableBlocks() const { return readable_.size(); }
+  // Answers nobody read before the station closed the device go with its handle.
+  void ForgetReadableBlocks() { readable_.clear(); }
 
   // An unplugged device ignores everything. Re-plugging disarms the unplug-after-pages fault, which
   // would otherwise fire again at once.
@@ -86,6 +88,7 @@ class DeviceEngine {
   std::uint32_t writeAddress_ = 0;
   std::uint32_t readAddress_ = 0;
   bool unplugged_ = false;
+  bool handshakeReplyHeld_ = false;  // lateHandshake: answered, not yet sent
 };
 
 }  // namespace quillon::sim

@@ -55,7 +55,10 @@ int SimulatedUsbBridge::Close(UsbHandle handle) {
   const auto session = sessions_.find(handle);
   if (session == sessions_.end()) return kUsbInvalidHandle;
   Device& device = devices_[session->second.device];
-  if (session->second.plugging == device.pluggings) device.open = false;
+  if (session->second.plugging == device.pluggings) {
+    device.open = false;
+    device.engine.ForgetReadableBlocks();
+  }
   sessions_.erase(session);
   return kUsbSuccess;
 }
@@ -83,7 +86,14 @@ int SimulatedUsbBridge::Transfer(UsbHandle handle, const void* buffer, std::uint
   std::lock_guard lock(mutex_);
   Device* device = Served(handle);
   if (device == nullptr) return kUsbInvalidHandle;
-  switch (move(device->engine)) {
+  const BlockTransfer moved = move(device->engine);
+  const std::optional<UsbTransferFault>& fault = device->engine.Faults().usbTransferFault;
+  if (moved == BlockTransfer::kDone && fault && fault->transfer == device->engine.Counters().exchanges) {
+    // The block reached its end; the library's account of it is what fails.
+    *transferred = fault->failure == UsbTransferFailure::kShort ? kPayloadSize - 1 : kPayloadSize;
+    return fault->failure == UsbTransferFailure::kShort ? kUsbSuccess : lostStatus;
+  }
+  switch (moved) {
     case BlockTransfer::kDone:
       *transferred = kPayloadSize;
       return kUsbSuccess;

@@ -1,5 +1,6 @@
 // The simulated device behind the USB bridge interface, in place of the vendor library: one or more
-// devices, each with its own engine, listed in order while plugged in.
+// devices, each with its own engine, listed in order while plugged in. Answers are the handle's that
+// asked for them: those still unread when it closes are gone.
 #pragma once
 
 #include <cstdint>

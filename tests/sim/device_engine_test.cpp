@@ -177,5 +177,17 @@ TEST_F(SimEngine, FirmwareFor115200OnlyNeverAnswersTheHandshake) {
   EXPECT_EQ(Send(Command(kCommandOpenJob, 0)).size(), kFrameSize);
 }
 
+TEST_F(SimEngine, ALateHandshakeReplyComesWithTheNextReplyAtItsSpeedAndIsLostAtAnother) {
+  engine_.Faults().lateHandshake = true;
+  EXPECT_TRUE(Send(Command(kCommandHandshake, 0)).empty());
+  const std::vector<Payload> replies = Frames(Send(Command(kCommandOpenJob, 0)));
+  ASSERT_EQ(replies.size(), 2u);
+  EXPECT_TRUE(std::equal(kHandshakeReply.begin(), kHandshakeReply.end(), replies[0].begin()));
+  EXPECT_EQ(replies[1][0], kCommandOpenJob);
+
+  EXPECT_TRUE(Send(Command(kCommandHandshake, 0)).empty());
+  EXPECT_EQ(Frames(Send(Command(kCommandOpenJob, 0), 115200)).size(), 1u) << "only the acknowledgement";
+}
+
 }  // namespace
 }  // namespace quillon::sim

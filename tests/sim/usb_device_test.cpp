@@ -83,6 +83,12 @@ TEST_F(SimUsbBridge, AnswersOnlyOpenJobAndReadBackWithBlocksAndTimesOutAtOnceOth
   }
   EXPECT_EQ(readBack, page);
   EXPECT_EQ(Read(block), kUsbReadTimedOut);
+
+  // Answers left unread when the handle closes are not there for the next one.
+  ASSERT_EQ(Write(AddressCommand(kCommandReadBack, 0x3300)), kUsbSuccess);
+  ASSERT_EQ(bridge_->Close(handle_), kUsbSuccess);
+  ASSERT_EQ(bridge_->Open(0, &handle_), kUsbSuccess);
+  EXPECT_EQ(Read(block), kUsbReadTimedOut);
 }
 
 TEST_F(SimUsbBridge, RefusesOtherSizesAndHandlesAndFailsTheChosenTransfer) {
@@ -97,6 +103,25 @@ TEST_F(SimUsbBridge, RefusesOtherSizesAndHandlesAndFailsTheChosenTransfer) {
   EXPECT_EQ(Read(block), kUsbReadError) << "reads count as transfers too";
   EXPECT_EQ(transferred_, 0u);
   EXPECT_EQ(Read(block), kUsbSuccess);
+}
+
+TEST_F(SimUsbBridge, TheChosenTransferComesUpShortOrReportsAFailureThoughItMovedTheBlock) {
+  ASSERT_EQ(bridge_->Open(0, &handle_), kUsbSuccess);
+  const auto failAt = [this](std::uint32_t transfer, UsbTransferFailure failure) {
+    bridge_->WithEngine(0, [&](DeviceEngine& engine) {
+      engine.Faults().usbTransferFault = {transfer, failure};
+    });
+  };
+  failAt(1, UsbTransferFailure::kShort);
+  EXPECT_EQ(Write(Command(kCommandOpenJob, 0)), kUsbSuccess);
+  EXPECT_EQ(transferred_, kPayloadSize - 1);
+  failAt(3, UsbTransferFailure::kWrongStatus);
+  Payload block{};
+  EXPECT_EQ(Read(block), kUsbSuccess);
+  EXPECT_EQ(transferred_, kPayloadSize);
+  EXPECT_EQ(Write(Command(kCommandOpenJob, 0)), kUsbWriteError);
+  EXPECT_EQ(transferred_, kPayloadSize);
+  EXPECT_EQ(Read(block), kUsbSuccess) << "the block went through";
 }
 
 TEST_F(SimUsbBridge, UnpluggingDropsTheDeviceAndItsHandlesForGoodUntilReplugged) {
