@@ -6,6 +6,7 @@
 #include "app/dialog_controls.h"
 #include "fonts/builtin_font_block.h"
 #include "program/colour_font_jobs.h"
+#include "program/colour_regions.h"
 #include "program/font_file_job.h"
 #include "program/font_package.h"
 #include "tests/program/hex_package.h"
