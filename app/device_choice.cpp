@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "link/link_status.h"
+#include "link/port_path_check.h"
+
 namespace quillon {
 
 void AddDeviceOptions(CLI::App& app, DeviceOptionValues& values) {
@@ -36,9 +39,17 @@ bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::s
   return true;
 }
 
+bool CheckGivenPort(const DeviceChoice& choice, std::string& error) {
+  if (choice.source != DeviceChoice::Source::kPort) return true;
+  const std::optional<NotSerialPort> notSerialPort = LookAtPortPath(choice.portPath);
+  if (notSerialPort) error = NotSerialPortText(*notSerialPort);
+  return !notSerialPort;
+}
+
 const char* DeviceOptionsHelp() {
   return "  --port PATH        use the tty at PATH as the ID writer's serial port (an adapter\n"
-         "                     of another make, or an external quillon-devsim --link PATH)\n"
+         "                     of another make, or an external quillon-devsim --link PATH;\n"
+         "                     COMn on Windows); what is no serial port is refused\n"
          "  --simulator[=usb]  use the simulated ID writer built into the program, on a serial\n"
          "                     port (default) or as a USB device\n"
          "Without --port or --simulator only real hardware is used: a USB ID writer, else a\n"

@@ -26,6 +26,11 @@ void AddDeviceOptions(CLI::App& app, DeviceOptionValues& values);
 // The device chosen by what was given; false with the reason in `error`.
 bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::string& error);
 
+// The station writes only to serial ports: a --port that is certainly none (a file, a directory, a
+// device other than a terminal; on Windows a name other than COMn) is refused before the station
+// starts, false with words in `error` that say what it is.
+bool CheckGivenPort(const DeviceChoice& choice, std::string& error);
+
 // The options' lines for a program's --help.
 const char* DeviceOptionsHelp();
 

@@ -21,7 +21,10 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
     error.clear();
     return options;
   }
-  if (!error.empty() || !ChooseDevice(device, options.device, error)) return std::nullopt;
+  if (!error.empty() || !ChooseDevice(device, options.device, error) ||
+      !CheckGivenPort(options.device, error)) {
+    return std::nullopt;
+  }
   if (!package.empty()) {
     options.buttonToPress = PackageButtonId(package);
     if (options.buttonToPress == 0) {

@@ -76,14 +76,15 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
 
   // Firmware that does not answer the handshake talks at 115200.
   dlg.m_port.Stop();
-  OpenPort(dlg, portNumber, kFallbackBaud);
-  dlg.m_port.StartMonitor();
   g_usbPaceUnits.store(1);
-  if (dlg.m_port.portState.load() != CSerialPort::kStateOpen) {
-    // A port that did not open is no link: the watchdog tries again at its next check.
+  if (!OpenPort(dlg, portNumber, kFallbackBaud) || !dlg.m_port.StartMonitor()) {
+    // A port that did not open, or did not take the line settings, is no link: the watchdog tries
+    // again at its next check. A failed setup step has left its report ('E').
+    const bool refusedSettings = dlg.m_port.portState.load() == CSerialPort::kStateFailed;
     dlg.m_port.Stop();
     g_linkKind.store(kNoLink);
-    dlg.ShowLinkStatus(PortNotOpenedText(search.portName));
+    dlg.ShowLinkStatus(refusedSettings ? PortNotSetUpText(search.portName)
+                                       : PortNotOpenedText(search.portName));
     return;
   }
   LinkUp(dlg, LinkedOnPortText(search.portName, kFallbackBaud));

@@ -24,7 +24,7 @@ int FindCh340Port(SerialPortList& ports, PortSearchReport* report, std::FILE* na
     if (portName.empty()) continue;
     // The presence test comes first: a port another program (or our own port) holds is passed over.
     const PortProbe probe = ProbePort(port.systemLocation);
-    if (!IsCh340(port.friendlyName)) continue;
+    if (!IsCh340(port.friendlyName) && !port.namedByOperator) continue;
     if (probe.availability != PortAvailability::kFree) {
       search.refusals.push_back({portName, probe});
       continue;

@@ -1,6 +1,7 @@
 // One serial port named by the operator (quillon --port PATH, or COMn on Windows), taken as a CH340 port
 // whatever its make: an external simulator's tty, or an adapter the enumeration does not know. Listed
-// while it exists, as an adapter is listed while it is plugged in.
+// while it exists, as an adapter is listed while it is plugged in; what is no serial port (a file given
+// by mistake) is listed under a name that says so, and the presence test says what it is.
 #pragma once
 
 #include <string>
@@ -15,6 +16,9 @@ class GivenPortList final : public SerialPortList {
   std::vector<SerialPortEntry> Ports() override;
 
  private:
+  // Named as a CH340's driver names it, or as no serial port.
+  SerialPortEntry Entry(bool mayBeSerialPort) const;
+
   std::string m_path;
   std::string m_name;
 };

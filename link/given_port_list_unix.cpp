@@ -1,8 +1,9 @@
-#include "link/given_port_list.h"
-
 #include <filesystem>
 #include <system_error>
 #include <utility>
+
+#include "link/given_port_list.h"
+#include "link/port_path_check.h"
 
 namespace quillon {
 
@@ -12,8 +13,7 @@ GivenPortList::GivenPortList(std::string path)
 std::vector<SerialPortEntry> GivenPortList::Ports() {
   std::error_code error;
   if (!std::filesystem::exists(m_path, error)) return {};
-  // Named as a CH340's driver names it, so that the search takes it.
-  return {{m_name, m_path, "USB-SERIAL CH340 (" + m_name + ")"}};
+  return {Entry(!LookAtPortPath(m_path))};
 }
 
 }  // namespace quillon

@@ -23,6 +23,7 @@ std::string LinkLostText() {
 }
 
 std::string PortNotUsableText(const std::string& portName, const PortProbe& probe) {
+  if (probe.notSerialPort) return NotSerialPortText(*probe.notSerialPort) + ".";
   std::string text = "ID writer port " + portName + " is " + AvailabilityWords(probe);
   if (probe.availability == PortAvailability::kBusy) text += ": close it there";
   return text + ".";
@@ -30,6 +31,35 @@ std::string PortNotUsableText(const std::string& portName, const PortProbe& prob
 
 std::string PortNotOpenedText(const std::string& portName) {
   return "ID writer port " + portName + " was found but could not be opened.";
+}
+
+std::string PortNotSetUpText(const std::string& portName) {
+  return "ID writer port " + portName + " was opened, but its line settings could not be applied.";
+}
+
+std::string NotSerialPortText(const NotSerialPort& what) {
+  std::string text = what.path + (what.throughSymlink ? " is a symbolic link to " : " is ");
+  switch (what.kind) {
+    case NotSerialPortKind::kRegularFile:
+      return text + "a regular file, not a serial port";
+    case NotSerialPortKind::kDirectory:
+      return text + "a directory, not a serial port";
+    case NotSerialPortKind::kFifo:
+      return text + "a named pipe (FIFO), not a serial port";
+    case NotSerialPortKind::kSocket:
+      return text + "a socket, not a serial port";
+    case NotSerialPortKind::kBlockDevice:
+      return text + "a block device (a disk), not a serial port";
+    case NotSerialPortKind::kOtherDevice:
+      return text + "a device that is not a terminal, not a serial port";
+    case NotSerialPortKind::kConsole:
+      return text + "a console, not a serial port";
+    case NotSerialPortKind::kOwnTerminal:
+      return text + "this program's own terminal, not a serial port";
+    case NotSerialPortKind::kNotComPortName:
+      return what.path + " is not a serial port: give COM1 to COM255 (or \\\\.\\COMn)";
+  }
+  return text + "not a serial port";
 }
 
 std::string AvailabilityWords(const PortProbe& probe) {
@@ -44,6 +74,8 @@ std::string AvailabilityWords(const PortProbe& probe) {
     case PortAvailability::kBusy:
       return probe.holder.empty() ? "busy in another program"
                                   : "busy in another program (" + probe.holder + ")";
+    case PortAvailability::kNotSerialPort:
+      return probe.notSerialPort ? NotSerialPortText(*probe.notSerialPort) : "not a serial port";
     case PortAvailability::kUnusable:
       return "not usable: " + probe.reason;
   }

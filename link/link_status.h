@@ -16,6 +16,9 @@ std::string LinkLostText();
 // A port the search found but could not take.
 std::string PortNotUsableText(const std::string& portName, const PortProbe& probe);
 std::string PortNotOpenedText(const std::string& portName);
+std::string PortNotSetUpText(const std::string& portName);
+// "flash.txt is a regular file, not a serial port"
+std::string NotSerialPortText(const NotSerialPort& what);
 // The state of a port in a listing: "free", "busy in another program (minicom, pid 4242)", ...
 std::string AvailabilityWords(const PortProbe& probe);
 

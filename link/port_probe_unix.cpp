@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "link/tty_io.h"
 
@@ -56,14 +57,18 @@ PortAvailability AvailabilityAfterOpenError(int error) {
 PortProbe ProbePort(const std::string& path) {
   PortProbe probe;
   if (path.empty()) return probe;
-  errno = 0;
-  FileDescriptor tty = OpenTtyExclusive(path);
-  if (tty) {
+  TtyOpening opening = OpenTtyExclusive(path);
+  if (opening) {
     probe.availability = PortAvailability::kFree;
-    CloseTty(tty);
+    CloseTty(opening.tty);
     return probe;
   }
-  const int error = errno;
+  if (opening.notSerialPort) {
+    probe.availability = PortAvailability::kNotSerialPort;
+    probe.notSerialPort = std::move(opening.notSerialPort);
+    return probe;
+  }
+  const int error = opening.error;
   probe.availability = AvailabilityAfterOpenError(error);
   if (probe.availability == PortAvailability::kBusy) probe.holder = FindPortHolder(path);
   if (probe.availability == PortAvailability::kUnusable) probe.reason = std::strerror(error);

@@ -1,6 +1,8 @@
 // The presence test on Windows: the COM port opened as the serial port opens it, without sharing.
 #include "link/port_probe.h"
 
+#include <utility>
+
 #include "link/win_com_port.h"
 #include "link/win_error.h"
 
@@ -25,11 +27,17 @@ PortAvailability AvailabilityAfterOpenError(int error) {
 PortProbe ProbePort(const std::string& path) {
   PortProbe probe;
   if (path.empty()) return probe;
-  if (OpenComPortExclusive(path)) {
+  ComPortOpening opening = OpenComPortExclusive(path);
+  if (opening) {
     probe.availability = PortAvailability::kFree;
     return probe;
   }
-  const DWORD error = ::GetLastError();
+  if (opening.notSerialPort) {
+    probe.availability = PortAvailability::kNotSerialPort;
+    probe.notSerialPort = std::move(opening.notSerialPort);
+    return probe;
+  }
+  const DWORD error = opening.error;
   probe.availability = AvailabilityAfterOpenError(static_cast<int>(error));
   if (probe.availability == PortAvailability::kUnusable) probe.reason = SystemErrorText(error);
   return probe;

@@ -68,8 +68,12 @@ bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, ch
   auto path = PortPath(portNumber);
   if (!path || !OpenPort(*path)) return false;
 
-  RunSetupSteps(SettingsText(baudRate, parity, dataBits, stopBits));
-  // Purged even when a setup step failed: the port is open and is used with what could be applied.
+  // A line at settings other than those asked for would carry the station's frames to the device
+  // garbled, or to something that is no serial device at all.
+  if (!RunSetupSteps(SettingsText(baudRate, parity, dataBits, stopBits))) {
+    ClosePort();
+    return false;
+  }
   PurgePort();
   lock.unlock();
   portState = kStateOpen;

@@ -58,8 +58,8 @@ class CSerialPort {
   CSerialPort& operator=(const CSerialPort&) = delete;
 
   // Opens the tty bound to portNumber (link/port_table.h) exclusively and applies the line settings.
-  // True when the port is open, even if a later setup step failed (then reported, state 'E' until the
-  // final 'Y').
+  // True when the port is open and set up. A port whose settings cannot be applied is no link: the
+  // failed step is reported (state 'E') and the port closed again.
   bool Configure(SerialOwner* owner, int portNumber, int baudRate, char parity, int dataBits, int stopBits,
                  std::uint32_t eventMask, int writeBufferSize);
   bool StartMonitor();
@@ -92,8 +92,8 @@ class CSerialPort {
   // Opens the port exclusively into m_portHandle; the caller holds m_portLock.
   bool OpenPort(const std::string& path);
   // The setup chain on the open port, with the line settings as text ("baud=460800 parity=N data=8
-  // stop=1"): the first step that fails is reported and ends it.
-  void RunSetupSteps(const std::string& settingsText);
+  // stop=1"): the first step that fails is reported and ends it with false.
+  bool RunSetupSteps(const std::string& settingsText);
   // Discards what was received and not read, and what waits to be sent; the caller holds m_portLock.
   void PurgePort();
   // Signals the monitor thread to stop and joins it. Safe only off the owner's thread (see Stop).

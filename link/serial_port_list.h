@@ -15,6 +15,9 @@ struct SerialPortEntry {
   std::string portName;        // "ttyUSB0"
   std::string systemLocation;  // "/dev/ttyUSB0"
   std::string friendlyName;    // "USB-SERIAL CH340 (ttyUSB0)"
+  // Named by the operator (--port): searched whatever its friendly name says, so that the presence test
+  // can say what it is when it is no serial port.
+  bool namedByOperator = false;
 };
 
 class SerialPortList {

@@ -27,16 +27,16 @@ bool CSerialPort::CreateOrResetEvents() {
 }
 
 bool CSerialPort::OpenPort(const std::string& path) {
-  FileDescriptor tty = OpenTtyExclusive(path);
-  if (!tty) return false;
+  TtyOpening opening = OpenTtyExclusive(path);
+  if (!opening) return false;
   termios found{};
   m_settingsAsFound.reset();
-  if (::tcgetattr(tty.get(), &found) == 0) m_settingsAsFound = found;
-  m_portHandle = std::move(tty);
+  if (::tcgetattr(opening.tty.get(), &found) == 0) m_settingsAsFound = found;
+  m_portHandle = std::move(opening.tty);
   return true;
 }
 
-void CSerialPort::RunSetupSteps(const std::string& settingsText) {
+bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
   // The time-outs and the event mask only record their values here (the writes and the monitor read
   // them), so they cannot fail.
   m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
@@ -44,7 +44,7 @@ void CSerialPort::RunSetupSteps(const std::string& settingsText) {
   const int fd = m_portHandle.get();
   if (::tcgetattr(fd, &m_deviceControl) != 0) {
     ReportFailure("tcgetattr()");
-    return;
+    return false;
   }
   RaiseRts(fd);
 
@@ -52,9 +52,13 @@ void CSerialPort::RunSetupSteps(const std::string& settingsText) {
   if (!settings || !ApplyLineSettings(*settings, m_deviceControl)) {
     errno = EINVAL;
     ReportFailure(("reading the line settings \"" + settingsText + "\"").c_str());
-    return;
+    return false;
   }
-  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) ReportFailure("tcsetattr()");
+  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) {
+    ReportFailure("tcsetattr()");
+    return false;
+  }
+  return true;
 }
 
 void CSerialPort::PurgePort() {

@@ -29,38 +29,42 @@ bool CSerialPort::CreateOrResetEvents() {
 }
 
 bool CSerialPort::OpenPort(const std::string& path) {
-  WinHandle port = OpenComPortExclusive(path);
-  if (!port) return false;
-  m_portHandle = std::move(port);
+  ComPortOpening opening = OpenComPortExclusive(path);
+  if (!opening) return false;
+  m_portHandle = std::move(opening.port);
   return true;
 }
 
-void CSerialPort::RunSetupSteps(const std::string& settingsText) {
+bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
   const HANDLE port = m_portHandle.get();
   m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
   COMMTIMEOUTS timeouts{m_timeouts.readInterval, m_timeouts.readTotalMultiplier, m_timeouts.readTotalConstant,
                         m_timeouts.writeTotalMultiplier, m_timeouts.writeTotalConstant};
   if (!::SetCommTimeouts(port, &timeouts)) {
     ReportFailure("SetCommTimeouts()");
-    return;
+    return false;
   }
   if (!::SetCommMask(port, m_eventMask)) {
     ReportFailure("SetCommMask()");
-    return;
+    return false;
   }
   m_deviceControl = {};
   m_deviceControl.DCBlength = sizeof m_deviceControl;
   if (!::GetCommState(port, &m_deviceControl)) {
     ReportFailure("GetCommState()");
-    return;
+    return false;
   }
   m_deviceControl.EvtChar = kEventCharacter;
   m_deviceControl.fRtsControl = RTS_CONTROL_ENABLE;
   if (!::BuildCommDCBA(settingsText.c_str(), &m_deviceControl)) {
     ReportFailure("BuildCommDCB()");
-    return;
+    return false;
   }
-  if (!::SetCommState(port, &m_deviceControl)) ReportFailure("SetCommState()");
+  if (!::SetCommState(port, &m_deviceControl)) {
+    ReportFailure("SetCommState()");
+    return false;
+  }
+  return true;
 }
 
 void CSerialPort::PurgePort() {

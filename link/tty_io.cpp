@@ -9,19 +9,28 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <utility>
 
 namespace quillon {
 
-FileDescriptor OpenTtyExclusive(const std::string& path) {
+TtyOpening OpenTtyExclusive(const std::string& path) {
+  TtyOpening opening;
+  opening.notSerialPort = LookAtPortPath(path);
+  if (opening.notSerialPort) return opening;
   FileDescriptor tty(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-  if (!tty) return tty;
-  if (::flock(tty.get(), LOCK_EX | LOCK_NB) != 0) {
-    tty.reset();
-    return tty;
+  if (!tty) {
+    opening.error = errno;
+    return opening;
   }
-  // TIOCEXCL fails on anything that is not a tty; then the flock alone guards it.
+  opening.notSerialPort = LookAtOpenedTty(tty.get(), path);
+  if (opening.notSerialPort) return opening;
+  if (::flock(tty.get(), LOCK_EX | LOCK_NB) != 0) {
+    opening.error = errno;
+    return opening;
+  }
   ::ioctl(tty.get(), TIOCEXCL);
-  return tty;
+  opening.tty = std::move(tty);
+  return opening;
 }
 
 void CloseTty(FileDescriptor& tty) {

@@ -5,17 +5,31 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "link/file_descriptor.h"
+#include "link/port_path_check.h"
 
 namespace quillon {
 
-// Opens the tty for reading and writing, non-blocking, without making it our controlling terminal, and
-// takes it for this program alone: TIOCEXCL turns away other openers (except root), and an flock that
-// every instance of the station takes makes a port that another one holds count as busy, root or not.
-// Invalid when the tty does not open or is held already.
-FileDescriptor OpenTtyExclusive(const std::string& path);
+// An opened tty, or why none was opened.
+struct TtyOpening {
+  FileDescriptor tty;
+  int error = 0;                               // the failed open's errno
+  std::optional<NotSerialPort> notSerialPort;  // the path is no serial port: nothing was written to it
+  explicit operator bool() const { return tty.valid(); }
+};
+
+// Opens the tty for reading and writing, non-blocking, without making it our controlling terminal and
+// without creating or truncating anything, and takes it for this program alone: TIOCEXCL turns away
+// other openers (except root), and an flock that every instance of the station takes makes a port that
+// another one holds count as busy, root or not. What is no serial port (port_path_check.h) is refused
+// before the open where its path shows it, else on the opened descriptor.
+TtyOpening OpenTtyExclusive(const std::string& path);
+
+// What the opened descriptor is, when it is no serial port.
+std::optional<NotSerialPort> LookAtOpenedTty(int fd, const std::string& path);
 
 // Gives the exclusive use back, so that the next opener is not turned away while someone else still
 // holds the tty open, and closes the descriptor.

@@ -2,9 +2,22 @@
 
 namespace quillon {
 
-WinHandle OpenComPortExclusive(const std::string& path) {
-  return WinHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_OVERLAPPED, nullptr));
+ComPortOpening OpenComPortExclusive(const std::string& path) {
+  ComPortOpening opening;
+  opening.notSerialPort = LookAtPortPath(path);
+  if (opening.notSerialPort) return opening;
+  WinHandle port(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, nullptr));
+  if (!port) {
+    opening.error = ::GetLastError();
+    return opening;
+  }
+  if (::GetFileType(port.get()) != FILE_TYPE_CHAR) {
+    opening.notSerialPort = NotSerialPort{path, NotSerialPortKind::kOtherDevice, false};
+    return opening;
+  }
+  opening.port = std::move(port);
+  return opening;
 }
 
 }  // namespace quillon

@@ -2,13 +2,24 @@
 // and writing, overlapped, and without sharing, so that a port another program holds does not open.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "link/port_path_check.h"
 #include "link/win_handle.h"
 
 namespace quillon {
 
-// Invalid when the port does not open; GetLastError says why.
-WinHandle OpenComPortExclusive(const std::string& path);
+// An opened COM port, or why none was opened.
+struct ComPortOpening {
+  WinHandle port;
+  DWORD error = ERROR_SUCCESS;                 // the failed open's GetLastError
+  std::optional<NotSerialPort> notSerialPort;  // the name is no COM port's, or what opened is none
+  explicit operator bool() const { return static_cast<bool>(port); }
+};
+
+// A name other than COMn is refused before anything is opened; what opens is kept only when it is a
+// character device (a COM port's dosdevices link under Wine may lead anywhere).
+ComPortOpening OpenComPortExclusive(const std::string& path);
 
 }  // namespace quillon

@@ -89,6 +89,9 @@ bool TakeFlashRange(const std::vector<std::string>& words, CliOptions& options, 
 
 bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& error) {
   if (!ChooseDevice(given.device, options.device, error)) return false;
+  // What is no serial port ends every command that would talk to the device before it starts; ports
+  // lists it with what it is.
+  if (options.command != CliCommand::kPorts && !CheckGivenPort(options.device, error)) return false;
   options.quiet = given.quiet;
   options.repeat = given.repeat;
   options.logPath = given.log;

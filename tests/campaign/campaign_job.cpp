@@ -184,7 +184,7 @@ bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::secon
     session.HoldTimer(true);
     session.Unplug();
     if (!session.Replug(error)) return false;
-    FileDescriptor holder = OpenTtyExclusive(session.SerialPath());
+    FileDescriptor holder = OpenTtyExclusive(session.SerialPath()).tty;
     const std::size_t attemptsBeforeHold = session.AttemptsStarted();
     session.HoldTimer(false);
     const bool refused = PollUntil(Clock::now() + bound, [&] {

@@ -90,7 +90,7 @@ TEST(PortsCommandTest, EveryPortIsListedWithItsFriendlyNamePathAndWhetherItCanBe
   testing::PtyPair free;
   testing::PtyPair held;
   ASSERT_TRUE(free.ok() && held.ok());
-  FileDescriptor holder = OpenTtyExclusive(held.slavePath());
+  FileDescriptor holder = OpenTtyExclusive(held.slavePath()).tty;
   ASSERT_TRUE(holder);
   ListedPorts ports({{"ttyUSB0", free.slavePath(), "USB-SERIAL CH340 (ttyUSB0)"},
                      {"ttyUSB1", held.slavePath(), "USB-SERIAL CH340 (ttyUSB1)"},

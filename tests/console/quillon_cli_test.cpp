@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,11 +16,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "link/file_descriptor.h"
 #include "sim/pty_device.h"
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
+#include "tests/support/pty_pair.h"
 #include "tests/support/scratch_directory.h"
 
 namespace quillon {
@@ -194,6 +198,78 @@ TEST(QuillonCliTest, CtrlCEndsAProductionRunAfterTheUnitInHandWithItsTally) {
   EXPECT_NE(said.find("Unit 1: complete, 130 pages"), std::string::npos) << said;
   EXPECT_NE(said.find("Production run ended: 1 units, 1 passed, 0 failed."), std::string::npos) << said;
   EXPECT_EQ(unitsLogged(), 1);
+}
+
+// --- Only serial ports are written to ------------------------------------------------------------------
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(QuillonCliTest, WhatIsNoSerialPortIsRefusedInWordsThatSayWhatItIsAndNeverWrittenTo) {
+  testing::ScratchWorkingDirectory scratch;
+  const std::string package = ":020000040000FA\r\n:0400000001020304F2\r\n:00000001FF\r\n";
+  std::ofstream("flash.txt", std::ios::binary) << package;
+  std::filesystem::create_symlink("flash.txt", "flash-link");
+  std::filesystem::create_directory("somedir");
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  // A reader on the pipe would see whatever the station wrote into it.
+  const FileDescriptor pipeReader(::open("pipe", O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  ASSERT_TRUE(pipeReader.valid());
+
+  const std::pair<std::string, std::string> refusals[] = {
+      {"flash.txt", "flash.txt is a regular file, not a serial port"},
+      {"flash-link", "flash-link is a symbolic link to a regular file, not a serial port"},
+      {"somedir", "somedir is a directory, not a serial port"},
+      {"/dev/null", "/dev/null is a device that is not a terminal, not a serial port"},
+      {"pipe", "pipe is a named pipe (FIFO), not a serial port"},
+      {"/dev/tty", "/dev/tty is this program's own terminal, not a serial port"},
+  };
+  for (const auto& [port, words] : refusals) {
+    for (const std::string command : {"write large-ascii", "verify large-ascii", "read 0 256 --out x.bin"}) {
+      const CliRun run = RunCli(command + " --port " + port + " --wait 3");
+      EXPECT_EQ(run.exitCode, 2) << command << " --port " << port << ": " << run.output;
+      EXPECT_NE(run.output.find("quillon-cli: " + words + "\n"), std::string::npos) << run.output;
+    }
+  }
+  const CliRun ports = RunCli("ports --port flash.txt");
+  EXPECT_EQ(ports.exitCode, 0);
+  EXPECT_NE(ports.output.find("Not a serial port (flash.txt)\tflash.txt\t" + refusals[0].second + "\n"),
+            std::string::npos)
+      << ports.output;
+  EXPECT_EQ(ports.output.find("CH340"), std::string::npos) << ports.output;
+
+  EXPECT_EQ(FileBytes("flash.txt"), package);
+  char piped = 0;
+  EXPECT_LE(::read(pipeReader.get(), &piped, 1), 0) << "a byte went into the pipe";
+  EXPECT_FALSE(std::filesystem::exists("x.bin"));
+}
+
+TEST(QuillonCliTest, TheTerminalTheStationRunsOnIsNoSerialPort) {
+  testing::PtyPair terminal;
+  ASSERT_TRUE(terminal.ok());
+  std::vector<std::string> words{QUILLON_CLI_PATH, "write", "large-ascii", "--port", terminal.slavePath(),
+                                 "--wait",         "3"};
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    posix_spawn_file_actions_addopen(&actions, standard, terminal.slavePath().c_str(), O_RDWR | O_NOCTTY, 0);
+  }
+  pid_t child = 0;
+  ASSERT_EQ(::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  const std::string shown = terminal.DeviceReceives(4096, std::chrono::milliseconds(500));
+  EXPECT_NE(shown.find(terminal.slavePath() + " is this program's own terminal, not a serial port"),
+            std::string::npos)
+      << shown;
+  EXPECT_EQ(shown.find("\x81\x18\x11\xAA\xDD"), std::string::npos) << "a frame went to the terminal";
 }
 
 TEST(QuillonCliTest, DeviceOptionsAreCheckedLikeEveryOther) {

@@ -4,15 +4,19 @@
 
 #include <termios.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 
 #include "app/shared_state.h"
 #include "link/discovery.h"
+#include "link/given_port_list.h"
 #include "link/link_status.h"
 #include "link/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
+#include "tests/link/refused_line_settings.h"
 #include "tests/support/gate.h"
 #include "tests/support/handshake_timing.h"
 #include "tests/support/listed_ports.h"
@@ -179,6 +183,36 @@ TEST_F(ConnectTest, AFallbackPortThatDoesNotOpenIsNoLink) {
   EXPECT_NE(station.dlg.m_port.portState, CSerialPort::kStateOpen);
   EXPECT_TRUE(JobButtonsDisabled());
   EXPECT_EQ(station.dlg.LinkStatus(), PortNotOpenedText("ttyUSB0"));
+}
+
+TEST_F(ConnectTest, APortThatRefusesTheLineSettingsIsNoLinkAtEitherSpeed) {
+  PlugSimulator();
+  const testing::RefusedLineSettings refused(LinkPath().string());
+  ::testing::internal::CaptureStderr();
+  Connect();
+  const std::string reports = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(g_linkKind, kNoLink);
+  EXPECT_EQ(g_jobBusy, 1);
+  EXPECT_TRUE(JobButtonsDisabled());
+  EXPECT_EQ(station.dlg.LinkStatus(), PortNotSetUpText("ttyUSB0"));
+  EXPECT_EQ(DeviceCounters().handshakes, 0u) << "the handshake went out on a line not set up";
+  EXPECT_NE(reports.find("tcsetattr() Failed"), std::string::npos) << reports;
+}
+
+TEST_F(ConnectTest, WhatIsNoSerialPortIsNeverWrittenToAndTheStatusLineSaysWhatItIs) {
+  const std::string package = ":00000001FF\r\n";
+  std::ofstream("flash.txt", std::ios::binary) << package;
+  GivenPortList given("flash.txt");
+  g_jobBusy = 1;
+  ConnectThread(station.dlg, given);
+  EXPECT_EQ(g_linkKind, kNoLink);
+  EXPECT_EQ(station.dlg.LinkStatus(), "flash.txt is a regular file, not a serial port.");
+
+  // Nor does the driver itself open it, were it handed the path.
+  BindPortPath(9, "flash.txt");
+  EXPECT_FALSE(station.dlg.m_port.Configure(&station.dlg, 9, 460800, 'N', 8, 1, EV_RXCHAR, 1024));
+  std::ifstream file("flash.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), package);
 }
 
 TEST_F(ConnectTest, APortLeftFailedByItsMonitorIsLetGoSoTheNextAttemptLinksAgain) {

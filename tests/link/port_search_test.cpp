@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/shared_state.h"
+#include "link/com_port_name.h"
 #include "link/discovery.h"
 #include "link/link_status.h"
 #include "link/port_table.h"
@@ -102,7 +103,7 @@ TEST_F(PortSearchTest, LinuxTtysGetAStableNumberEachAndNeverEightyFive) {
 }
 
 TEST_F(PortSearchTest, APortThatIsHeldFailsThePresenceTestAndIsReported) {
-  FileDescriptor heldByAnotherProgram = OpenTtyExclusive(ptys[1].slavePath());
+  FileDescriptor heldByAnotherProgram = OpenTtyExclusive(ptys[1].slavePath()).tty;
   ASSERT_TRUE(heldByAnotherProgram);
   PortSearchReport report;
   EXPECT_EQ(Find({Ch340("COM3", ptys[0].slavePath()), Ch340("COM4", ptys[1].slavePath())}, &report), 3);
@@ -141,6 +142,17 @@ TEST(PortProbeTest, AFailedOpenIsPutInTermsAnOperatorCanActOn) {
   EXPECT_EQ(
       PortNotUsableText("ttyUSB0", {.availability = PortAvailability::kBusy, .holder = "minicom, pid 42"}),
       "ID writer port ttyUSB0 is busy in another program (minicom, pid 42): close it there.");
+}
+
+TEST(ComPortNameTest, AComPortIsComOneToTwoHundredFiftyFiveByNameOrDevicePath) {
+  EXPECT_EQ(ComPortName("COM7"), "COM7");
+  EXPECT_EQ(ComPortName("com12"), "COM12");
+  EXPECT_EQ(ComPortName("\\\\.\\COM255"), "COM255");
+  EXPECT_EQ(ComDevicePath("COM5"), "\\\\.\\COM5");
+  for (const char* other : {"COM0", "COM256", "COM07", "COM", "COM5x", "COM-1", "LPT1", "C:\\x\\flash.txt",
+                            "\\\\.\\FLASH.TXT", "..\\COM5"}) {
+    EXPECT_FALSE(ComPortName(other)) << other;
+  }
 }
 
 }  // namespace

@@ -138,23 +138,26 @@ TEST_F(SerialPortTest, ClosingPutsBackTheSettingsTheTtyHadBefore) {
   EXPECT_EQ(tty.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
 }
 
-TEST_F(SerialPortTest, FailedSetupStepIsReportedYetThePortIsOpenAndPurged) {
-  ASSERT_TRUE(pty.DeviceSends("old"));
-  ASSERT_TRUE(Eventually([&] { return pty.BytesWaitingAtPort() == 3; }));
+TEST_F(SerialPortTest, APortThatRefusesItsLineSettingsIsReportedAndClosedAgain) {
   const termios before = pty.PortSettings();
 
   CSerialPort port;
   ::testing::internal::CaptureStderr();
-  EXPECT_TRUE(port.Configure(&owner, kPort, 460800, 'X', 8, 1, EV_RXCHAR, kBufferSize));
+  EXPECT_FALSE(port.Configure(&owner, kPort, 460800, 'X', 8, 1, EV_RXCHAR, kBufferSize));
   EXPECT_EQ(
       ::testing::internal::GetCapturedStderr(),
       "WARNING:  reading the line settings \"baud=460800 parity=X data=8 stop=1\" Failed with the following "
       "error: \nInvalid argument (error 22)\nPort: 7\n");
-  EXPECT_EQ(port.portState, CSerialPort::kStateOpen);
-  // The settings were never written to the tty, but the purge still ran.
+  EXPECT_EQ(port.portState, CSerialPort::kStateFailed);
   const termios after = pty.PortSettings();
   EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
-  EXPECT_EQ(pty.BytesWaitingAtPort(), 0);
+
+  // Closed, not held: the next Configure opens it again.
+  ASSERT_TRUE(Open(port));
+  ASSERT_TRUE(port.StartMonitor());
+  Write(port, "ok");
+  EXPECT_EQ(pty.DeviceReceives(2), "ok");
+  port.Stop();
 }
 
 TEST_F(SerialPortTest, PortHeldByAnotherOpenerIsRefused) {

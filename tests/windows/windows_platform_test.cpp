@@ -38,6 +38,18 @@ TEST(WindowsPortProbeTest, APortGivenByNameIsListedAsTheCh340PortUnderItsDeviceN
   }
 }
 
+TEST(WindowsPortProbeTest, ANameOtherThanComNIsNoSerialPortAndIsNeverOpened) {
+  for (const char* given : {"C:\\x\\flash.txt", "COM0", "COM256"}) {
+    const std::vector<SerialPortEntry> ports = GivenPortList(given).Ports();
+    ASSERT_EQ(ports.size(), 1u) << given;
+    EXPECT_EQ(ports[0].friendlyName, std::string("Not a serial port (") + given + ")");
+    const PortProbe probe = ProbePort(ports[0].systemLocation);
+    EXPECT_EQ(probe.availability, PortAvailability::kNotSerialPort) << given;
+    EXPECT_EQ(AvailabilityWords(probe),
+              std::string(given) + " is not a serial port: give COM1 to COM255 (or \\\\.\\COMn)");
+  }
+}
+
 TEST(WindowsSerialPortTest, APortThatDoesNotOpenLeavesTheStateClosedAndTheObjectUsable) {
   CSerialPort port;
   BindPortPath(40, kAbsentPort);

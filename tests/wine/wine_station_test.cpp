@@ -195,5 +195,21 @@ TEST_F(WineStationTest, HelpPortsAndMistakesEndWithTheConsolesExitCodes) {
       << ports.output;
 }
 
+TEST_F(WineStationTest, OnlyACOMPortIsWrittenToNeitherAFileNamedAsOneNorOneBehindACOMPortsName) {
+  const std::vector<std::uint8_t> package = ReadAll("flash.txt");
+  for (const std::string& port : {std::string("C:\\x\\flash.txt"), std::string("COM0")}) {
+    const CliRun run = RunCli({"write", "large-ascii", "--port", port});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_TRUE(run.Says(port + " is not a serial port: give COM1 to COM255")) << run.output;
+  }
+  // A COM port's name that leads to a file is refused on what opened, before any byte goes out.
+  const WineComPort fileBehindAComPort(fs::current_path() / "flash.txt");
+  const CliRun run = RunCli({"write", "large-ascii", "--port", fileBehindAComPort.Name(), "--wait", "2"});
+  EXPECT_EQ(run.exitCode, 4) << run.output;
+  EXPECT_TRUE(run.Says(fileBehindAComPort.Name() + " is a device that is not a terminal, not a serial port."))
+      << run.output;
+  EXPECT_EQ(ReadAll("flash.txt"), package);
+}
+
 }  // namespace
 }  // namespace quillon
