@@ -57,7 +57,7 @@ std::string NotSerialPortText(const NotSerialPort& what) {
     case NotSerialPortKind::kOwnTerminal:
       return text + "this program's own terminal, not a serial port";
     case NotSerialPortKind::kNotComPortName:
-      return what.path + " is not a serial port: give COM1 to COM255 (or \\\\.\\COMn)";
+      return what.path + " is not a serial port: a port is COM1 to COM255 (or \\\\.\\COMn)";
   }
   return text + "not a serial port";
 }

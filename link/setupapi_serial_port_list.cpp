@@ -1,6 +1,7 @@
 // The system's serial ports on Windows: the devices of the ports setup class, by their friendly names.
 #include <memory>
 
+#include "link/com_port_name.h"
 #include "link/serial_port_list.h"
 #include "link/windows_api.h"
 
@@ -12,7 +13,6 @@ namespace {
 // {4D36E978-E325-11CE-BFC1-08002BE10318}: the setup class of COM and LPT ports.
 constexpr GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 constexpr DWORD kFriendlyNameSize = 512;
-constexpr char kDevicePrefix[] = "\\\\.\\";
 
 struct DeviceListDeleter {
   void operator()(HDEVINFO list) const { ::SetupDiDestroyDeviceInfoList(list); }
@@ -38,7 +38,7 @@ class SetupApiSerialPortList final : public SerialPortList {
       }
       const std::string friendlyName = name;
       const std::string portName = PortNameInFriendlyName(friendlyName);
-      ports.push_back({portName, portName.empty() ? std::string() : kDevicePrefix + portName, friendlyName});
+      ports.push_back({portName, portName.empty() ? std::string() : ComDevicePath(portName), friendlyName});
     }
     return ports;
   }

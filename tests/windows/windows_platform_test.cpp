@@ -46,7 +46,7 @@ TEST(WindowsPortProbeTest, ANameOtherThanComNIsNoSerialPortAndIsNeverOpened) {
     const PortProbe probe = ProbePort(ports[0].systemLocation);
     EXPECT_EQ(probe.availability, PortAvailability::kNotSerialPort) << given;
     EXPECT_EQ(AvailabilityWords(probe),
-              std::string(given) + " is not a serial port: give COM1 to COM255 (or \\\\.\\COMn)");
+              std::string(given) + " is not a serial port: a port is COM1 to COM255 (or \\\\.\\COMn)");
   }
 }
 

@@ -200,7 +200,7 @@ TEST_F(WineStationTest, OnlyACOMPortIsWrittenToNeitherAFileNamedAsOneNorOneBehin
   for (const std::string& port : {std::string("C:\\x\\flash.txt"), std::string("COM0")}) {
     const CliRun run = RunCli({"write", "large-ascii", "--port", port});
     EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_TRUE(run.Says(port + " is not a serial port: give COM1 to COM255")) << run.output;
+    EXPECT_TRUE(run.Says(port + " is not a serial port: a port is COM1 to COM255")) << run.output;
   }
   // A COM port's name that leads to a file is refused on what opened, before any byte goes out.
   const WineComPort fileBehindAComPort(fs::current_path() / "flash.txt");
