@@ -37,29 +37,40 @@ std::string PortNotSetUpText(const std::string& portName) {
   return "ID writer port " + portName + " was opened, but its line settings could not be applied.";
 }
 
-std::string NotSerialPortText(const NotSerialPort& what) {
-  std::string text = what.path + (what.throughSymlink ? " is a symbolic link to " : " is ");
-  switch (what.kind) {
+namespace {
+
+// What a path that is no serial port is, as the sentence about it names it.
+const char* KindWords(NotSerialPortKind kind) {
+  switch (kind) {
     case NotSerialPortKind::kRegularFile:
-      return text + "a regular file, not a serial port";
+      return "a regular file";
     case NotSerialPortKind::kDirectory:
-      return text + "a directory, not a serial port";
+      return "a directory";
     case NotSerialPortKind::kFifo:
-      return text + "a named pipe (FIFO), not a serial port";
+      return "a named pipe (FIFO)";
     case NotSerialPortKind::kSocket:
-      return text + "a socket, not a serial port";
+      return "a socket";
     case NotSerialPortKind::kBlockDevice:
-      return text + "a block device (a disk), not a serial port";
+      return "a block device (a disk)";
     case NotSerialPortKind::kOtherDevice:
-      return text + "a device that is not a terminal, not a serial port";
-    case NotSerialPortKind::kConsole:
-      return text + "a console, not a serial port";
-    case NotSerialPortKind::kOwnTerminal:
-      return text + "this program's own terminal, not a serial port";
     case NotSerialPortKind::kNotComPortName:
-      return what.path + " is not a serial port: a port is COM1 to COM255 (or \\\\.\\COMn)";
+      return "a device that is not a terminal";
+    case NotSerialPortKind::kConsole:
+      return "a console";
+    case NotSerialPortKind::kOwnTerminal:
+      return "this program's own terminal";
   }
-  return text + "not a serial port";
+  return "something else";
+}
+
+}  // namespace
+
+std::string NotSerialPortText(const NotSerialPort& what) {
+  if (what.kind == NotSerialPortKind::kNotComPortName) {
+    return what.path + " is not a serial port: a port is COM1 to COM255 (or \\\\.\\COMn)";
+  }
+  return what.path + (what.throughSymlink ? " is a symbolic link to " : " is ") + KindWords(what.kind) +
+         ", not a serial port";
 }
 
 std::string AvailabilityWords(const PortProbe& probe) {
