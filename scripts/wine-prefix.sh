@@ -6,6 +6,14 @@
 set -euo pipefail
 prefix="${WINEPREFIX:-$HOME/.wine}"
 export WINEDEBUG=-all
+# A 64-bit prefix made before Wine's 32-bit half (wine32) was installed has no 32-bit system in SysWOW64
+# and starts no program once wine32 is there ("could not load kernel32.dll"): it is made anew.
+if [ -d "$prefix/dosdevices" ] && [ ! -e "$prefix/drive_c/windows/syswow64/kernel32.dll" ] &&
+  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+  echo "Making the Wine prefix $prefix anew: it was made before wine32 was installed"
+  wineserver --kill 2>/dev/null || true
+  rm -rf "$prefix"
+fi
 if [ ! -d "$prefix/dosdevices" ]; then
   echo "Making the Wine prefix $prefix"
   WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init
