@@ -116,6 +116,8 @@ class CQuillonDlg : public SerialOwner {
   void DispatchPendingMessages() override;
 
   const StationTiming& Timing() const { return m_timing; }
+  // Why the USB library that is there cannot be used; empty when it can, or when there is none.
+  std::string UsbUnusableReason() const { return m_usb.UnusableReason(); }
 
  private:
   enum class UsbDirection { kWrite, kRead };

@@ -28,6 +28,12 @@ void LinkUp(CQuillonDlg& dlg, const std::string& status) {
   dlg.ShowLinkStatus(status);
 }
 
+// The status of an attempt that linked nothing, which also says why a USB library that is there cannot be
+// used: the operator who has one expects the USB way.
+void ShowNoLink(CQuillonDlg& dlg, const std::string& serialText) {
+  dlg.ShowLinkStatus(NoLinkText(dlg.UsbUnusableReason(), serialText));
+}
+
 // A port that the operator can free (busy, not permitted) says how; one that is not there is no device.
 std::string NoPortStatus(const PortSearchReport& search) {
   for (const PortRefusal& refusal : search.refusals) {
@@ -59,7 +65,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
   PortSearchReport search;
   const int portNumber = FindCh340Port(ports, &search);
   if (portNumber == 0) {
-    dlg.ShowLinkStatus(NoPortStatus(search));
+    ShowNoLink(dlg, NoPortStatus(search));
     return;  // the buttons stay disabled, the station busy; the watchdog tries again
   }
   g_serialEventMask.store(EV_RXCHAR);
@@ -83,8 +89,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
     const bool refusedSettings = dlg.m_port.portState.load() == CSerialPort::kStateFailed;
     dlg.m_port.Stop();
     g_linkKind.store(kNoLink);
-    dlg.ShowLinkStatus(refusedSettings ? PortNotSetUpText(search.portName)
-                                       : PortNotOpenedText(search.portName));
+    ShowNoLink(dlg, refusedSettings ? PortNotSetUpText(search.portName) : PortNotOpenedText(search.portName));
     return;
   }
   LinkUp(dlg, LinkedOnPortText(search.portName, kFallbackBaud));

@@ -18,6 +18,11 @@ std::string NoDeviceFoundText() {
   return "No ID writer found: plug it in (USB, or its CH340 serial adapter).";
 }
 
+std::string NoLinkText(const std::string& usbUnusableReason, const std::string& serialText) {
+  if (usbUnusableReason.empty()) return serialText;
+  return "The USB library cannot be used: " + usbUnusableReason + ". " + serialText;
+}
+
 std::string LinkLostText() {
   return "The link to the ID writer was lost: looking for it again...";
 }

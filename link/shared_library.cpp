@@ -11,13 +11,18 @@ SharedLibrary::~SharedLibrary() {
 }
 
 SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, nullptr)), m_loadError(std::move(other.m_loadError)) {}
+    : m_handle(std::exchange(other.m_handle, nullptr)),
+      m_loadError(std::move(other.m_loadError)),
+      m_foundFile(std::move(other.m_foundFile)),
+      m_foreignWidthBits(other.m_foreignWidthBits) {}
 
 SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
   if (this != &other) {
     Unload();
     m_handle = std::exchange(other.m_handle, nullptr);
     m_loadError = std::move(other.m_loadError);
+    m_foundFile = std::move(other.m_foundFile);
+    m_foreignWidthBits = other.m_foreignWidthBits;
   }
   return *this;
 }

@@ -1,5 +1,8 @@
 #include <dlfcn.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "link/shared_library.h"
 
 namespace quillon {
@@ -8,11 +11,17 @@ std::string LibraryFileName(const std::string& baseName) {
   return "lib" + baseName + ".so";
 }
 
+void RestrictLibrarySearch() {}
+
 SharedLibrary::SharedLibrary(const std::string& fileName) {
   m_handle = ::dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::error_code error;
+  const bool givenByPath = fileName.find('/') != std::string::npos;
+  if (m_handle != nullptr || (givenByPath && std::filesystem::exists(fileName, error)))
+    m_foundFile = fileName;
   if (m_handle == nullptr) {
-    const char* error = ::dlerror();
-    m_loadError = error != nullptr ? error : fileName + ": cannot be loaded";
+    const char* loaderWords = ::dlerror();
+    m_loadError = loaderWords != nullptr ? loaderWords : fileName + ": cannot be loaded";
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace quillon {
 
@@ -30,6 +31,10 @@ class UsbBridge {
                     std::uint32_t* transferred) = 0;
   // Read and write time-outs in milliseconds for later transfers.
   virtual int SetTimeouts(std::uint32_t readTimeout, std::uint32_t writeTimeout) = 0;
+
+  // Why a bridge library that is there cannot be used, in words an operator can act on; empty when it
+  // can be, or when there is none (then the serial way is the station's way, and nothing is amiss).
+  virtual std::string UnusableReason() const { return {}; }
 };
 
 }  // namespace quillon

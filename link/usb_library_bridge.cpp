@@ -3,6 +3,8 @@
 #include <string>
 #include <type_traits>
 
+#include "link/library_width.h"
+
 namespace quillon {
 namespace {
 
@@ -23,18 +25,32 @@ void* AsLibraryHandle(UsbHandle handle) {
   return reinterpret_cast<void*>(handle);
 }
 
+// "a 32-bit library, and this station is 64-bit: run the 32-bit station instead"
+std::string WidthMismatchText(int libraryBits) {
+  const std::string library = std::to_string(libraryBits) + "-bit";
+  return "is a " + library + " library, and this station is " + std::to_string(kProgramWidthBits) +
+         "-bit: run the " + library + " station instead";
+}
+
 }  // namespace
 
 UsbLibraryBridge::UsbLibraryBridge(const std::string& fileName) : m_library(fileName) {
   if (!m_library.Loaded()) {
-    m_problem = m_library.LoadError();
+    if (m_library.ForeignWidthBits() != 0) {
+      m_problem = m_library.FoundFile() + " " + WidthMismatchText(m_library.ForeignWidthBits());
+    } else if (!m_library.FoundFile().empty()) {
+      m_problem = m_library.FoundFile() + " cannot be loaded: " + m_library.LoadError();
+    } else {
+      m_problem = m_library.LoadError();
+    }
     return;
   }
   const auto resolve = [this, &fileName](const UsbLibraryExport& wanted, auto& call) {
     call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(
         m_library.Export(wanted.name, wanted.ordinal));
     if (call == nullptr && m_problem.empty()) {
-      m_problem = fileName + " has no " + wanted.name + " (ordinal " + std::to_string(wanted.ordinal) + ")";
+      m_problem = fileName + " has no " + wanted.name + " (ordinal " + std::to_string(wanted.ordinal) +
+                  "): it is not the USB library this station needs";
     }
   };
   resolve(kGetNumDevices, m_getNumDevices);
@@ -45,6 +61,10 @@ UsbLibraryBridge::UsbLibraryBridge(const std::string& fileName) : m_library(file
   resolve(kWrite, m_write);
   resolve(kSetTimeouts, m_setTimeouts);
   m_available = m_problem.empty();
+}
+
+std::string UsbLibraryBridge::UnusableReason() const {
+  return m_available || m_library.FoundFile().empty() ? std::string() : m_problem;
 }
 
 int UsbLibraryBridge::GetNumDevices(std::uint32_t* count) {

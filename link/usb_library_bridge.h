@@ -6,6 +6,7 @@
 
 #include "link/shared_library.h"
 #include "link/usb_bridge.h"
+#include "link/usb_library_calls.h"
 
 namespace quillon {
 
@@ -22,6 +23,8 @@ class UsbLibraryBridge final : public UsbBridge {
   bool Available() const { return m_available; }
   // Why the library cannot be used; empty when it can.
   const std::string& Problem() const { return m_problem; }
+  // The problem, when a library is there but cannot be used; empty when there is none at all.
+  std::string UnusableReason() const override;
 
   int GetNumDevices(std::uint32_t* count) override;
   int GetProductString(std::uint32_t index, char* buffer, std::uint32_t flags) override;
@@ -33,14 +36,14 @@ class UsbLibraryBridge final : public UsbBridge {
   int SetTimeouts(std::uint32_t readTimeout, std::uint32_t writeTimeout) override;
 
  private:
-  // The library's calling convention: 32-bit counts and indices, pointer-sized handles, an optional
-  // overlapped structure (always null here) on reads and writes.
-  using GetNumDevicesCall = int (*)(std::uint32_t*);
-  using GetProductStringCall = int (*)(std::uint32_t, void*, std::uint32_t);
-  using OpenCall = int (*)(std::uint32_t, void**);
-  using CloseCall = int (*)(void*);
-  using TransferCall = int (*)(void*, void*, std::uint32_t, std::uint32_t*, void*);
-  using SetTimeoutsCall = int (*)(std::uint32_t, std::uint32_t);
+  // The library's signatures: 32-bit counts and indices, pointer-sized handles, an optional overlapped
+  // structure (always null here) on reads and writes; called as the Windows API is.
+  using GetNumDevicesCall = int(QUILLON_USB_LIBRARY_CALL*)(std::uint32_t*);
+  using GetProductStringCall = int(QUILLON_USB_LIBRARY_CALL*)(std::uint32_t, void*, std::uint32_t);
+  using OpenCall = int(QUILLON_USB_LIBRARY_CALL*)(std::uint32_t, void**);
+  using CloseCall = int(QUILLON_USB_LIBRARY_CALL*)(void*);
+  using TransferCall = int(QUILLON_USB_LIBRARY_CALL*)(void*, void*, std::uint32_t, std::uint32_t*, void*);
+  using SetTimeoutsCall = int(QUILLON_USB_LIBRARY_CALL*)(std::uint32_t, std::uint32_t);
 
   SharedLibrary m_library;
   bool m_available = false;

@@ -18,6 +18,7 @@
 #include "app/console/write_command.h"
 #include "app/device_setup.h"
 #include "app/quillon_app.h"
+#include "link/shared_library.h"
 #include "program/package_pages.h"
 #include "program/station_jobs.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   using namespace quillon;
   using namespace quillon::console;
 
+  RestrictLibrarySearch();
   PrepareConsoleOutput();
   std::string error;
   const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);

@@ -7,6 +7,8 @@ namespace quillon::console {
 namespace {
 
 void ListUsbDevices(UsbBridge& usb, std::FILE* out) {
+  const std::string unusable = usb.UnusableReason();
+  if (!unusable.empty()) std::fprintf(out, "USB library\tcannot be used: %s\n", unusable.c_str());
   std::uint32_t count = 0;
   if (usb.GetNumDevices(&count) != kUsbSuccess) return;  // no bridge library: nothing to list
   for (std::uint32_t index = 0; index < count; ++index) {

@@ -11,6 +11,7 @@
 #include "app/win32/win32_view.h"
 #include "app/win32/window_image.h"
 #include "app/window_options.h"
+#include "link/shared_library.h"
 #include "program/station_jobs.h"
 
 #include <shellapi.h>
@@ -47,6 +48,7 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 int main() {
+  RestrictLibrarySearch();
   std::string error;
   std::vector<std::string> arguments = Arguments();
   if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's own name

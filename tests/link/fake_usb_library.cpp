@@ -1,7 +1,10 @@
 // A stand-in for the vendor's USB bridge library, built as a shared library of the same API so that the
-// station loads it at run time as it would the real one. Two devices: a stranger, then the writer.
+// station loads it at run time as it would the real one, its operations called as the vendor's are. Two
+// devices: a stranger, then the writer.
 #include <cstdint>
 #include <cstring>
+
+#include "link/usb_library_calls.h"
 
 namespace {
 
@@ -16,40 +19,41 @@ std::uint32_t g_bytesWritten = 0;
 
 extern "C" {
 
-int SI_GetNumDevices(std::uint32_t* count) {
+int QUILLON_USB_LIBRARY_CALL SI_GetNumDevices(std::uint32_t* count) {
   *count = 2;
   return kSuccess;
 }
 
-int SI_GetProductString(std::uint32_t index, void* buffer, std::uint32_t /*flags*/) {
+int QUILLON_USB_LIBRARY_CALL SI_GetProductString(std::uint32_t index, void* buffer, std::uint32_t /*flags*/) {
   if (index >= 2) return kDeviceNotFound;
   std::strcpy(static_cast<char*>(buffer), kDeviceStrings[index]);
   return kSuccess;
 }
 
-int SI_Open(std::uint32_t index, void** handle) {
+int QUILLON_USB_LIBRARY_CALL SI_Open(std::uint32_t index, void** handle) {
   if (index >= 2) return kDeviceNotFound;
   *handle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x100 + index));
   return kSuccess;
 }
 
-int SI_Close(void*) {
+int QUILLON_USB_LIBRARY_CALL SI_Close(void*) {
   return kSuccess;
 }
 
-int SI_Read(void*, void* buffer, std::uint32_t count, std::uint32_t* transferred, void*) {
+int QUILLON_USB_LIBRARY_CALL SI_Read(void*, void* buffer, std::uint32_t count, std::uint32_t* transferred,
+                                     void*) {
   std::memset(buffer, 0x5A, count);
   *transferred = count;
   return kSuccess;
 }
 
-int SI_Write(void*, void*, std::uint32_t count, std::uint32_t* transferred, void*) {
+int QUILLON_USB_LIBRARY_CALL SI_Write(void*, void*, std::uint32_t count, std::uint32_t* transferred, void*) {
   g_bytesWritten += count;
   *transferred = count;
   return kSuccess;
 }
 
-int SI_SetTimeouts(std::uint32_t readTimeout, std::uint32_t writeTimeout) {
+int QUILLON_USB_LIBRARY_CALL SI_SetTimeouts(std::uint32_t readTimeout, std::uint32_t writeTimeout) {
   g_readTimeout = readTimeout;
   g_writeTimeout = writeTimeout;
   return kSuccess;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "link/usb_library_calls.h"
 #include "sim/usb_device.h"
 
 namespace {
@@ -28,36 +29,36 @@ quillon::UsbHandle AsHandle(void* handle) {
 
 extern "C" {
 
-int SI_GetNumDevices(std::uint32_t* count) {
+int QUILLON_USB_LIBRARY_CALL SI_GetNumDevices(std::uint32_t* count) {
   return g_bridge.GetNumDevices(count);
 }
 
-int SI_GetProductString(std::uint32_t index, void* buffer, std::uint32_t flags) {
+int QUILLON_USB_LIBRARY_CALL SI_GetProductString(std::uint32_t index, void* buffer, std::uint32_t flags) {
   return g_bridge.GetProductString(index, static_cast<char*>(buffer), flags);
 }
 
-int SI_Open(std::uint32_t index, void** handle) {
+int QUILLON_USB_LIBRARY_CALL SI_Open(std::uint32_t index, void** handle) {
   quillon::UsbHandle opened = quillon::kNoUsbDevice;
   const int status = g_bridge.Open(index, &opened);
   *handle = reinterpret_cast<void*>(opened);
   return status;
 }
 
-int SI_Close(void* handle) {
+int QUILLON_USB_LIBRARY_CALL SI_Close(void* handle) {
   return g_bridge.Close(AsHandle(handle));
 }
 
-int SI_Read(void* handle, void* buffer, std::uint32_t count, std::uint32_t* transferred,
-            void* /*overlapped*/) {
+int QUILLON_USB_LIBRARY_CALL SI_Read(void* handle, void* buffer, std::uint32_t count,
+                                     std::uint32_t* transferred, void* /*overlapped*/) {
   return g_bridge.Read(AsHandle(handle), static_cast<std::uint8_t*>(buffer), count, transferred);
 }
 
-int SI_Write(void* handle, void* buffer, std::uint32_t count, std::uint32_t* transferred,
-             void* /*overlapped*/) {
+int QUILLON_USB_LIBRARY_CALL SI_Write(void* handle, void* buffer, std::uint32_t count,
+                                      std::uint32_t* transferred, void* /*overlapped*/) {
   return g_bridge.Write(AsHandle(handle), static_cast<const std::uint8_t*>(buffer), count, transferred);
 }
 
-int SI_SetTimeouts(std::uint32_t readTimeout, std::uint32_t writeTimeout) {
+int QUILLON_USB_LIBRARY_CALL SI_SetTimeouts(std::uint32_t readTimeout, std::uint32_t writeTimeout) {
   return g_bridge.SetTimeouts(readTimeout, writeTimeout);
 }
 

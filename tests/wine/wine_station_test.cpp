@@ -84,8 +84,8 @@ class WineStationTest : public ::testing::Test {
     ASSERT_EQ(std::system(samples.c_str()), 0);
   }
 
-  static CliRun RunCli(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"wine", QUILLON_WINDOWS_CLI});
+  static CliRun RunCli(std::vector<std::string> arguments, const fs::path& program = QUILLON_WINDOWS_CLI) {
+    arguments.insert(arguments.begin(), {"wine", program.string()});
     ChildProcess cli(std::move(arguments));
     CliRun run;
     run.exitCode = cli.Finish(&run.output, kPatience);
@@ -164,13 +164,49 @@ TEST_F(WineStationTest, ADeviceThatStopsAnsweringTakesTheLinkDownAndTheJobFails)
   EXPECT_FALSE(run.Says("写入完成!!!")) << run.output;
 }
 
-TEST_F(WineStationTest, OverUsbTheVendorsLibraryIsFoundByOrdinalAndThePackageWritten) {
-  fs::copy_file(QUILLON_WINDOWS_SIM_USB_LIBRARY, "SiUSBXp.dll");
+// quillon-cli.exe installed in a folder of its own with `library` beside it as the vendor's SiUSBXp.dll,
+// as an operator's station is; run from the working folder, which holds the packages.
+fs::path StationWithUsbLibrary(const std::string& library) {
+  fs::create_directory("station");
+  fs::copy_file(QUILLON_WINDOWS_CLI, "station/quillon-cli.exe");
+  fs::copy_file(library, "station/SiUSBXp.dll");
+  return fs::current_path() / "station" / "quillon-cli.exe";
+}
+
+TEST_F(WineStationTest, OverUsbTheVendorsLibraryBesideTheStationIsFoundByOrdinalAndThePackageWritten) {
+  const fs::path station = StationWithUsbLibrary(QUILLON_WINDOWS_SIM_USB_LIBRARY);
   ::setenv("QUILLON_SIM_FLASH", "usb-flash.bin", 1);
-  const CliRun run = RunCli({"write", "large-ascii"});
+  const CliRun run = RunCli({"write", "large-ascii"}, station);
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_TRUE(run.Says("ID writer linked: USB")) << run.output;
   EXPECT_TRUE(testing::SameFlash(FlashWithPackage("Bigfont.txt"), ReadAll("usb-flash.bin")));
+}
+
+TEST_F(WineStationTest, ALibraryOfThatNameInTheWorkingFolderIsNeverLoaded) {
+  fs::copy_file(QUILLON_WINDOWS_SIM_USB_LIBRARY, "SiUSBXp.dll");
+  ::setenv("QUILLON_SIM_FLASH", "usb-flash.bin", 1);
+  const CliRun run = RunCli({"write", "large-ascii", "--wait", "2"});
+  EXPECT_EQ(run.exitCode, 4) << run.output;
+  EXPECT_FALSE(run.Says("ID writer linked: USB")) << run.output;
+  EXPECT_TRUE(run.Says("No ID writer found")) << run.output;
+  EXPECT_FALSE(fs::exists("usb-flash.bin"));
+}
+
+TEST_F(WineStationTest, AUsbLibraryOfTheOtherWidthIsNamedAndTheSerialWayStillTried) {
+  const fs::path station = StationWithUsbLibrary(QUILLON_OTHER_WIDTH_SIM_USB_LIBRARY);
+  const std::string mismatch = "SiUSBXp.dll is a " + std::to_string(QUILLON_OTHER_WIDTH_BITS) +
+                               "-bit library, and this station is " + std::to_string(QUILLON_WIDTH_BITS) +
+                               "-bit: run the " + std::to_string(QUILLON_OTHER_WIDTH_BITS) +
+                               "-bit station instead";
+  const CliRun run = RunCli({"write", "large-ascii", "--wait", "2"}, station);
+  EXPECT_EQ(run.exitCode, 4) << run.output;
+  EXPECT_TRUE(run.Says("The USB library cannot be used: ")) << run.output;
+  EXPECT_TRUE(run.Says(mismatch + ". No ID writer found")) << run.output;
+
+  const CliRun ports = RunCli({"ports"}, station);
+  EXPECT_EQ(ports.exitCode, 0);
+  EXPECT_TRUE(ports.Says("USB library\tcannot be used: ")) << ports.output;
+  EXPECT_TRUE(ports.Says(mismatch)) << ports.output;
 }
 
 TEST_F(WineStationTest, AClickInTheWindowWritesThePackageThroughACOMPort) {
