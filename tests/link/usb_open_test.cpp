@@ -96,11 +96,14 @@ TEST(UsbLibraryBridgeTest, WithoutTheLibraryTheDeviceCountFailsAndTheReasonIsKep
   EXPECT_NE(missing.Problem().find("libquillon-no-such-usb-library.so"), std::string::npos);
   std::uint32_t count = 7;
   EXPECT_NE(missing.GetNumDevices(&count), kUsbSuccess);
+  // No library at all is nothing to tell the operator: the station is a serial one.
+  EXPECT_EQ(missing.UnusableReason(), "");
 
-  // A library that lacks one of the operations is not used at all.
+  // A library that lacks one of the operations is not used at all, and the operator is told why.
   UsbLibraryBridge wrongLibrary(QUILLON_INCOMPLETE_USB_LIBRARY);
   EXPECT_FALSE(wrongLibrary.Available());
   EXPECT_NE(wrongLibrary.Problem().find(QUILLON_INCOMPLETE_USB_LIBRARY_LACKS), std::string::npos);
+  EXPECT_EQ(wrongLibrary.UnusableReason(), wrongLibrary.Problem());
   testing::StationHarness station(&wrongLibrary);
   EXPECT_EQ(station.dlg.OpenUsbDevice(kUsbDeviceString), 0);
 }
