@@ -20,7 +20,10 @@ std::string NoDeviceFoundText() {
 
 std::string NoLinkText(const std::string& usbUnusableReason, const std::string& serialText) {
   if (usbUnusableReason.empty()) return serialText;
-  return "The USB library cannot be used: " + usbUnusableReason + ". " + serialText;
+  // Plugging in USB will not help while the library cannot be used.
+  const std::string serial =
+      serialText == NoDeviceFoundText() ? "No ID writer found on a serial port." : serialText;
+  return usbUnusableReason + ". " + serial;
 }
 
 std::string LinkLostText() {

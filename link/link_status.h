@@ -13,7 +13,7 @@ std::string LinkedOverUsbText();
 std::string LinkedOnPortText(const std::string& portName, int baud);
 std::string NoDeviceFoundText();
 std::string LinkLostText();
-// The status when no link came up, led by why the USB library that is there cannot be used (if it is).
+// The status when no link came up, led by why the USB library that is there cannot be used, if it is.
 std::string NoLinkText(const std::string& usbUnusableReason, const std::string& serialText);
 // A port the search found but could not take.
 std::string PortNotUsableText(const std::string& portName, const PortProbe& probe);

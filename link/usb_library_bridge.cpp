@@ -1,5 +1,6 @@
 #include "link/usb_library_bridge.h"
 
+#include <filesystem>
 #include <string>
 #include <type_traits>
 
@@ -36,10 +37,12 @@ std::string WidthMismatchText(int libraryBits) {
 
 UsbLibraryBridge::UsbLibraryBridge(const std::string& fileName) : m_library(fileName) {
   if (!m_library.Loaded()) {
+    // The file's name alone: the status line has room for two lines.
+    const std::string found = std::filesystem::path(m_library.FoundFile()).filename().string();
     if (m_library.ForeignWidthBits() != 0) {
-      m_problem = m_library.FoundFile() + " " + WidthMismatchText(m_library.ForeignWidthBits());
-    } else if (!m_library.FoundFile().empty()) {
-      m_problem = m_library.FoundFile() + " cannot be loaded: " + m_library.LoadError();
+      m_problem = found + " " + WidthMismatchText(m_library.ForeignWidthBits());
+    } else if (!found.empty()) {
+      m_problem = found + " cannot be loaded: " + m_library.LoadError();
     } else {
       m_problem = m_library.LoadError();
     }

@@ -200,8 +200,7 @@ TEST_F(WineStationTest, AUsbLibraryOfTheOtherWidthIsNamedAndTheSerialWayStillTri
                                "-bit station instead";
   const CliRun run = RunCli({"write", "large-ascii", "--wait", "2"}, station);
   EXPECT_EQ(run.exitCode, 4) << run.output;
-  EXPECT_TRUE(run.Says("The USB library cannot be used: ")) << run.output;
-  EXPECT_TRUE(run.Says(mismatch + ". No ID writer found")) << run.output;
+  EXPECT_TRUE(run.Says(mismatch + ". No ID writer found on a serial port.")) << run.output;
 
   const CliRun ports = RunCli({"ports"}, station);
   EXPECT_EQ(ports.exitCode, 0);
