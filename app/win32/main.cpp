@@ -7,10 +7,10 @@
 
 #include "app/device_setup.h"
 #include "app/quillon_app.h"
-#include "app/win32/wide_text.h"
 #include "app/win32/win32_view.h"
 #include "app/win32/window_image.h"
 #include "app/window_options.h"
+#include "link/wide_text.h"
 #include "program/station_jobs.h"
 
 #include <shellapi.h>
@@ -30,7 +30,7 @@ void Tell(const std::string& text, bool isError) {
     std::fflush(isError ? stderr : stdout);
     return;
   }
-  ::MessageBoxW(nullptr, win32::WideText(text).c_str(), L"quillon",
+  ::MessageBoxW(nullptr, WideText(text).c_str(), L"quillon",
                 MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
@@ -40,7 +40,7 @@ std::vector<std::string> Arguments() {
   const std::unique_ptr<LPWSTR, decltype(&::LocalFree)> wide(
       ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
   std::vector<std::string> arguments;
-  for (int i = 0; wide && i < count; ++i) arguments.push_back(win32::Utf8Text(wide.get()[i]));
+  for (int i = 0; wide && i < count; ++i) arguments.push_back(Utf8Text(wide.get()[i]));
   return arguments;
 }
 
@@ -80,7 +80,7 @@ int main() {
   if (!options.screenshotFile.empty()) {
     // After what the initialisation showed: the window as the operator first sees it.
     view.RunWhenShown([&] {
-      screenshotSaved = win32::SaveWindowImage(view.Window(), win32::WideText(options.screenshotFile));
+      screenshotSaved = win32::SaveWindowImage(view.Window(), WideText(options.screenshotFile));
       app.PostClick(kIdExit);
     });
   }
