@@ -18,6 +18,7 @@
 #include "app/console/write_command.h"
 #include "app/device_setup.h"
 #include "app/quillon_app.h"
+#include "link/utf8_path.h"
 #include "program/package_pages.h"
 #include "program/station_jobs.h"
 
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
   }
   std::FILE* readOut = nullptr;  // RunRead closes it
   if (options->command == CliCommand::kRead) {
-    readOut = std::fopen(options->outPath.c_str(), "wb");
+    readOut = OpenFile(PathFromUtf8(options->outPath), "wb");
     if (readOut == nullptr) {
       std::fprintf(stderr, "quillon-cli: cannot write %s: %s\n", options->outPath.c_str(),
                    std::strerror(errno));
