@@ -17,6 +17,7 @@
 #include "app/console/unit_log.h"
 #include "app/console/write_command.h"
 #include "app/device_setup.h"
+#include "app/program_arguments.h"
 #include "app/quillon_app.h"
 #include "link/utf8_path.h"
 #include "program/package_pages.h"
@@ -39,7 +40,7 @@ int main(int argc, char** argv) {
 
   PrepareConsoleOutput();
   std::string error;
-  const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto options = ParseCliOptions(ProgramArguments(argc, argv), error);
   if (!options) {
     std::fprintf(stderr, "quillon-cli: %s\nTry 'quillon-cli --help'.\n", error.c_str());
     return kExitUsage;

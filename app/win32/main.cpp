@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "app/device_setup.h"
+#include "app/program_arguments.h"
 #include "app/quillon_app.h"
 #include "app/win32/win32_view.h"
 #include "app/win32/window_image.h"
 #include "app/window_options.h"
 #include "link/wide_text.h"
 #include "program/station_jobs.h"
-
-#include <shellapi.h>
 
 namespace {
 
@@ -34,23 +33,11 @@ void Tell(const std::string& text, bool isError) {
                 MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
-// The command line as UTF-8, whatever the system's code page.
-std::vector<std::string> Arguments() {
-  int count = 0;
-  const std::unique_ptr<LPWSTR, decltype(&::LocalFree)> wide(
-      ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
-  std::vector<std::string> arguments;
-  for (int i = 0; wide && i < count; ++i) arguments.push_back(Utf8Text(wide.get()[i]));
-  return arguments;
-}
-
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   std::string error;
-  std::vector<std::string> arguments = Arguments();
-  if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's own name
-  const std::optional<WindowOptions> parsed = ParseWindowOptions(arguments, error);
+  const std::optional<WindowOptions> parsed = ParseWindowOptions(ProgramArguments(argc, argv), error);
   if (!parsed) {
     Tell("quillon: " + error + "\nTry 'quillon --help'.\n", true);
     return kExitUsage;
