@@ -1,7 +1,6 @@
 // quillon-cli: the station on a console, for scripts and production lines.
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -28,17 +27,13 @@ namespace {
 // Ctrl-C during a production run: the run ends after the unit in hand.
 std::atomic<bool> g_stopRequested{false};
 
-extern "C" void RequestStop(int /*signal*/) {
-  g_stopRequested.store(true);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace quillon;
   using namespace quillon::console;
 
-  PrepareConsoleOutput();
+  ConsoleSession console;
   std::string error;
   const auto options = ParseCliOptions(ProgramArguments(argc, argv), error);
   if (!options) {
@@ -93,7 +88,7 @@ int main(int argc, char** argv) {
   switch (options->command) {
     case CliCommand::kWrite:
       if (options->repeat) {
-        std::signal(SIGINT, RequestStop);
+        console.StopOnInterrupt(g_stopRequested);
         exitCode = RunProduction(*options, app, view, device->Usb(), log.get(), g_stopRequested, stderr);
       } else {
         exitCode = RunWrite(*options, app, view, stderr);
@@ -109,6 +104,9 @@ int main(int argc, char** argv) {
     case CliCommand::kPorts:
       break;
   }
+  // What the dialog thread still shows is written before the console is put back.
+  app.Thread().QuitAndWait();
+  console.End();
   EndProcess(app, exitCode, [&] {
     app.Dialog().m_port.Stop();
     device.reset();
