@@ -1,11 +1,13 @@
 // The Windows station run under Wine in a working folder named in Chinese that holds the package,
 // "Speed.txt" and the sounds, under Wine's Chinese code page (GBK, as on a Chinese PC) and under its
 // default one: the package goes into the flash exactly, the speed is kept in the folder, the sound call is
-// handed the folder's own sound file, and a file named in Chinese on the command line is written.
+// handed the folder's own sound file, and a file named in Chinese on the command line is written. And the
+// console is left in its own code page for what a batch file runs after the station.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -248,6 +250,26 @@ TEST_P(WorkingFolderTest, AClickInTheWindowWritesThePackageKeepsTheSpeedAndPlays
   EXPECT_TRUE(HandedTheFoldersFinishSound(output));
   ExpectWineReadTheSound(output);
   EXPECT_TRUE(testing::SameFlash(FlashWithLargeAscii(), device.Flash()));
+}
+
+// cmd writes what it echoes into a file in the console's output code page: as the console was found,
+// not in UTF-8, after quillon-cli has ended. The console is a pseudo-terminal that script(1) makes.
+TEST_P(WorkingFolderTest, TextThatCmdWritesAfterTheConsoleHasEndedIsInTheConsolesOwnCodePage) {
+  std::string cli = std::string("Z:") + QUILLON_WINDOWS_CLI;
+  std::ranges::replace(cli, '/', '\\');
+  // No blank before '&': cmd would echo it.
+  const std::string batch = "echo 中文>before.txt&" + cli +
+                            " write large-ascii --simulator=usb --quiet >NUL 2>NUL&echo 中文>after.txt";
+  ChildProcess console(
+      {"script", "--quiet", "--return", "--command", "wine cmd /c \"" + batch + "\"", "/dev/null"});
+  std::string output;
+  EXPECT_EQ(console.Finish(&output, kPatience), 0) << output;
+  const std::vector<std::uint8_t> before = ReadAll("before.txt");
+  const std::string utf8 = "中文\r\n";
+  ASSERT_FALSE(before.empty()) << output;
+  ASSERT_NE(before, std::vector<std::uint8_t>(utf8.begin(), utf8.end()))
+      << "the console was in UTF-8 already";
+  EXPECT_EQ(ReadAll("after.txt"), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(CodePages, WorkingFolderTest,
