@@ -50,8 +50,8 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     return FALSE;
   }
   console.stop->store(true);
-  // The system ends the process as soon as this returns (or once its time-out has passed, about 5 s):
-  // the run has till then to finish the unit in hand.
+  // Closing the window: the system ends the process as soon as this returns, or once its time-out has
+  // passed (about 5 s). The run has till then to finish the unit in hand.
   if (event == CTRL_CLOSE_EVENT) console.changed.wait(guard, [&] { return console.ended; });
   return TRUE;
 }
