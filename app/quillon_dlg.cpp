@@ -6,6 +6,7 @@
 
 #include "app/shared_state.h"
 #include "link/link_status.h"
+#include "link/utf8_path.h"
 
 namespace quillon {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 std::string WorkingDirectoryFile(const char* name) {
   std::error_code error;
   std::filesystem::path directory = std::filesystem::current_path(error);
-  return (directory / name).string();
+  return Utf8FromPath(directory / name);
 }
 
 }  // namespace

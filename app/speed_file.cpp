@@ -4,6 +4,7 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "link/utf8_path.h"
 
 namespace quillon {
 namespace {
@@ -15,7 +16,7 @@ constexpr std::size_t kLongestSpeedLine = 255;
 }  // namespace
 
 int CQuillonDlg::LoadSpeed() {
-  std::ifstream file(kSpeedFile);
+  std::ifstream file(PathFromUtf8(kSpeedFile));
   if (!file) return 0;  // the speed stays as it is
   char line[kLongestSpeedLine + 1] = {};
   file.getline(line, sizeof line);
@@ -27,7 +28,7 @@ int CQuillonDlg::LoadSpeed() {
 }
 
 int CQuillonDlg::SaveSpeed() {
-  std::ofstream file(kSpeedFile, std::ios::trunc);
+  std::ofstream file(PathFromUtf8(kSpeedFile), std::ios::trunc);
   if (!file) return 0;  // not stored, and nobody is told
   file << static_cast<int>(g_writeSpeed.load()) << '\n';
   return 0;

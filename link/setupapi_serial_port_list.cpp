@@ -3,6 +3,7 @@
 
 #include "link/com_port_name.h"
 #include "link/serial_port_list.h"
+#include "link/wide_text.h"
 #include "link/windows_api.h"
 
 #include <setupapi.h>
@@ -12,7 +13,7 @@ namespace {
 
 // {4D36E978-E325-11CE-BFC1-08002BE10318}: the setup class of COM and LPT ports.
 constexpr GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
-constexpr DWORD kFriendlyNameSize = 512;
+constexpr DWORD kFriendlyNameLength = 512;
 
 struct DeviceListDeleter {
   void operator()(HDEVINFO list) const { ::SetupDiDestroyDeviceInfoList(list); }
@@ -24,19 +25,21 @@ class SetupApiSerialPortList final : public SerialPortList {
   std::vector<SerialPortEntry> Ports() override {
     std::vector<SerialPortEntry> ports;
     // Every device of the class the system knows, present or not: the presence test tells.
-    HDEVINFO devices = ::SetupDiGetClassDevsA(&kPortsClass, nullptr, nullptr, 0);
+    HDEVINFO devices = ::SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, 0);
     if (devices == INVALID_HANDLE_VALUE) return ports;
     const DeviceList list(devices);
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     for (DWORD index = 0; ::SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
-      char name[kFriendlyNameSize] = {};
-      if (!::SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_FRIENDLYNAME, nullptr,
-                                               reinterpret_cast<PBYTE>(name), kFriendlyNameSize - 1,
+      // Wide: the narrow call gives the name in the system's code page ("通信端口 (COM1)" in GBK on a
+      // Chinese PC). A stored string need not end in a null: the last character is kept for one.
+      wchar_t name[kFriendlyNameLength] = {};
+      if (!::SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, nullptr,
+                                               reinterpret_cast<PBYTE>(name), sizeof name - sizeof name[0],
                                                nullptr)) {
         continue;
       }
-      const std::string friendlyName = name;
+      const std::string friendlyName = Utf8Text(name);
       const std::string portName = PortNameInFriendlyName(friendlyName);
       ports.push_back({portName, portName.empty() ? std::string() : ComDevicePath(portName), friendlyName});
     }

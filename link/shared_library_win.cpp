@@ -5,6 +5,7 @@
 
 #include "link/library_width.h"
 #include "link/shared_library.h"
+#include "link/utf8_path.h"
 #include "link/win_error.h"
 #include "link/windows_api.h"
 
@@ -12,15 +13,6 @@ namespace quillon {
 namespace {
 
 constexpr DWORD kSafeSearch = LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
-
-std::filesystem::path PathFromUtf8(const std::string& text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-std::string Utf8FromPath(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 std::filesystem::path ProgramFolder() {
   std::vector<wchar_t> name(MAX_PATH);

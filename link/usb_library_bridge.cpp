@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "link/library_width.h"
+#include "link/utf8_path.h"
 
 namespace quillon {
 namespace {
@@ -38,7 +39,7 @@ std::string WidthMismatchText(int libraryBits) {
 UsbLibraryBridge::UsbLibraryBridge(const std::string& fileName) : m_library(fileName) {
   if (!m_library.Loaded()) {
     // The file's name alone: the status line has room for two lines.
-    const std::string found = std::filesystem::path(m_library.FoundFile()).filename().string();
+    const std::string found = Utf8FromPath(PathFromUtf8(m_library.FoundFile()).filename());
     if (m_library.ForeignWidthBits() != 0) {
       m_problem = found + " " + WidthMismatchText(m_library.ForeignWidthBits());
     } else if (!found.empty()) {

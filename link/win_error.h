@@ -1,4 +1,4 @@
-// The system's words for a Win32 error code, as FormatMessage gives them in the default language.
+// The system's words for a Win32 error code in UTF-8, as FormatMessage gives them in the default language.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "link/utf8_path.h"
 #include "program/colour_regions.h"
 #include "program/job_frame.h"
 
@@ -70,7 +71,7 @@ std::string UnreadableImageFileText(const ColourImageFile& image) {
 // Opens the image file, checks it and writes its region. The job is closed here unless this answers
 // true; the file is closed before this returns, after any box it shows.
 bool WriteFileRegion(CQuillonDlg& dlg, const ColourImageFile& image) {
-  const ImageFile file(std::fopen(image.name, "rb"));
+  const ImageFile file(OpenFile(PathFromUtf8(image.name), "rb"));
   if (!file) {
     ReportMissingFile(dlg, kReadFileMissingText);
     return false;

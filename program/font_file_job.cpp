@@ -5,6 +5,7 @@
 
 #include "app/quillon_dlg.h"
 #include "app/shared_state.h"
+#include "link/utf8_path.h"
 #include "program/font_package.h"
 #include "program/job_frame.h"
 
@@ -35,7 +36,7 @@ void FontFileJob(CQuillonDlg& dlg) {
   const char* fileName = FontFileName(g_jobMode.load());
   // Binary: line ends are the reader's business, the same on every platform.
   std::ifstream file;
-  if (fileName != nullptr) file.open(fileName, std::ios::binary);
+  if (fileName != nullptr) file.open(PathFromUtf8(fileName), std::ios::binary);
   if (!file.is_open()) {
     ReportMissingFile(dlg, kWriteFileMissingText);
     return;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "app/dialog_controls.h"
+#include "link/utf8_path.h"
 #include "program/colour_font_jobs.h"
 #include "program/colour_regions.h"
 #include "program/font_file_job.h"
@@ -45,7 +46,8 @@ void AddScreen240Regions(std::vector<FontPage>& pages) {
 
 PackagePages FontFilePages(std::uint8_t mode) {
   const char* fileName = FontFileName(mode);
-  std::ifstream file(fileName, std::ios::binary);
+  if (fileName == nullptr) return {{}, kWriteFileMissingText};
+  std::ifstream file(PathFromUtf8(fileName), std::ios::binary);
   if (!file.is_open()) return {{}, kWriteFileMissingText};
   FontPackage package = ReadFontPackage(file);
   if (package.problem) return {{}, RefusedFontFileText(fileName, *package.problem)};
@@ -54,7 +56,7 @@ PackagePages FontFilePages(std::uint8_t mode) {
 
 PackagePages ImageFilePages(const ColourImageFile& image) {
   PackagePages result;
-  std::ifstream file(image.name, std::ios::binary);
+  std::ifstream file(PathFromUtf8(image.name), std::ios::binary);
   if (!file.is_open()) return {{}, kReadFileMissingText};
   file.seekg(0, std::ios::end);
   const auto size = static_cast<std::uint64_t>(std::max<std::streamoff>(file.tellg(), 0));

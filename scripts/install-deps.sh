@@ -22,11 +22,12 @@ if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)
 fi
 # Building for Windows (make windows, make test-windows): MinGW-w64, GoogleTest's sources to build with
-# it, Wine to run what it builds and a display server for the window. Wine comes with what it
-# recommends: it needs some of it to start.
+# it, Wine to run what it builds, a display server for the window, and the locale sources that the
+# tests make Wine's Chinese locale from. Wine comes with what it recommends: it needs some of it to
+# start.
 recommended=()
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64 googletest xvfb xauth)
+  packages+=(g++-mingw-w64-x86-64 googletest xvfb xauth locales)
   recommended+=(wine wine64)
 fi
 

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -12,6 +13,14 @@ extern char** environ;
 
 namespace quillon::console {
 namespace {
+
+// Where Ctrl-C asks to stop: set before the handler is installed, read in it (lock-free).
+std::atomic<std::atomic<bool>*> g_stop{nullptr};
+
+extern "C" void RequestStop(int /*signal*/) {
+  std::atomic<bool>* stop = g_stop.load();
+  if (stop != nullptr) stop->store(true);
+}
 
 // Starts the player on the file with its output silenced; false when the player is not installed.
 bool StartPlayer(const char* player, const std::string& path) {
@@ -41,9 +50,15 @@ std::tm UtcTime(std::time_t time) {
   return utc;
 }
 
-void PrepareConsoleOutput() {
-  // A Linux terminal takes UTF-8 as it is.
+// A Linux terminal takes UTF-8 as it is; a sound's player is a process of its own and plays on.
+ConsoleSession::ConsoleSession() = default;
+
+void ConsoleSession::StopOnInterrupt(std::atomic<bool>& stop) {
+  g_stop.store(&stop);
+  std::signal(SIGINT, RequestStop);  // glibc keeps the handler installed
 }
+
+void ConsoleSession::End() {}
 
 void PlayConsoleSound(const std::string& path) {
   // The sound system's player, else ALSA's; the terminal's bell when the file or a player is missing.

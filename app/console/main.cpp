@@ -1,7 +1,6 @@
 // quillon-cli: the station on a console, for scripts and production lines.
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -17,8 +16,10 @@
 #include "app/console/unit_log.h"
 #include "app/console/write_command.h"
 #include "app/device_setup.h"
+#include "app/program_arguments.h"
 #include "app/quillon_app.h"
 #include "link/shared_library.h"
+#include "link/utf8_path.h"
 #include "program/package_pages.h"
 #include "program/station_jobs.h"
 
@@ -27,10 +28,6 @@ namespace {
 // Ctrl-C during a production run: the run ends after the unit in hand.
 std::atomic<bool> g_stopRequested{false};
 
-extern "C" void RequestStop(int /*signal*/) {
-  g_stopRequested.store(true);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,9 +35,9 @@ int main(int argc, char** argv) {
   using namespace quillon::console;
 
   RestrictLibrarySearch();
-  PrepareConsoleOutput();
+  ConsoleSession console;
   std::string error;
-  const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto options = ParseCliOptions(ProgramArguments(argc, argv), error);
   if (!options) {
     std::fprintf(stderr, "quillon-cli: %s\nTry 'quillon-cli --help'.\n", error.c_str());
     return kExitUsage;
@@ -68,7 +65,7 @@ int main(int argc, char** argv) {
   }
   std::FILE* readOut = nullptr;  // RunRead closes it
   if (options->command == CliCommand::kRead) {
-    readOut = std::fopen(options->outPath.c_str(), "wb");
+    readOut = OpenFile(PathFromUtf8(options->outPath), "wb");
     if (readOut == nullptr) {
       std::fprintf(stderr, "quillon-cli: cannot write %s: %s\n", options->outPath.c_str(),
                    std::strerror(errno));
@@ -93,7 +90,7 @@ int main(int argc, char** argv) {
   switch (options->command) {
     case CliCommand::kWrite:
       if (options->repeat) {
-        std::signal(SIGINT, RequestStop);
+        console.StopOnInterrupt(g_stopRequested);
         exitCode = RunProduction(*options, app, view, device->Usb(), log.get(), g_stopRequested, stderr);
       } else {
         exitCode = RunWrite(*options, app, view, stderr);
@@ -109,6 +106,9 @@ int main(int argc, char** argv) {
     case CliCommand::kPorts:
       break;
   }
+  // What the dialog thread still shows is written before the console is put back.
+  app.Thread().QuitAndWait();
+  console.End();
   EndProcess(app, exitCode, [&] {
     app.Dialog().m_port.Stop();
     device.reset();

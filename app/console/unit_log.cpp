@@ -1,6 +1,7 @@
 #include "app/console/unit_log.h"
 
 #include "app/console/console_platform.h"
+#include "link/utf8_path.h"
 
 #include <cerrno>
 #include <cstring>
@@ -47,7 +48,7 @@ std::string JsonLine(const UnitRecord& unit) {
 }
 
 std::unique_ptr<UnitLog> UnitLog::Open(const std::string& path, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "ab");
+  std::FILE* file = OpenFile(PathFromUtf8(path), "ab");
   if (file == nullptr) {
     error = "cannot open the log " + path + " for appending: " + std::strerror(errno);
     return nullptr;

@@ -6,15 +6,14 @@
 #include <vector>
 
 #include "app/device_setup.h"
+#include "app/program_arguments.h"
 #include "app/quillon_app.h"
-#include "app/win32/wide_text.h"
 #include "app/win32/win32_view.h"
 #include "app/win32/window_image.h"
 #include "app/window_options.h"
 #include "link/shared_library.h"
+#include "link/wide_text.h"
 #include "program/station_jobs.h"
-
-#include <shellapi.h>
 
 namespace {
 
@@ -31,28 +30,16 @@ void Tell(const std::string& text, bool isError) {
     std::fflush(isError ? stderr : stdout);
     return;
   }
-  ::MessageBoxW(nullptr, win32::WideText(text).c_str(), L"quillon",
+  ::MessageBoxW(nullptr, WideText(text).c_str(), L"quillon",
                 MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
-}
-
-// The command line as UTF-8, whatever the system's code page.
-std::vector<std::string> Arguments() {
-  int count = 0;
-  const std::unique_ptr<LPWSTR, decltype(&::LocalFree)> wide(
-      ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
-  std::vector<std::string> arguments;
-  for (int i = 0; wide && i < count; ++i) arguments.push_back(win32::Utf8Text(wide.get()[i]));
-  return arguments;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   RestrictLibrarySearch();
   std::string error;
-  std::vector<std::string> arguments = Arguments();
-  if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's own name
-  const std::optional<WindowOptions> parsed = ParseWindowOptions(arguments, error);
+  const std::optional<WindowOptions> parsed = ParseWindowOptions(ProgramArguments(argc, argv), error);
   if (!parsed) {
     Tell("quillon: " + error + "\nTry 'quillon --help'.\n", true);
     return kExitUsage;
@@ -82,7 +69,7 @@ int main() {
   if (!options.screenshotFile.empty()) {
     // After what the initialisation showed: the window as the operator first sees it.
     view.RunWhenShown([&] {
-      screenshotSaved = win32::SaveWindowImage(view.Window(), win32::WideText(options.screenshotFile));
+      screenshotSaved = win32::SaveWindowImage(view.Window(), WideText(options.screenshotFile));
       app.PostClick(kIdExit);
     });
   }

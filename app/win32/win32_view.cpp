@@ -7,7 +7,7 @@
 #include "app/quillon_dlg.h"
 #include "app/win32/about_dialog.h"
 #include "app/win32/common_controls.h"
-#include "app/win32/wide_text.h"
+#include "link/wide_text.h"
 #include "res/quillon_resources.h"
 
 #include <mmsystem.h>

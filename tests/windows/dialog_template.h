@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/wide_text.h"
+#include "link/wide_text.h"
 #include "link/windows_api.h"
 
 namespace quillon::testing {
@@ -60,7 +60,7 @@ class TemplateReader {
     std::wstring text;
     for (auto c = Take<std::uint16_t>(); c != 0; c = Take<std::uint16_t>())
       text.push_back(static_cast<wchar_t>(c));
-    return win32::Utf8Text(text);
+    return Utf8Text(text);
   }
   void AlignTo(std::size_t bytes) {
     const auto offset = static_cast<std::size_t>(m_at - m_start);

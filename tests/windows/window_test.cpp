@@ -17,10 +17,10 @@
 #include "app/quillon_app.h"
 #include "app/shared_state.h"
 #include "app/win32/common_controls.h"
-#include "app/win32/wide_text.h"
 #include "app/win32/win32_view.h"
 #include "app/window_layout.h"
 #include "link/no_usb_bridge.h"
+#include "link/wide_text.h"
 #include "program/station_jobs.h"
 #include "res/quillon_resources.h"
 #include "tests/support/eventually.h"
@@ -36,13 +36,13 @@ using testing::Eventually;
 std::string TextOf(HWND window) {
   wchar_t text[256] = {};
   ::GetWindowTextW(window, text, 256);
-  return win32::Utf8Text(text);
+  return Utf8Text(text);
 }
 
 std::string ClassOf(HWND window) {
   wchar_t name[64] = {};
   ::GetClassNameW(window, name, 64);
-  return win32::Utf8Text(name);
+  return Utf8Text(name);
 }
 
 bool HasStyle(HWND window, LONG_PTR bits) {
@@ -301,7 +301,7 @@ TEST_F(WindowTest, TheSystemMenusLastEntryOpensTheAboutBox) {
   EXPECT_EQ(::GetMenuItemID(menu, count - 1), kIdAboutCommand);
   wchar_t text[64] = {};
   ::GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
-  EXPECT_EQ(win32::Utf8Text(text), kAboutMenuText);
+  EXPECT_EQ(Utf8Text(text), kAboutMenuText);
   MENUITEMINFOW separator{sizeof(MENUITEMINFOW), MIIM_FTYPE};
   ::GetMenuItemInfoW(menu, count - 2, TRUE, &separator);
   EXPECT_TRUE(separator.fType & MFT_SEPARATOR);

@@ -17,6 +17,7 @@
 #include "tests/program/colour_flash.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/wine/wine_com_port.h"
 
 namespace quillon {
 namespace {
@@ -24,42 +25,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ChildProcess;
 
+using testing::WineComPort;
+using testing::WinePrefix;
+
 constexpr std::uint8_t kErased = 0xFF;
-// Wine's own COM ports take the lowest numbers; the tests' start well above them.
-constexpr int kFirstTestComPort = 41;
-constexpr int kLastTestComPort = 99;
 // The longest silence of a run: the open-job pause is 10 s.
 constexpr std::chrono::seconds kPatience{60};
-
-fs::path WinePrefix() {
-  const char* prefix = std::getenv("WINEPREFIX");
-  if (prefix != nullptr) return prefix;
-  return fs::path(std::getenv("HOME")) / ".wine";
-}
-
-// A Wine COM port for one test, pointing at a tty: the lowest free number from 41, so that tests
-// running side by side never share one. Gone with the test.
-class WineComPort {
- public:
-  explicit WineComPort(const fs::path& tty) {
-    for (int number = kFirstTestComPort; number <= kLastTestComPort; ++number) {
-      const fs::path link = WinePrefix() / "dosdevices" / ("com" + std::to_string(number));
-      if (::symlink(tty.c_str(), link.c_str()) == 0) {
-        m_link = link;
-        m_name = "COM" + std::to_string(number);
-        return;
-      }
-    }
-  }
-  ~WineComPort() {
-    if (!m_link.empty()) ::unlink(m_link.c_str());
-  }
-  const std::string& Name() const { return m_name; }
-
- private:
-  fs::path m_link;
-  std::string m_name;
-};
 
 struct CliRun {
   std::optional<int> exitCode;

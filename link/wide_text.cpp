@@ -1,8 +1,8 @@
-#include "app/win32/wide_text.h"
+#include "link/wide_text.h"
 
 #include "link/windows_api.h"
 
-namespace quillon::win32 {
+namespace quillon {
 
 std::wstring WideText(const std::string& utf8) {
   if (utf8.empty()) return {};
@@ -23,4 +23,4 @@ std::string Utf8Text(const std::wstring& wide) {
   return utf8;
 }
 
-}  // namespace quillon::win32
+}  // namespace quillon
