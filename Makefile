@@ -1,8 +1,9 @@
 # make test: install what is missing, build, run every test (Release, then under ASan + UBSan).
 # make demo: install, build, run the station's main job on the built-in simulated device.
-# make windows: cross-build quillon.exe, quillon-cli.exe and the tests for Windows (build/windows).
+# make windows: cross-build quillon.exe, quillon-cli.exe and the tests for 32-bit Windows (build/windows,
+# the operators' default) and for 64-bit Windows (build/windows64).
 # make test-windows: those tests under Wine on a display of their own, then the window and quillon-cli.exe
-# end to end against the Linux simulator.
+# of each width end to end against the Linux simulator.
 # make package: the Debian package (build/release/package/quillon_*.deb), checked by lintian and by
 # scripts/check-package.sh unpacked into a scratch root.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
@@ -41,10 +42,12 @@ windows:
 	@scripts/install-deps.sh windows
 	cmake --preset windows
 	cmake --build --preset windows
+	cmake --preset windows64
+	cmake --build --preset windows64
 
 test-windows: windows build
 	scripts/wine-prefix.sh
-	scripts/with-display.sh sh -c 'ctest --preset windows && ctest --preset wine -j2'
+	scripts/with-display.sh sh -c 'ctest --preset windows && ctest --preset windows64 && ctest --preset wine -j2'
 
 demo: build
 	scripts/demo.sh
