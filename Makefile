@@ -1,15 +1,18 @@
 # make test: install what is missing, build, run every test (Release, then under ASan + UBSan).
 # make demo: install, build, run the station's main job on the built-in simulated device.
-# make windows: cross-build quillon.exe, quillon-cli.exe and the tests for Windows (build/windows).
+# make windows: cross-build quillon.exe, quillon-cli.exe and the tests for 32-bit Windows (build/windows,
+# the operators' default) and for 64-bit Windows (build/windows64).
 # make test-windows: those tests under Wine on a display of their own, then the window and quillon-cli.exe
-# end to end against the Linux simulator.
+# of each width end to end against the Linux simulator.
+# make windows-installer: the setup program and the portable archive of both stations
+# (build/windows/installer), checked by scripts/check-windows-installer.sh in a scratch Wine prefix.
 # make package: the Debian package (build/release/package/quillon_*.deb), checked by lintian and by
 # scripts/check-package.sh unpacked into a scratch root.
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
 # make fuzz: the fuzz targets (clang, libFuzzer, ASan + UBSan), one after another, FUZZ_SECONDS each.
 # make soak: the fault campaign, SOAK_JOBS jobs of seed SOAK_SEED, on the ASan + UBSan build (its
 #   allocator counts every heap byte, and leaks are reported at the end).
-.PHONY: deps build test test-release test-asan test-tsan windows test-windows demo bench package fonts fuzz soak format clean
+.PHONY: deps build test test-release test-asan test-tsan windows test-windows windows-installer demo bench package fonts fuzz soak format clean
 
 FUZZ_SECONDS ?= 600
 SOAK_JOBS ?= 1000
@@ -41,10 +44,16 @@ windows:
 	@scripts/install-deps.sh windows
 	cmake --preset windows
 	cmake --build --preset windows
+	cmake --preset windows64
+	cmake --build --preset windows64
 
 test-windows: windows build
 	scripts/wine-prefix.sh
-	scripts/with-display.sh sh -c 'ctest --preset windows && ctest --preset wine -j2'
+	scripts/with-display.sh sh -c 'ctest --preset windows && ctest --preset windows64 && ctest --preset wine -j2'
+
+windows-installer: windows build
+	cmake --build --preset windows --target windows-installer
+	scripts/check-windows-installer.sh build/windows/installer build/release
 
 demo: build
 	scripts/demo.sh

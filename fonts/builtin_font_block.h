@@ -9,7 +9,9 @@
 #include "fonts/font_layout.h"
 
 // The block's bytes, placed by the assembler straight from the asset files (builtin_font_block.cpp).
-extern "C" const std::uint8_t quillon_builtin_font_block[quillon::kBuiltinFontBlockSize];
+// Its assembler name is given, as 32-bit Windows would otherwise look for "_quillon_builtin_font_block".
+extern "C" const std::uint8_t quillon_builtin_font_block[quillon::kBuiltinFontBlockSize] asm(
+    "quillon_builtin_font_block");
 
 namespace quillon {
 

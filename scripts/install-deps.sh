@@ -21,17 +21,20 @@ fi
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)
 fi
-# Building for Windows (make windows, make test-windows): MinGW-w64, GoogleTest's sources to build with
-# it, Wine to run what it builds, a display server for the window, and the locale sources that the
-# tests make Wine's Chinese locale from. Wine comes with what it recommends: it needs some of it to
-# start.
+# Building for Windows (make windows, make test-windows, make windows-installer): MinGW-w64 for the
+# 32-bit and the 64-bit station, GoogleTest's sources to build with it, Wine's two halves to run what
+# it builds (the 32-bit one, wine32, from Debian's i386 architecture), a display server for the window,
+# NSIS for the setup program, zip for the portable archive and unzip to check it, and the locale sources
+# that the tests make Wine's Chinese locale from. Wine comes with what it recommends: it needs some of it
+# to start.
 recommended=()
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64 googletest xvfb xauth locales)
-  recommended+=(wine wine64)
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest xvfb xauth nsis zip unzip locales)
+  recommended+=(wine wine64 wine32:i386)
 fi
 
-# The packages of the list given that are not installed yet.
+# The packages of the list given that are not installed yet. A package of another architecture is
+# asked for by its multiarch name (wine32:i386): dpkg-query knows it by that name only.
 not_installed() {
   for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
@@ -46,6 +49,13 @@ mapfile -t missing_recommended < <(not_installed "${recommended[@]}")
 echo "Installing: ${missing[*]} ${missing_recommended[*]}"
 as_root=()
 [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+# Packages of another architecture come from it only once dpkg knows it, before the package lists
+# are fetched.
+for architecture in $(printf '%s\n' "${missing[@]}" "${missing_recommended[@]}" | sed -n 's/.*:\([a-z0-9]*\)$/\1/p' | sort -u); do
+  if ! { dpkg --print-architecture && dpkg --print-foreign-architectures; } | grep -qx "$architecture"; then
+    "${as_root[@]}" dpkg --add-architecture "$architecture"
+  fi
+done
 "${as_root[@]}" apt-get update -q
 if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -165,7 +165,7 @@ TEST_F(SimEngine, SendsGarbageWithoutAHeaderBeforeEveryReplyFrame) {
     for (const Payload& command : {Command(kCommandHandshake, 0), Command(kCommandReadRequest, 1)}) {
       const std::vector<std::uint8_t> reply = Send(command);
       const auto header = std::search(reply.begin(), reply.end(), kFrameHeader.begin(), kFrameHeader.end());
-      EXPECT_EQ(header - reply.begin(), std::ptrdiff_t{garbage});
+      EXPECT_EQ(header - reply.begin(), static_cast<std::ptrdiff_t>(garbage));
       EXPECT_EQ(reply.size(), garbage + kFrameSize);
     }
   }

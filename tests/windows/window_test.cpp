@@ -74,24 +74,27 @@ void ExpectPlacedAt(HWND dialog, HWND control, const DialogRect& units, const st
   EXPECT_EQ(actual.bottom, expected.bottom) << what;
 }
 
+struct OwnedDialogSearch {
+  HWND owner;
+  HWND found = nullptr;
+};
+
+// EnumWindows' callback, in the system's calling convention: stops at the search's dialog.
+BOOL CALLBACK StopAtOwnedDialog(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<OwnedDialogSearch*>(context);
+  if (::GetWindow(window, GW_OWNER) != search->owner || ClassOf(window) != "#32770" ||
+      !::IsWindowVisible(window)) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
 // A window owned by owner with the dialog class, as message boxes and the About box are; nullptr when
 // there is none.
 HWND OwnedDialog(HWND owner) {
-  struct Search {
-    HWND owner;
-    HWND found = nullptr;
-  } search{owner};
-  ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(context);
-        if (::GetWindow(window, GW_OWNER) != search->owner || ClassOf(window) != "#32770" ||
-            !::IsWindowVisible(window)) {
-          return TRUE;
-        }
-        search->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  OwnedDialogSearch search{owner};
+  ::EnumWindows(StopAtOwnedDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

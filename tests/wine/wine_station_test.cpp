@@ -165,10 +165,10 @@ TEST_F(WineStationTest, ALibraryOfThatNameInTheWorkingFolderIsNeverLoaded) {
 
 TEST_F(WineStationTest, AUsbLibraryOfTheOtherWidthIsNamedAndTheSerialWayStillTried) {
   const fs::path station = StationWithUsbLibrary(QUILLON_OTHER_WIDTH_SIM_USB_LIBRARY);
-  const std::string mismatch = "SiUSBXp.dll is a " + std::to_string(QUILLON_OTHER_WIDTH_BITS) +
-                               "-bit library, and this station is " + std::to_string(QUILLON_WIDTH_BITS) +
-                               "-bit: run the " + std::to_string(QUILLON_OTHER_WIDTH_BITS) +
-                               "-bit station instead";
+  const std::string other = std::to_string(QUILLON_OTHER_WIDTH) + "-bit";
+  const std::string mismatch = "SiUSBXp.dll is a " + other + " library, and this station is " +
+                               std::to_string(QUILLON_WINDOWS_WIDTH) + "-bit: run the " + other +
+                               " station instead";
   const CliRun run = RunCli({"write", "large-ascii", "--wait", "2"}, station);
   EXPECT_EQ(run.exitCode, 4) << run.output;
   EXPECT_TRUE(run.Says(mismatch + ". No ID writer found on a serial port.")) << run.output;
