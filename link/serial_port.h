@@ -36,8 +36,8 @@ namespace quillon {
 std::string SerialFailureReport(const char* step, const std::string& systemText, int errorNumber,
                                 int portNumber);
 
-// Applied by Configure; every value is 1000 ms. Windows takes all five (SetCommTimeouts); on Linux the
-// reads wait in poll() and only the write time-out applies.
+// Applied by Configure. Windows takes all five (SetCommTimeouts), from the line's speed; on Linux every
+// value is 1000 ms, the reads wait in poll() and only the write time-out applies.
 struct SerialTimeouts {
   std::uint32_t readInterval = 0;
   std::uint32_t readTotalMultiplier = 0;
