@@ -20,6 +20,7 @@
 // The port's handles and events are the platform's own: a tty and eventfds on Linux, a COM port handle
 // and Win32 events on Windows.
 #ifdef _WIN32
+#include "link/read_aborts.h"
 #include "link/win_event.h"
 #include "link/win_handle.h"
 #else
@@ -83,8 +84,12 @@ class CSerialPort {
   bool ReceiveBytes();
   void ReportFailure(const char* step);
 #ifdef _WIN32
-  // Cancels the pending one-byte read and sees it end; false when it does not end.
-  bool EndFirstByteRead(HANDLE port);
+  // Starts the read that awaits the next bytes: as many as can end the owner's wait, or one.
+  bool StartPendingRead(HANDLE port);
+  // Cancels the pending read and sees it end; false when it does not end.
+  bool EndPendingRead(HANDLE port);
+  // A read ended aborted, with the station cancelling nothing: false when the port is to be given up.
+  bool ReadPastAbort(HANDLE port);
 #endif
 
   // Configure's platform steps. The events are made on the first Configure and only reset afterwards.
@@ -122,15 +127,16 @@ class CSerialPort {
   WinEvent m_writeRequest;
   WinHandle m_portHandle;
   WinEvent m_stopRequest;
-  // The events of the monitor's overlapped operations: the read that awaits the first byte, the reads of
-  // the bytes after it, and a write each have a record of their own.
-  WinEvent m_firstByteDone;
+  // The events of the monitor's overlapped operations: the read that awaits the next bytes, the reads
+  // of the bytes queued after a lone byte, and a write each have a record of their own.
+  WinEvent m_pendingReadDone;
   WinEvent m_readDone;
   WinEvent m_writeDone;
-  // The record of the monitor's one-byte read and its byte; they outlive the monitor thread, as a read
-  // cancelled at its end may complete after it.
+  // The record of the monitor's pending read, which reads into m_received; it outlives the monitor
+  // thread, as a read cancelled at its end may complete after it.
   OVERLAPPED m_overlapped{};
-  std::uint8_t m_firstByte = 0;
+  std::size_t m_pendingReadSize = 0;
+  ReadAborts m_readAborts;
   DCB m_deviceControl{};
 #else
   EventFd m_writeRequest;

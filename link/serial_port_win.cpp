@@ -12,7 +12,7 @@
 namespace quillon {
 
 bool CSerialPort::CreateOrResetEvents() {
-  for (WinEvent* event : {&m_firstByteDone, &m_writeRequest, &m_stopRequest, &m_readDone, &m_writeDone}) {
+  for (WinEvent* event : {&m_pendingReadDone, &m_writeRequest, &m_stopRequest, &m_readDone, &m_writeDone}) {
     if (event->IsOpen()) {
       event->Reset();
     } else if (!event->Create()) {

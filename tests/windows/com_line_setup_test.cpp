@@ -1,8 +1,9 @@
 // The line settings and time-outs the station gives a COM port, worked out from what another program
-// left on it.
+// left on it, and what the monitor makes of reads that end aborted.
 #include <gtest/gtest.h>
 
 #include "link/com_line_setup.h"
+#include "link/read_aborts.h"
 
 namespace quillon {
 namespace {
@@ -103,6 +104,27 @@ TEST(StationTimeoutsTest, AReadWaitsForTheBytesItAsksFor) {
   EXPECT_EQ(timeouts.ReadIntervalTimeout, 0u);
   EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 0u);
   EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 0u);
+}
+
+TEST(ReadAbortsTest, AFewAbortsAreReadPastAndTheNextGivesUpForGood) {
+  ReadAborts aborts;
+  for (int abort = 0; abort < ReadAborts::kMostReadPast; ++abort) {
+    EXPECT_EQ(aborts.Aborted(), ReadAborts::Verdict::kReadAgain);
+  }
+  EXPECT_FALSE(aborts.GaveUp());
+  EXPECT_EQ(aborts.Aborted(), ReadAborts::Verdict::kGiveUp);
+  EXPECT_TRUE(aborts.GaveUp());
+  aborts.BytesCame();
+  EXPECT_EQ(aborts.Aborted(), ReadAborts::Verdict::kGiveUp);
+}
+
+TEST(ReadAbortsTest, AbortsWithBytesBetweenThemAreReadPastForEver) {
+  ReadAborts aborts;
+  for (int round = 0; round < 10 * ReadAborts::kMostReadPast; ++round) {
+    EXPECT_EQ(aborts.Aborted(), ReadAborts::Verdict::kReadAgain);
+    if (round % ReadAborts::kMostReadPast == ReadAborts::kMostReadPast - 1) aborts.BytesCame();
+  }
+  EXPECT_FALSE(aborts.GaveUp());
 }
 
 }  // namespace
