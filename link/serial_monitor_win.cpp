@@ -25,8 +25,9 @@ bool IsTimeout(DWORD error) {
   return error == ERROR_TIMEOUT || error == WAIT_TIMEOUT || error == ERROR_SEM_TIMEOUT;
 }
 
-// How long a cancelled read may take to end.
+// How long a cancelled read may take to end, and how often the cancel is asked meanwhile.
 constexpr DWORD kCancelMs = 1000;
+constexpr DWORD kCancelRetryMs = 10;
 
 enum WaitIndex : DWORD { kStop = WAIT_OBJECT_0, kWrite = WAIT_OBJECT_0 + 1, kReadDone = WAIT_OBJECT_0 + 2 };
 
@@ -74,9 +75,13 @@ void CSerialPort::MonitorThread() {
     MarkMonitorEnded();
   };
 
+  // From a write until its answer is in, the read asks for what can end the owner's wait. Otherwise
+  // (the owner may be arming its wait for the next frame while the tail of the last answer comes in)
+  // it asks for one byte.
+  bool answerDue = false;
   for (;;) {
     if (watchPort && !readPending) {
-      readPending = StartPendingRead(port);
+      readPending = StartPendingRead(port, answerDue);
       // The port went away (an unplugged adapter): it would fail every read from now on.
       if (!readPending) watchPort = false;
     }
@@ -89,6 +94,7 @@ void CSerialPort::MonitorThread() {
     if (result == kWrite) {
       endPendingRead();
       WritePending();
+      answerDue = true;
       continue;
     }
     if (result == kReadDone) {
@@ -120,6 +126,7 @@ void CSerialPort::MonitorThread() {
         } else {
           HandOverReceived();
         }
+        if (OwnerAwaits() == 0) answerDue = false;
       }
       SendEventMessages();
       continue;
@@ -132,11 +139,14 @@ void CSerialPort::MonitorThread() {
   }
 }
 
-bool CSerialPort::StartPendingRead(HANDLE port) {
-  m_pendingReadSize = 1;
-  ::ResetEvent(m_pendingReadDone.handle());
+bool CSerialPort::StartPendingRead(HANDLE port, bool forAnswer) {
+  const std::size_t room = m_received.size() - m_receivedCount;
+  const std::size_t awaited = forAnswer ? OwnerAwaits() : 0;
+  const std::size_t beyondKept = awaited > m_receivedCount ? awaited - m_receivedCount : 0;
+  m_pendingReadSize = std::clamp<std::size_t>(beyondKept, 1, room);
   DWORD got = 0;
-  // Completed at once or pending, the event tells; it is taken in its turn.
+  // Completed at once or pending, the event tells (ReadFile resets it as the read begins); it is taken
+  // in its turn.
   if (::ReadFile(port, m_received.data() + m_receivedCount, static_cast<DWORD>(m_pendingReadSize), &got,
                  &m_overlapped) ||
       ::GetLastError() == ERROR_IO_PENDING) {
@@ -147,8 +157,14 @@ bool CSerialPort::StartPendingRead(HANDLE port) {
 }
 
 bool CSerialPort::EndPendingRead(HANDLE port) {
-  ::CancelIoEx(port, &m_overlapped);
-  if (::WaitForSingleObject(m_pendingReadDone.handle(), kCancelMs) != WAIT_OBJECT_0) return false;
+  // Under Wine a cancel that came as the read was taking in bytes was seen to find no read
+  // (ERROR_NOT_FOUND) while the read stayed pending: the cancel is asked again until the read has ended.
+  bool ended = false;
+  for (DWORD waited = 0; !ended && waited < kCancelMs; waited += kCancelRetryMs) {
+    ::CancelIoEx(port, &m_overlapped);
+    ended = ::WaitForSingleObject(m_pendingReadDone.handle(), kCancelRetryMs) == WAIT_OBJECT_0;
+  }
+  if (!ended) return false;
   DWORD ignored = 0;
   ::GetOverlappedResult(port, &m_overlapped, &ignored, FALSE);
   return true;

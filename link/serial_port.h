@@ -84,8 +84,9 @@ class CSerialPort {
   bool ReceiveBytes();
   void ReportFailure(const char* step);
 #ifdef _WIN32
-  // Starts the read that awaits the next bytes: as many as can end the owner's wait, or one.
-  bool StartPendingRead(HANDLE port);
+  // Starts the read that awaits the next bytes: for an answer, as many as can end the owner's wait;
+  // otherwise one.
+  bool StartPendingRead(HANDLE port, bool forAnswer);
   // Cancels the pending read and sees it end; false when it does not end.
   bool EndPendingRead(HANDLE port);
   // A read ended aborted, with the station cancelling nothing: false when the port is to be given up.
