@@ -22,9 +22,11 @@ int FindCh340Port(SerialPortList& ports, PortSearchReport* report, std::FILE* na
     if (namesOut != nullptr) std::fprintf(namesOut, "%s\n", port.friendlyName.c_str());
     const std::string portName = PortNameInFriendlyName(port.friendlyName);
     if (portName.empty()) continue;
-    // The presence test comes first: a port another program (or our own port) holds is passed over.
-    const PortProbe probe = ProbePort(port.systemLocation);
+    // Only a CH340's port (or the one the operator named) is opened: opening any other may block for
+    // seconds (a Bluetooth port) or toggle the lines of someone else's device.
     if (!IsCh340(port.friendlyName) && !port.namedByOperator) continue;
+    // The presence test: a port another program (or our own port) holds is passed over.
+    const PortProbe probe = ProbePort(port.systemLocation);
     if (probe.availability != PortAvailability::kFree) {
       search.refusals.push_back({portName, probe});
       continue;

@@ -1,9 +1,10 @@
 // The monitor thread of the serial port on Windows. It waits with WaitForMultipleObjects for a stop
-// request, a write request and a byte from the port, in that priority. The byte is awaited with an
-// overlapped one-byte read rather than WaitCommEvent: a pending event wait does not survive the purge
-// before each write, nor reads made while it is pending, everywhere (under Wine it was left pending,
-// deaf to the bytes that came), whereas a read ends when a byte is there, or with its time-out, or when
-// it is cancelled.
+// request, a write request and bytes from the port, in that priority. The bytes are awaited with an
+// overlapped read rather than WaitCommEvent: a pending event wait does not survive the purge before each
+// write, nor reads made while it is pending, everywhere (under Wine it was left pending, deaf to the
+// bytes that came), whereas a read ends when its bytes are there, or when it is cancelled. The read asks
+// for as many bytes as can end the owner's wait, so that an answer costs one read however it arrives;
+// while the owner awaits nothing it asks for one, and takes what came with it in one more read.
 #include <algorithm>
 
 #include "link/serial_port.h"
@@ -11,7 +12,7 @@
 namespace quillon {
 namespace {
 
-// The bytes in the port's input queue; 0 also when the port cannot say.
+// The bytes in the port's input queue; 0 also when the port cannot say. Clears the port's error state.
 DWORD QueuedBytes(HANDLE port) {
   DWORD errors = 0;
   COMSTAT status{};
@@ -24,10 +25,11 @@ bool IsTimeout(DWORD error) {
   return error == ERROR_TIMEOUT || error == WAIT_TIMEOUT || error == ERROR_SEM_TIMEOUT;
 }
 
-// How long a cancelled read may take to end.
+// How long a cancelled read may take to end, and how often the cancel is asked meanwhile.
 constexpr DWORD kCancelMs = 1000;
+constexpr DWORD kCancelRetryMs = 10;
 
-enum WaitIndex : DWORD { kStop = WAIT_OBJECT_0, kWrite = WAIT_OBJECT_0 + 1, kFirstByte = WAIT_OBJECT_0 + 2 };
+enum WaitIndex : DWORD { kStop = WAIT_OBJECT_0, kWrite = WAIT_OBJECT_0 + 1, kReadDone = WAIT_OBJECT_0 + 2 };
 
 }  // namespace
 
@@ -48,7 +50,8 @@ void CSerialPort::MonitorThread() {
     ReportFailure("WaitCommEvent()");
   }
   m_overlapped = {};
-  m_overlapped.hEvent = m_firstByteDone.handle();
+  m_overlapped.hEvent = m_pendingReadDone.handle();
+  m_readAborts = {};
   bool readPending = false;
   // A pending read is over before anything else touches the port; what it brought arrived before the
   // request that ends it, so it goes (a write purges such bytes anyway). A read that will not end leaves
@@ -56,7 +59,7 @@ void CSerialPort::MonitorThread() {
   const auto endPendingRead = [&] {
     if (!readPending) return;
     readPending = false;
-    if (!EndFirstByteRead(port)) {
+    if (!EndPendingRead(port)) {
       ReportFailure("ReadFile()");
       watchPort = false;
     }
@@ -72,20 +75,17 @@ void CSerialPort::MonitorThread() {
     MarkMonitorEnded();
   };
 
+  // From a write until its answer is in, the read asks for what can end the owner's wait. Otherwise
+  // (the owner may be arming its wait for the next frame while the tail of the last answer comes in)
+  // it asks for one byte.
+  bool answerDue = false;
   for (;;) {
     if (watchPort && !readPending) {
-      ::ResetEvent(m_firstByteDone.handle());
-      DWORD got = 0;
-      // Completed at once or pending, the event tells; it is taken below in its turn.
-      if (!::ReadFile(port, &m_firstByte, 1, &got, &m_overlapped) && ::GetLastError() != ERROR_IO_PENDING) {
-        // The port went away (an unplugged adapter): it would fail every read from now on.
-        ReportFailure("ReadFile()");
-        watchPort = false;
-      } else {
-        readPending = true;
-      }
+      readPending = StartPendingRead(port, answerDue);
+      // The port went away (an unplugged adapter): it would fail every read from now on.
+      if (!readPending) watchPort = false;
     }
-    const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_firstByteDone.handle()};
+    const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_pendingReadDone.handle()};
     const DWORD result = ::WaitForMultipleObjects(watchPort ? 3 : 2, waitSet, FALSE, INFINITE);
     if (result == kStop) {
       endThread();
@@ -94,26 +94,39 @@ void CSerialPort::MonitorThread() {
     if (result == kWrite) {
       endPendingRead();
       WritePending();
+      answerDue = true;
       continue;
     }
-    if (result == kFirstByte) {
+    if (result == kReadDone) {
       DWORD got = 0;
       if (!::GetOverlappedResult(port, &m_overlapped, &got, FALSE)) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_IO_INCOMPLETE) continue;  // signalled before it was over
         readPending = false;
-        // A purge aborts a read, and a read that met its time-out may say so (Wine does): no failure
-        // either, the next read begins.
-        if (error == ERROR_OPERATION_ABORTED || IsTimeout(error)) continue;
+        if (error == ERROR_OPERATION_ABORTED) {
+          if (!ReadPastAbort(port)) watchPort = false;
+          continue;
+        }
+        // A read that met a time-out may say so (Wine does): no failure, the next read begins.
+        if (IsTimeout(error)) continue;
         ReportFailure("GetOverlappedResults() in ReadFile()");
         watchPort = false;
         continue;
       }
       readPending = false;
-      // No byte within the read's time-out: the next read begins.
-      if (got == 1) {
-        m_received[m_receivedCount++] = m_firstByte;
-        ReceiveBytes();
+      if (got > 0) {
+        m_readAborts.BytesCame();
+        const bool lone = m_pendingReadSize == 1;
+        m_receivedCount += got;
+        // A lone byte awaited while the owner awaited nothing may have others behind it: one more read
+        // takes them. An answer read whole needs none.
+        if (lone) {
+          ReceiveBytes();
+          if (m_readAborts.GaveUp()) watchPort = false;
+        } else {
+          HandOverReceived();
+        }
+        if (OwnerAwaits() == 0) answerDue = false;
       }
       SendEventMessages();
       continue;
@@ -126,11 +139,46 @@ void CSerialPort::MonitorThread() {
   }
 }
 
-bool CSerialPort::EndFirstByteRead(HANDLE port) {
-  ::CancelIo(port);
-  if (::WaitForSingleObject(m_firstByteDone.handle(), kCancelMs) != WAIT_OBJECT_0) return false;
+bool CSerialPort::StartPendingRead(HANDLE port, bool forAnswer) {
+  const std::size_t room = m_received.size() - m_receivedCount;
+  const std::size_t awaited = forAnswer ? OwnerAwaits() : 0;
+  const std::size_t beyondKept = awaited > m_receivedCount ? awaited - m_receivedCount : 0;
+  m_pendingReadSize = std::clamp<std::size_t>(beyondKept, 1, room);
+  DWORD got = 0;
+  // Completed at once or pending, the event tells (ReadFile resets it as the read begins); it is taken
+  // in its turn.
+  if (::ReadFile(port, m_received.data() + m_receivedCount, static_cast<DWORD>(m_pendingReadSize), &got,
+                 &m_overlapped) ||
+      ::GetLastError() == ERROR_IO_PENDING) {
+    return true;
+  }
+  ReportFailure("ReadFile()");
+  return false;
+}
+
+bool CSerialPort::EndPendingRead(HANDLE port) {
+  // Under Wine a cancel that came as the read was taking in bytes was seen to find no read
+  // (ERROR_NOT_FOUND) while the read stayed pending: the cancel is asked again until the read has ended.
+  bool ended = false;
+  for (DWORD waited = 0; !ended && waited < kCancelMs; waited += kCancelRetryMs) {
+    ::CancelIoEx(port, &m_overlapped);
+    ended = ::WaitForSingleObject(m_pendingReadDone.handle(), kCancelRetryMs) == WAIT_OBJECT_0;
+  }
+  if (!ended) return false;
   DWORD ignored = 0;
   ::GetOverlappedResult(port, &m_overlapped, &ignored, FALSE);
+  return true;
+}
+
+bool CSerialPort::ReadPastAbort(HANDLE port) {
+  if (m_readAborts.Aborted() == ReadAborts::Verdict::kGiveUp) {
+    ::SetLastError(ERROR_OPERATION_ABORTED);
+    ReportFailure("ReadFile()");
+    return false;
+  }
+  // A driver that aborts on a line error aborts every read until its error state is cleared.
+  std::scoped_lock lock(m_portLock);
+  QueuedBytes(port);
   return true;
 }
 
@@ -146,21 +194,39 @@ void CSerialPort::WritePending() {
   // frame anew.
   PurgePort();
   m_receivedCount = 0;
+  const HANDLE port = m_portHandle.get();
+  const DWORD length = m_txLength;
   OVERLAPPED write{};
   write.hEvent = m_writeDone.handle();
   DWORD written = 0;
-  if (::WriteFile(m_portHandle.get(), m_txBuffer.get(), m_txLength, &written, &write)) return;
-  if (::GetLastError() == ERROR_IO_PENDING) {
-    ::GetOverlappedResult(m_portHandle.get(), &write, &written, TRUE);
-    return;
+  if (!::WriteFile(port, m_txBuffer.get(), length, &written, &write)) {
+    if (::GetLastError() != ERROR_IO_PENDING) {
+      ReportFailure("WriteFile()");
+      return;
+    }
+    // A stop does not wait for the write's time-out: the write is cancelled (its end still awaited, as
+    // its record lives here), and the bytes are dropped.
+    const HANDLE waitSet[] = {m_writeDone.handle(), m_stopRequest.handle()};
+    const bool stopped = ::WaitForMultipleObjects(2, waitSet, FALSE, INFINITE) != WAIT_OBJECT_0;
+    if (stopped) ::CancelIoEx(port, &write);
+    if (!::GetOverlappedResult(port, &write, &written, TRUE)) {
+      if (stopped && ::GetLastError() == ERROR_OPERATION_ABORTED) return;
+      ReportFailure("GetOverlappedResult() in WriteFile()");
+      return;
+    }
   }
-  ReportFailure("WriteFile()");
+  // The frame did not go out whole within its time-out: the device sees a broken frame.
+  if (written < length) {
+    ::SetLastError(ERROR_TIMEOUT);
+    ReportFailure("WriteFile()");
+  }
 }
 
 bool CSerialPort::ReceiveBytes() {
   for (;;) {
     if (m_stopRequest.IsSignalled()) return true;
     DWORD got = 0;
+    bool aborted = false;
     {
       std::scoped_lock lock(m_portLock);
       const DWORD queued = QueuedBytes(m_portHandle.get());
@@ -173,11 +239,17 @@ bool CSerialPort::ReceiveBytes() {
           ReportFailure("ReadFile()");
           got = 0;
         } else if (!::GetOverlappedResult(m_portHandle.get(), &read, &got, TRUE)) {
-          ReportFailure("GetOverlappedResults() in ReadFile()");
+          aborted = ::GetLastError() == ERROR_OPERATION_ABORTED;
+          if (!aborted) ReportFailure("GetOverlappedResults() in ReadFile()");
           got = 0;
         }
       }
     }
+    if (aborted) {
+      if (!ReadPastAbort(m_portHandle.get())) return true;
+      continue;
+    }
+    if (got > 0) m_readAborts.BytesCame();
     m_receivedCount += got;
     if (m_receivedCount > 0) HandOverReceived();
     // Nothing more was queued: the next bytes are awaited with the next read.

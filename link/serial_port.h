@@ -20,6 +20,7 @@
 // The port's handles and events are the platform's own: a tty and eventfds on Linux, a COM port handle
 // and Win32 events on Windows.
 #ifdef _WIN32
+#include "link/read_aborts.h"
 #include "link/win_event.h"
 #include "link/win_handle.h"
 #else
@@ -36,8 +37,8 @@ namespace quillon {
 std::string SerialFailureReport(const char* step, const std::string& systemText, int errorNumber,
                                 int portNumber);
 
-// Applied by Configure; every value is 1000 ms. Windows takes all five (SetCommTimeouts); on Linux the
-// reads wait in poll() and only the write time-out applies.
+// Applied by Configure. Windows takes all five (SetCommTimeouts), from the line's speed; on Linux every
+// value is 1000 ms, the reads wait in poll() and only the write time-out applies.
 struct SerialTimeouts {
   std::uint32_t readInterval = 0;
   std::uint32_t readTotalMultiplier = 0;
@@ -83,8 +84,13 @@ class CSerialPort {
   bool ReceiveBytes();
   void ReportFailure(const char* step);
 #ifdef _WIN32
-  // Cancels the pending one-byte read and sees it end; false when it does not end.
-  bool EndFirstByteRead(HANDLE port);
+  // Starts the read that awaits the next bytes: for an answer, as many as can end the owner's wait;
+  // otherwise one.
+  bool StartPendingRead(HANDLE port, bool forAnswer);
+  // Cancels the pending read and sees it end; false when it does not end.
+  bool EndPendingRead(HANDLE port);
+  // A read ended aborted, with the station cancelling nothing: false when the port is to be given up.
+  bool ReadPastAbort(HANDLE port);
 #endif
 
   // Configure's platform steps. The events are made on the first Configure and only reset afterwards.
@@ -122,15 +128,16 @@ class CSerialPort {
   WinEvent m_writeRequest;
   WinHandle m_portHandle;
   WinEvent m_stopRequest;
-  // The events of the monitor's overlapped operations: the read that awaits the first byte, the reads of
-  // the bytes after it, and a write each have a record of their own.
-  WinEvent m_firstByteDone;
+  // The events of the monitor's overlapped operations: the read that awaits the next bytes, the reads
+  // of the bytes queued after a lone byte, and a write each have a record of their own.
+  WinEvent m_pendingReadDone;
   WinEvent m_readDone;
   WinEvent m_writeDone;
-  // The record of the monitor's one-byte read and its byte; they outlive the monitor thread, as a read
-  // cancelled at its end may complete after it.
+  // The record of the monitor's pending read, which reads into m_received; it outlives the monitor
+  // thread, as a read cancelled at its end may complete after it.
   OVERLAPPED m_overlapped{};
-  std::uint8_t m_firstByte = 0;
+  std::size_t m_pendingReadSize = 0;
+  ReadAborts m_readAborts;
   DCB m_deviceControl{};
 #else
   EventFd m_writeRequest;

@@ -1,24 +1,18 @@
-// The serial port on Windows: COMn opened for overlapped input and output, set up with the communication
-// time-outs, the event mask and a DCB that the settings text completes.
+// The serial port on Windows: COMn opened for overlapped input and output, set up with the station's
+// line settings, the time-outs that follow from the line's speed, and the event mask.
 #include <cstdio>
+#include <optional>
 #include <utility>
 
+#include "link/com_line_setup.h"
 #include "link/serial_port.h"
 #include "link/win_com_port.h"
 #include "link/win_error.h"
 
 namespace quillon {
-namespace {
-
-// Every time-out of the port, in milliseconds: a write of n bytes may take 1000 × n + 1000 ms.
-constexpr DWORD kPortTimeoutMs = 1000;
-// The character that raises EV_RXFLAG, should a port ever watch for it.
-constexpr char kEventCharacter = 'q';
-
-}  // namespace
 
 bool CSerialPort::CreateOrResetEvents() {
-  for (WinEvent* event : {&m_firstByteDone, &m_writeRequest, &m_stopRequest, &m_readDone, &m_writeDone}) {
+  for (WinEvent* event : {&m_pendingReadDone, &m_writeRequest, &m_stopRequest, &m_readDone, &m_writeDone}) {
     if (event->IsOpen()) {
       event->Reset();
     } else if (!event->Create()) {
@@ -37,31 +31,33 @@ bool CSerialPort::OpenPort(const std::string& path) {
 
 bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
   const HANDLE port = m_portHandle.get();
-  m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
-  COMMTIMEOUTS timeouts{m_timeouts.readInterval, m_timeouts.readTotalMultiplier, m_timeouts.readTotalConstant,
-                        m_timeouts.writeTotalMultiplier, m_timeouts.writeTotalConstant};
+  // The line first: the write time-out follows from its speed.
+  DCB found{};
+  found.DCBlength = sizeof found;
+  if (!::GetCommState(port, &found)) {
+    ReportFailure("GetCommState()");
+    return false;
+  }
+  const std::optional<DCB> line = StationDcb(found, settingsText);
+  if (!line) {
+    ReportFailure("BuildCommDCB()");
+    return false;
+  }
+  m_deviceControl = *line;
+  if (!::SetCommState(port, &m_deviceControl)) {
+    ReportFailure("SetCommState()");
+    return false;
+  }
+  COMMTIMEOUTS timeouts = StationTimeouts(m_deviceControl);
+  m_timeouts = {timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
+                timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
+                timeouts.WriteTotalTimeoutConstant};
   if (!::SetCommTimeouts(port, &timeouts)) {
     ReportFailure("SetCommTimeouts()");
     return false;
   }
   if (!::SetCommMask(port, m_eventMask)) {
     ReportFailure("SetCommMask()");
-    return false;
-  }
-  m_deviceControl = {};
-  m_deviceControl.DCBlength = sizeof m_deviceControl;
-  if (!::GetCommState(port, &m_deviceControl)) {
-    ReportFailure("GetCommState()");
-    return false;
-  }
-  m_deviceControl.EvtChar = kEventCharacter;
-  m_deviceControl.fRtsControl = RTS_CONTROL_ENABLE;
-  if (!::BuildCommDCBA(settingsText.c_str(), &m_deviceControl)) {
-    ReportFailure("BuildCommDCB()");
-    return false;
-  }
-  if (!::SetCommState(port, &m_deviceControl)) {
-    ReportFailure("SetCommState()");
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
 // Finding the CH340 port among the system's serial ports, with enumerations the tests make up and
 // pseudo-terminals standing in for the adapters.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,6 +23,33 @@ namespace {
 using testing::Ch340;
 using testing::ListedPorts;
 using testing::PtyPair;
+
+// The opens of one tty by its path, as the system reports them.
+class OpenWatch {
+ public:
+  explicit OpenWatch(const std::string& path) : m_events(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    m_watching = m_events && ::inotify_add_watch(m_events.get(), path.c_str(), IN_OPEN) >= 0;
+  }
+  bool watching() const { return m_watching; }
+  // The opens since the last call.
+  int Opens() {
+    int opens = 0;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t length = 0;
+    while ((length = ::read(m_events.get(), buffer, sizeof buffer)) > 0) {
+      for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        if (event->mask & IN_OPEN) ++opens;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    return opens;
+  }
+
+ private:
+  FileDescriptor m_events;
+  bool m_watching = false;
+};
 
 class PortSearchTest : public ::testing::Test {
  protected:
@@ -60,6 +88,22 @@ TEST_F(PortSearchTest, TheLastFreeCh340WinsAndOtherPortsAreOnlyListed) {
   std::fclose(names);
   EXPECT_EQ(std::string(text, length),
             "USB-SERIAL CH340 (COM3)\nCommunications Port (COM1)\nUSB-SERIAL CH340 (COM7)\n");
+}
+
+TEST_F(PortSearchTest, OnlyTheCh340sPortsAndTheOneTheOperatorNamedAreOpened) {
+  OpenWatch adapter(ptys[0].slavePath()), other(ptys[1].slavePath()), named(ptys[2].slavePath());
+  ASSERT_TRUE(adapter.watching() && other.watching() && named.watching());
+  // Someone else's device on a port of another name, listed after the adapter: the adapter is taken,
+  // and the other port is never opened, not even to see whether it is free.
+  EXPECT_EQ(
+      Find({Ch340("COM3", ptys[0].slavePath()), {"COM1", ptys[1].slavePath(), "Bluetooth link (COM1)"}}), 3);
+  EXPECT_GT(adapter.Opens(), 0);
+  EXPECT_EQ(other.Opens(), 0);
+  // A port the operator named is opened whatever its name says.
+  SerialPortEntry given{"COM9", ptys[2].slavePath(), "Communications Port (COM9)", true};
+  EXPECT_EQ(Find({{"COM1", ptys[1].slavePath(), "Bluetooth link (COM1)"}, given}), 9);
+  EXPECT_GT(named.Opens(), 0);
+  EXPECT_EQ(other.Opens(), 0);
 }
 
 TEST_F(PortSearchTest, OnlyTheFirstSixteenCharactersOfTheNameAreCompared) {
