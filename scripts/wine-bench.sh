@@ -46,11 +46,11 @@ echo ":00000001FF" >>small/Bigfont.txt
 export WINEDEBUG=-all
 
 startSim() {
-  rm -f tty
+  rm -f "$work/tty"
   "$devsim" --link "$work/tty" "${devsimOptions[@]}" >/dev/null &
   simPid=$!
-  for _ in $(seq 100); do [[ -e tty ]] && break; sleep 0.05; done
-  ln -sf "$(readlink -f tty)" "$comLink"
+  for _ in $(seq 100); do [[ -e $work/tty ]] && break; sleep 0.05; done
+  ln -sf "$(readlink -f "$work/tty")" "$comLink"
 }
 stopSim() {
   kill "$simPid"
@@ -114,10 +114,10 @@ startSim
 WINEDEBUG=+pid,+relay wine "$windowsCli" write large-ascii --port "COM$com" 2>relay.txt >/dev/null || true
 stopSim
 # The calls the station's .exe makes itself: in its process (the one that sets the COM port's line),
-# with a return address in the .exe's image.
+# with a return address in the .exe's image (0x140000000 up for the 64-bit one, 0x400000 up for 32).
 pid=$(grep -a -m1 ':Call KERNEL32.SetCommState' relay.txt | cut -d: -f1 || true)
 [[ -n $pid ]] || { echo "Windows station: the relay trace shows no COM port set up (no Win32 call count)"; exit 0; }
-{ grep -a "^$pid:[0-9a-f]*:Call " relay.txt || true; } | { grep -a -E 'ret=0*14[0-9a-f]{7}\b' || true; } |
+{ grep -a "^$pid:[0-9a-f]*:Call " relay.txt || true; } | { grep -a -E 'ret=(0*14[0-9a-f]{7}|00[4-9a-f][0-9a-f]{5})\b' || true; } |
   sed -E 's/.*:Call ([A-Za-z0-9_]+\.[A-Za-z0-9_]+)\(.*/\1/' | sort | uniq -c | sort -n -r >calls.txt
 total=$(awk '{s += $1} END {print s + 0}' calls.txt)
 echo "Windows station: $((total / smallAnswers)) Win32 calls an answer (Wine relay trace, 10 pages: $smallAnswers answers)"
