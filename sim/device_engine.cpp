@@ -30,16 +30,16 @@ Payload HandshakeReply() {
 
 }  // namespace
 
-DeviceEngine::DeviceEngine(DeviceFaults faults) : faults_(faults) {}
+DeviceEngine::DeviceEngine(DeviceFaults faults) : m_faults(faults) {}
 
 void DeviceEngine::ReceiveSerialByte(std::uint8_t byte, std::uint32_t lineBaud,
                                      std::vector<std::uint8_t>& reply) {
-  if (unplugged_) return;
-  const std::optional<Payload> command = frames_.Push(byte);
+  if (m_unplugged) return;
+  const std::optional<Payload> command = m_frames.Push(byte);
   if (!command || !CountExchange()) return;
   std::vector<Payload> answers;
-  if (handshakeReplyHeld_) {
-    handshakeReplyHeld_ = false;
+  if (m_handshakeReplyHeld) {
+    m_handshakeReplyHeld = false;
     if (lineBaud == kHandshakeBaud) answers.push_back(HandshakeReply());
   }
   Execute(*command, Link::kSerial, lineBaud, answers);
@@ -54,41 +54,41 @@ std::vector<std::uint8_t> DeviceEngine::ReceiveSerial(std::span<const std::uint8
 }
 
 BlockTransfer DeviceEngine::WriteBlock(std::span<const std::uint8_t, kPayloadSize> block) {
-  if (unplugged_) return BlockTransfer::kUnplugged;
+  if (m_unplugged) return BlockTransfer::kUnplugged;
   if (!CountExchange()) return BlockTransfer::kLost;
   Payload command{};
   std::copy(block.begin(), block.end(), command.begin());
   std::vector<Payload> answers;
   Execute(command, Link::kUsb, 0, answers);
   // The transfer that pulls the plug fails, as the serial command that does goes unanswered.
-  if (unplugged_) return BlockTransfer::kUnplugged;
-  readable_.insert(readable_.end(), answers.begin(), answers.end());
+  if (m_unplugged) return BlockTransfer::kUnplugged;
+  m_readable.insert(m_readable.end(), answers.begin(), answers.end());
   return BlockTransfer::kDone;
 }
 
 BlockTransfer DeviceEngine::ReadBlock(std::span<std::uint8_t, kPayloadSize> block) {
-  if (unplugged_) return BlockTransfer::kUnplugged;
+  if (m_unplugged) return BlockTransfer::kUnplugged;
   if (!CountExchange()) return BlockTransfer::kLost;
-  if (readable_.empty()) return BlockTransfer::kNothingReadable;
-  std::copy(readable_.front().begin(), readable_.front().end(), block.begin());
-  readable_.pop_front();
-  ++counters_.blocksRead;
+  if (m_readable.empty()) return BlockTransfer::kNothingReadable;
+  std::copy(m_readable.front().begin(), m_readable.front().end(), block.begin());
+  m_readable.pop_front();
+  ++m_counters.blocksRead;
   return BlockTransfer::kDone;
 }
 
 void DeviceEngine::Replug() {
-  unplugged_ = false;
-  faults_.unplugAfterPages.reset();
+  m_unplugged = false;
+  m_faults.unplugAfterPages.reset();
   // A device that comes back starts from a clean line; only its flash remembers.
-  frames_ = FrameFinder{};
-  readable_.clear();
-  handshakeReplyHeld_ = false;
+  m_frames = FrameFinder{};
+  m_readable.clear();
+  m_handshakeReplyHeld = false;
 }
 
 bool DeviceEngine::CountExchange() {
-  ++counters_.exchanges;
-  if (counters_.exchanges != faults_.noReplyTo) return true;
-  ++counters_.unansweredExchanges;
+  ++m_counters.exchanges;
+  if (m_counters.exchanges != m_faults.noReplyTo) return true;
+  ++m_counters.unansweredExchanges;
   return false;
 }
 
@@ -99,26 +99,26 @@ void DeviceEngine::Execute(const Payload& command, Link link, std::uint32_t line
   const bool serial = link == Link::kSerial;
 
   if (kind == kCommandOpenJob && detail == 0) {
-    ++counters_.openJobs;
+    ++m_counters.openJobs;
     // On USB this is the one block the station reads after opening a job.
     answers.push_back(Acknowledgement(command));
   } else if (kind == kCommandWrite && detail == kSubcommandAddress) {
     // The cable goes as the page after the chosen one begins: every page written so far could be read
     // back and verified, and what the station saw verified is exactly what the flash holds.
-    if (faults_.unplugAfterPages && counters_.pagesWritten >= *faults_.unplugAfterPages) {
-      unplugged_ = true;
+    if (m_faults.unplugAfterPages && m_counters.pagesWritten >= *m_faults.unplugAfterPages) {
+      m_unplugged = true;
       return;
     }
-    ++counters_.writeAddresses;
-    writeAddress_ = AddressOf(command);
+    ++m_counters.writeAddresses;
+    m_writeAddress = AddressOf(command);
     if (serial) answers.push_back(Acknowledgement(command));
   } else if (kind == kCommandWrite && detail >= kSubcommandFirstChunk &&
              detail < kSubcommandFirstChunk + kChunksPerPage) {
     WriteChunk(detail - kSubcommandFirstChunk, command);
     if (serial) answers.push_back(Acknowledgement(command));
   } else if (kind == kCommandReadBack && detail == kSubcommandAddress) {
-    ++counters_.readBackAddresses;
-    readAddress_ = AddressOf(command);
+    ++m_counters.readBackAddresses;
+    m_readAddress = AddressOf(command);
     if (serial) {
       answers.push_back(Acknowledgement(command));
     } else {
@@ -126,30 +126,30 @@ void DeviceEngine::Execute(const Payload& command, Link link, std::uint32_t line
       for (std::uint8_t n = 1; n <= kReadRepliesPerPage; ++n) answers.push_back(ReadReply(n));
     }
   } else if (kind == kCommandReadRequest && detail >= 1 && detail <= kReadRepliesPerPage) {
-    ++counters_.readRequests;
+    ++m_counters.readRequests;
     answers.push_back(ReadReply(detail));
   } else if (kind == kCommandHandshake && detail == 0) {
-    ++counters_.handshakes;
-    if (serial && lineBaud == kHandshakeBaud && !faults_.handshakeless) {
-      ++counters_.handshakesAnswered;
-      if (faults_.lateHandshake) {
-        handshakeReplyHeld_ = true;
+    ++m_counters.handshakes;
+    if (serial && lineBaud == kHandshakeBaud && !m_faults.handshakeless) {
+      ++m_counters.handshakesAnswered;
+      if (m_faults.lateHandshake) {
+        m_handshakeReplyHeld = true;
       } else {
         answers.push_back(HandshakeReply());
       }
     }
   } else {
-    ++counters_.unknownCommands;
+    ++m_counters.unknownCommands;
   }
 }
 
 void DeviceEngine::WriteChunk(std::size_t chunk, const Payload& command) {
-  ++counters_.chunks;
-  flash_.Program(writeAddress_ + static_cast<std::uint32_t>(chunk * kChunkSize),
-                 std::span(command).subspan(2, kChunkSize));
+  ++m_counters.chunks;
+  m_flash.Program(m_writeAddress + static_cast<std::uint32_t>(chunk * kChunkSize),
+                  std::span(command).subspan(2, kChunkSize));
   if (chunk + 1 < kChunksPerPage) return;
-  ++counters_.pagesWritten;
-  pageLog_.push_back(writeAddress_);
+  ++m_counters.pagesWritten;
+  m_pageLog.push_back(m_writeAddress);
 }
 
 Payload DeviceEngine::ReadReply(std::uint8_t n) const {
@@ -157,10 +157,10 @@ Payload DeviceEngine::ReadReply(std::uint8_t n) const {
   reply[0] = kCommandReadRequest;
   reply[1] = n;
   const std::uint32_t chunkOffset = static_cast<std::uint32_t>((n - 1) * kChunkSize);
-  flash_.Read(readAddress_ + chunkOffset, std::span(reply).subspan(2, kChunkSize));
+  m_flash.Read(m_readAddress + chunkOffset, std::span(reply).subspan(2, kChunkSize));
 
-  const std::optional<ReadBackCorruption>& corruption = faults_.corruptReadBack;
-  if (corruption && (!corruption->pageAddress || *corruption->pageAddress == readAddress_) &&
+  const std::optional<ReadBackCorruption>& corruption = m_faults.corruptReadBack;
+  if (corruption && (!corruption->pageAddress || *corruption->pageAddress == m_readAddress) &&
       corruption->pageOffset >= chunkOffset && corruption->pageOffset < chunkOffset + kChunkSize) {
     reply[2 + corruption->pageOffset - chunkOffset] ^= 0xFF;
   }
@@ -168,7 +168,7 @@ Payload DeviceEngine::ReadReply(std::uint8_t n) const {
 }
 
 void DeviceEngine::AppendFrame(const Payload& payload, std::vector<std::uint8_t>& out) const {
-  for (std::uint32_t i = 0; i < faults_.garbageBeforeReplies; ++i) {
+  for (std::uint32_t i = 0; i < m_faults.garbageBeforeReplies; ++i) {
     out.push_back(kGarbagePattern[i % kGarbagePattern.size()]);
   }
   out.insert(out.end(), kFrameHeader.begin(), kFrameHeader.end());

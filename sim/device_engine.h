@@ -52,22 +52,22 @@ class DeviceEngine {
   // readable.
   BlockTransfer WriteBlock(std::span<const std::uint8_t, kPayloadSize> block);
   BlockTransfer ReadBlock(std::span<std::uint8_t, kPayloadSize> block);
-  std::size_t ReadableBlocks() const { return readable_.size(); }
+  std::size_t ReadableBlocks() const { return m_readable.size(); }
   // Answers nobody read before the station closed the device go with its handle.
-  void ForgetReadableBlocks() { readable_.clear(); }
+  void ForgetReadableBlocks() { m_readable.clear(); }
 
   // An unplugged device ignores everything. Re-plugging disarms the unplug-after-pages fault, which
   // would otherwise fire again at once.
-  bool Unplugged() const { return unplugged_; }
-  void Unplug() { unplugged_ = true; }
+  bool Unplugged() const { return m_unplugged; }
+  void Unplug() { m_unplugged = true; }
   void Replug();
 
-  DeviceFaults& Faults() { return faults_; }
-  const DeviceCounters& Counters() const { return counters_; }
+  DeviceFaults& Faults() { return m_faults; }
+  const DeviceCounters& Counters() const { return m_counters; }
   // Page addresses in the order their last chunk arrived.
-  const std::vector<std::uint32_t>& PageLog() const { return pageLog_; }
-  const Flash& Memory() const { return flash_; }
-  Flash& Memory() { return flash_; }
+  const std::vector<std::uint32_t>& PageLog() const { return m_pageLog; }
+  const Flash& Memory() const { return m_flash; }
+  Flash& Memory() { return m_flash; }
 
  private:
   enum class Link { kSerial, kUsb };
@@ -79,16 +79,16 @@ class DeviceEngine {
   Payload ReadReply(std::uint8_t n) const;
   void AppendFrame(const Payload& payload, std::vector<std::uint8_t>& out) const;
 
-  DeviceFaults faults_;
-  DeviceCounters counters_;
-  std::vector<std::uint32_t> pageLog_;
-  Flash flash_;
-  FrameFinder frames_;
-  std::deque<Payload> readable_;
-  std::uint32_t writeAddress_ = 0;
-  std::uint32_t readAddress_ = 0;
-  bool unplugged_ = false;
-  bool handshakeReplyHeld_ = false;  // lateHandshake: answered, not yet sent
+  DeviceFaults m_faults;
+  DeviceCounters m_counters;
+  std::vector<std::uint32_t> m_pageLog;
+  Flash m_flash;
+  FrameFinder m_frames;
+  std::deque<Payload> m_readable;
+  std::uint32_t m_writeAddress = 0;
+  std::uint32_t m_readAddress = 0;
+  bool m_unplugged = false;
+  bool m_handshakeReplyHeld = false;  // lateHandshake: answered, not yet sent
 };
 
 }  // namespace quillon::sim

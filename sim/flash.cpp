@@ -5,14 +5,14 @@
 
 namespace quillon::sim {
 
-Flash::Flash() : bytes_(kFlashSize, kErasedByte) {}
+Flash::Flash() : m_bytes(kFlashSize, kErasedByte) {}
 
 void Flash::Program(std::uint32_t address, std::span<const std::uint8_t> bytes) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes_[(address + i) & kAddressMask] = bytes[i];
+  for (std::size_t i = 0; i < bytes.size(); ++i) m_bytes[(address + i) & kAddressMask] = bytes[i];
 }
 
 void Flash::Read(std::uint32_t address, std::span<std::uint8_t> out) const {
-  for (std::size_t i = 0; i < out.size(); ++i) out[i] = bytes_[(address + i) & kAddressMask];
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = m_bytes[(address + i) & kAddressMask];
 }
 
 bool Flash::Dump(const std::filesystem::path& path) const {
@@ -21,7 +21,7 @@ bool Flash::Dump(const std::filesystem::path& path) const {
   };
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.string().c_str(), "wb"));
   if (!file) return false;
-  const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file.get()) == bytes_.size();
+  const bool written = std::fwrite(m_bytes.data(), 1, m_bytes.size(), file.get()) == m_bytes.size();
   // fclose flushes: a full disk shows up only here.
   return std::fclose(file.release()) == 0 && written;
 }

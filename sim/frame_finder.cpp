@@ -5,20 +5,20 @@
 namespace quillon::sim {
 
 std::optional<Payload> FrameFinder::Push(std::uint8_t byte) {
-  std::shift_left(window_.begin(), window_.end(), 1);
-  window_.back() = byte;
+  std::shift_left(m_window.begin(), m_window.end(), 1);
+  m_window.back() = byte;
   // The window starts as zeros, which never match the header.
-  if (window_ == kFrameHeader) {
-    inFrame_ = true;
-    payloadFill_ = 0;
+  if (m_window == kFrameHeader) {
+    m_inFrame = true;
+    m_payloadFill = 0;
     return std::nullopt;
   }
-  if (!inFrame_) return std::nullopt;
+  if (!m_inFrame) return std::nullopt;
 
-  payload_[payloadFill_++] = byte;
-  if (payloadFill_ < payload_.size()) return std::nullopt;
-  inFrame_ = false;
-  return payload_;
+  m_payload[m_payloadFill++] = byte;
+  if (m_payloadFill < m_payload.size()) return std::nullopt;
+  m_inFrame = false;
+  return m_payload;
 }
 
 }  // namespace quillon::sim

@@ -19,10 +19,10 @@ class FrameFinder {
   std::optional<Payload> Push(std::uint8_t byte);
 
  private:
-  std::array<std::uint8_t, kFrameHeaderSize> window_{};  // the last bytes seen, oldest first
-  bool inFrame_ = false;
-  Payload payload_{};
-  std::size_t payloadFill_ = 0;
+  std::array<std::uint8_t, kFrameHeaderSize> m_window{};  // the last bytes seen, oldest first
+  bool m_inFrame = false;
+  Payload m_payload{};
+  std::size_t m_payloadFill = 0;
 };
 
 }  // namespace quillon::sim

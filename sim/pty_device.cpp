@@ -33,7 +33,7 @@ void ReportFailure(const char* step) {
 
 std::unique_ptr<PtyDevice> PtyDevice::Create(const PtyDeviceOptions& options, std::string& error) {
   std::unique_ptr<PtyDevice> device(new PtyDevice(options));
-  if (!device->wake_.valid()) {
+  if (!device->m_wake.valid()) {
     error = std::string("cannot make an eventfd: ") + std::strerror(errno);
     return nullptr;
   }
@@ -42,44 +42,44 @@ std::unique_ptr<PtyDevice> PtyDevice::Create(const PtyDeviceOptions& options, st
 }
 
 PtyDevice::PtyDevice(const PtyDeviceOptions& options)
-    : linkPath_(options.linkPath),
-      emulatedBaud_(options.emulatedBaud),
-      delivery_(options.delivery),
-      engine_(options.faults),
-      wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    : m_linkPath(options.linkPath),
+      m_emulatedBaud(options.emulatedBaud),
+      m_delivery(options.delivery),
+      m_engine(options.faults),
+      m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 PtyDevice::~PtyDevice() {
-  std::lock_guard control(controlMutex_);
+  std::lock_guard control(m_controlMutex);
   StopServing();
   HangUp();
 }
 
 std::string PtyDevice::SlavePath() const {
-  std::lock_guard lock(stateMutex_);
-  return slavePath_;
+  std::lock_guard lock(m_stateMutex);
+  return m_slavePath;
 }
 
 bool PtyDevice::Plugged() const {
-  std::lock_guard lock(stateMutex_);
-  return !slavePath_.empty();
+  std::lock_guard lock(m_stateMutex);
+  return !m_slavePath.empty();
 }
 
 void PtyDevice::Unplug() {
-  std::lock_guard control(controlMutex_);
+  std::lock_guard control(m_controlMutex);
   StopServing();
   HangUp();
-  std::lock_guard lock(engineMutex_);
-  engine_.Unplug();
+  std::lock_guard lock(m_engineMutex);
+  m_engine.Unplug();
 }
 
 bool PtyDevice::Replug(std::string& error) {
-  std::lock_guard control(controlMutex_);
+  std::lock_guard control(m_controlMutex);
   if (Plugged()) return true;
   // The serving thread may have hung up on its own; it has ended, but still needs joining.
   StopServing();
   {
-    std::lock_guard lock(engineMutex_);
-    engine_.Replug();
+    std::lock_guard lock(m_engineMutex);
+    m_engine.Replug();
   }
   return PlugIn(error);
 }
@@ -106,51 +106,51 @@ bool PtyDevice::PlugIn(std::string& error) {
     error = std::string("cannot set up ") + name.data() + ": " + std::strerror(errno);
     return false;
   }
-  if (!linkPath_.empty() && !PointLink(linkPath_, name.data(), error)) return false;
+  if (!m_linkPath.empty() && !PointLink(m_linkPath, name.data(), error)) return false;
 
-  master_ = std::move(master);
-  ownSlave_ = std::move(slave);
+  m_master = std::move(master);
+  m_ownSlave = std::move(slave);
   {
-    std::lock_guard lock(stateMutex_);
-    slavePath_ = name.data();
+    std::lock_guard lock(m_stateMutex);
+    m_slavePath = name.data();
   }
-  stopRequested_ = false;
-  server_ = std::thread(&PtyDevice::Serve, this);
+  m_stopRequested = false;
+  m_server = std::thread(&PtyDevice::Serve, this);
   return true;
 }
 
 void PtyDevice::StopServing() {
-  if (!server_.joinable()) return;
-  stopRequested_ = true;
+  if (!m_server.joinable()) return;
+  m_stopRequested = true;
   const std::uint64_t one = 1;
-  if (::write(wake_.get(), &one, sizeof one) != sizeof one) ReportFailure("waking the serving thread");
-  server_.join();
+  if (::write(m_wake.get(), &one, sizeof one) != sizeof one) ReportFailure("waking the serving thread");
+  m_server.join();
 }
 
 void PtyDevice::HangUp() {
   {
-    std::lock_guard lock(stateMutex_);
-    slavePath_.clear();
+    std::lock_guard lock(m_stateMutex);
+    m_slavePath.clear();
   }
   // The link goes first: whoever sees the hangup must no longer find the name.
-  if (!linkPath_.empty()) RemoveLink(linkPath_);
-  ownSlave_.reset();
-  master_.reset();
+  if (!m_linkPath.empty()) RemoveLink(m_linkPath);
+  m_ownSlave.reset();
+  m_master.reset();
 }
 
 void PtyDevice::Serve() {
   ::prctl(PR_SET_TIMERSLACK, 1UL);
-  WirePacer pacer(emulatedBaud_, delivery_);
+  WirePacer pacer(m_emulatedBaud, m_delivery);
   std::vector<std::uint8_t> ready;  // delivered by the wire, not yet taken by the master
   std::array<std::uint8_t, 4096> received{};
 
-  while (!stopRequested_) {
+  while (!m_stopRequested) {
     const Clock::time_point now = Clock::now();
     pacer.TakeDue(now, ready);
     if (!ready.empty() && !Send(ready)) return;
 
     const short events = static_cast<short>(POLLIN | (ready.empty() ? 0 : POLLOUT));
-    std::array<pollfd, 2> watched = {{{wake_.get(), POLLIN, 0}, {master_.get(), events, 0}}};
+    std::array<pollfd, 2> watched = {{{m_wake.get(), POLLIN, 0}, {m_master.get(), events, 0}}};
     const std::optional<Clock::duration> nap = ready.empty() ? pacer.AllowedSleep(now) : std::nullopt;
     timespec timeout{};
     if (nap) {
@@ -167,12 +167,12 @@ void PtyDevice::Serve() {
 
     if (watched[0].revents & POLLIN) {
       std::uint64_t count = 0;
-      if (::read(wake_.get(), &count, sizeof count) < 0 && errno != EAGAIN)
+      if (::read(m_wake.get(), &count, sizeof count) < 0 && errno != EAGAIN)
         ReportFailure("reading the wake-up");
       continue;
     }
     if (watched[1].revents & POLLIN) {
-      const ssize_t length = ::read(master_.get(), received.data(), received.size());
+      const ssize_t length = ::read(m_master.get(), received.data(), received.size());
       if (length > 0) {
         if (!Receive(std::span(received.data(), static_cast<std::size_t>(length)), pacer)) {
           // Pulled out mid-stream: whatever the device had not sent yet is lost, as with a real cable.
@@ -184,7 +184,7 @@ void PtyDevice::Serve() {
         return;
       }
     } else if (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-      // Cannot happen while ownSlave_ is open; stopping beats spinning on it.
+      // Cannot happen while m_ownSlave is open; stopping beats spinning on it.
       ReportFailure("the pty hung up");
       return;
     }
@@ -192,21 +192,21 @@ void PtyDevice::Serve() {
 }
 
 bool PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
-  const std::uint32_t baud = LineBaud(master_.get());
+  const std::uint32_t baud = LineBaud(m_master.get());
   const Clock::time_point now = Clock::now();
   std::vector<std::uint8_t> reply;
-  std::lock_guard lock(engineMutex_);
+  std::lock_guard lock(m_engineMutex);
   for (const std::uint8_t byte : bytes) {
     const Clock::time_point arrived = pacer.Arrive(now);
     reply.clear();
-    engine_.ReceiveSerialByte(byte, baud, reply);
+    m_engine.ReceiveSerialByte(byte, baud, reply);
     if (!reply.empty()) pacer.Queue(reply, arrived);
   }
-  return !engine_.Unplugged();
+  return !m_engine.Unplugged();
 }
 
 bool PtyDevice::Send(std::vector<std::uint8_t>& ready) {
-  const ssize_t written = ::write(master_.get(), ready.data(), ready.size());
+  const ssize_t written = ::write(m_master.get(), ready.data(), ready.size());
   if (written > 0) {
     ready.erase(ready.begin(), ready.begin() + written);
   } else if (written < 0 && errno != EAGAIN && errno != EINTR) {

@@ -36,7 +36,7 @@ class PtyDevice {
 
   // The slave tty's path; empty while unplugged. A re-plug may give a new path.
   std::string SlavePath() const;
-  const std::filesystem::path& LinkPath() const { return linkPath_; }
+  const std::filesystem::path& LinkPath() const { return m_linkPath; }
   bool Plugged() const;
 
   // Pulls the cable: the station's tty hangs up and the link disappears.
@@ -47,8 +47,8 @@ class PtyDevice {
   // Runs f(DeviceEngine&) while the serving thread keeps its hands off the engine.
   template <typename F>
   decltype(auto) WithEngine(F&& f) {
-    std::lock_guard lock(engineMutex_);
-    return f(engine_);
+    std::lock_guard lock(m_engineMutex);
+    return f(m_engine);
   }
 
  private:
@@ -64,24 +64,24 @@ class PtyDevice {
   // Writes what the wire has delivered; false when the master fails.
   bool Send(std::vector<std::uint8_t>& ready);
 
-  const std::filesystem::path linkPath_;
-  const std::uint32_t emulatedBaud_;
-  const Delivery delivery_;
+  const std::filesystem::path m_linkPath;
+  const std::uint32_t m_emulatedBaud;
+  const Delivery m_delivery;
 
-  std::mutex engineMutex_;
-  DeviceEngine engine_;
+  std::mutex m_engineMutex;
+  DeviceEngine m_engine;
 
-  std::mutex controlMutex_;  // one Unplug, Replug or destruction at a time
-  mutable std::mutex stateMutex_;
-  std::string slavePath_;  // guarded by stateMutex_; empty while unplugged
+  std::mutex m_controlMutex;  // one Unplug, Replug or destruction at a time
+  mutable std::mutex m_stateMutex;
+  std::string m_slavePath;  // guarded by m_stateMutex; empty while unplugged
 
   // Touched by the serving thread while it runs, and by the controlling thread only after joining it.
-  FileDescriptor master_;
+  FileDescriptor m_master;
   FileDescriptor
-      ownSlave_;  // keeps the slave open, so reading the master never fails while no station has it
-  FileDescriptor wake_;
-  std::atomic<bool> stopRequested_{false};
-  std::thread server_;
+      m_ownSlave;  // keeps the slave open, so reading the master never fails while no station has it
+  FileDescriptor m_wake;
+  std::atomic<bool> m_stopRequested{false};
+  std::thread m_server;
 };
 
 }  // namespace quillon::sim

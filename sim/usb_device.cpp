@@ -8,24 +8,24 @@ namespace quillon::sim {
 SimulatedUsbBridge::SimulatedUsbBridge() : SimulatedUsbBridge(std::vector<SimulatedUsbDeviceConfig>(1)) {}
 
 SimulatedUsbBridge::SimulatedUsbBridge(std::vector<SimulatedUsbDeviceConfig> devices) {
-  devices_.reserve(devices.size());
+  m_devices.reserve(devices.size());
   for (SimulatedUsbDeviceConfig& config : devices) {
     const DeviceFaults faults = config.faults;
-    devices_.push_back(Device{std::move(config), DeviceEngine(faults)});
+    m_devices.push_back(Device{std::move(config), DeviceEngine(faults)});
   }
 }
 
 int SimulatedUsbBridge::GetNumDevices(std::uint32_t* count) {
   if (count == nullptr) return kUsbInvalidParameter;
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   *count = static_cast<std::uint32_t>(std::count_if(
-      devices_.begin(), devices_.end(), [](const Device& device) { return !device.engine.Unplugged(); }));
+      m_devices.begin(), m_devices.end(), [](const Device& device) { return !device.engine.Unplugged(); }));
   return kUsbSuccess;
 }
 
 int SimulatedUsbBridge::GetProductString(std::uint32_t index, char* buffer, std::uint32_t flags) {
   if (buffer == nullptr || flags != kUsbSerialNumberString) return kUsbInvalidParameter;
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   const Device* device = Listed(index);
   if (device == nullptr) return kUsbDeviceNotFound;
   if (!device->config.productStringReadable) return kUsbDeviceIoFailed;
@@ -38,28 +38,28 @@ int SimulatedUsbBridge::GetProductString(std::uint32_t index, char* buffer, std:
 
 int SimulatedUsbBridge::Open(std::uint32_t index, UsbHandle* handle) {
   if (handle == nullptr) return kUsbInvalidParameter;
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   Device* device = Listed(index);
   if (device == nullptr) return kUsbDeviceNotFound;
   // Like the real bridge, a device serves one opener at a time.
   if (device->open) return kUsbDeviceIoFailed;
   device->open = true;
-  const std::size_t place = static_cast<std::size_t>(device - devices_.data());
-  *handle = nextHandle_++;
-  sessions_.emplace(*handle, Session{place, device->pluggings});
+  const std::size_t place = static_cast<std::size_t>(device - m_devices.data());
+  *handle = m_nextHandle++;
+  m_sessions.emplace(*handle, Session{place, device->pluggings});
   return kUsbSuccess;
 }
 
 int SimulatedUsbBridge::Close(UsbHandle handle) {
-  std::lock_guard lock(mutex_);
-  const auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return kUsbInvalidHandle;
-  Device& device = devices_[session->second.device];
+  std::lock_guard lock(m_mutex);
+  const auto session = m_sessions.find(handle);
+  if (session == m_sessions.end()) return kUsbInvalidHandle;
+  Device& device = m_devices[session->second.device];
   if (session->second.plugging == device.pluggings) {
     device.open = false;
     device.engine.ForgetReadableBlocks();
   }
-  sessions_.erase(session);
+  m_sessions.erase(session);
   return kUsbSuccess;
 }
 
@@ -83,7 +83,7 @@ int SimulatedUsbBridge::Transfer(UsbHandle handle, const void* buffer, std::uint
   if (transferred != nullptr) *transferred = 0;
   if (buffer == nullptr || transferred == nullptr) return kUsbInvalidParameter;
   if (count != kPayloadSize) return kUsbInvalidRequestLength;
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   Device* device = Served(handle);
   if (device == nullptr) return kUsbInvalidHandle;
   const BlockTransfer moved = move(device->engine);
@@ -109,19 +109,19 @@ int SimulatedUsbBridge::Transfer(UsbHandle handle, const void* buffer, std::uint
 }
 
 int SimulatedUsbBridge::SetTimeouts(std::uint32_t readTimeout, std::uint32_t writeTimeout) {
-  std::lock_guard lock(mutex_);
-  timeouts_ = {readTimeout, writeTimeout};
+  std::lock_guard lock(m_mutex);
+  m_timeouts = {readTimeout, writeTimeout};
   return kUsbSuccess;
 }
 
 void SimulatedUsbBridge::Unplug(std::size_t device) {
-  std::lock_guard lock(mutex_);
-  devices_.at(device).engine.Unplug();
+  std::lock_guard lock(m_mutex);
+  m_devices.at(device).engine.Unplug();
 }
 
 void SimulatedUsbBridge::Replug(std::size_t device) {
-  std::lock_guard lock(mutex_);
-  Device& replugged = devices_.at(device);
+  std::lock_guard lock(m_mutex);
+  Device& replugged = m_devices.at(device);
   if (!replugged.engine.Unplugged()) return;
   replugged.engine.Replug();
   ++replugged.pluggings;
@@ -129,17 +129,17 @@ void SimulatedUsbBridge::Replug(std::size_t device) {
 }
 
 bool SimulatedUsbBridge::IsOpen(std::size_t device) const {
-  std::lock_guard lock(mutex_);
-  return devices_.at(device).open;
+  std::lock_guard lock(m_mutex);
+  return m_devices.at(device).open;
 }
 
 UsbTimeouts SimulatedUsbBridge::Timeouts() const {
-  std::lock_guard lock(mutex_);
-  return timeouts_;
+  std::lock_guard lock(m_mutex);
+  return m_timeouts;
 }
 
 SimulatedUsbBridge::Device* SimulatedUsbBridge::Listed(std::uint32_t index) {
-  for (Device& device : devices_) {
+  for (Device& device : m_devices) {
     if (device.engine.Unplugged()) continue;
     if (index == 0) return &device;
     --index;
@@ -148,9 +148,9 @@ SimulatedUsbBridge::Device* SimulatedUsbBridge::Listed(std::uint32_t index) {
 }
 
 SimulatedUsbBridge::Device* SimulatedUsbBridge::Served(UsbHandle handle) {
-  const auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return nullptr;
-  Device& device = devices_[session->second.device];
+  const auto session = m_sessions.find(handle);
+  if (session == m_sessions.end()) return nullptr;
+  Device& device = m_devices[session->second.device];
   return session->second.plugging == device.pluggings ? &device : nullptr;
 }
 

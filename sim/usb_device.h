@@ -56,7 +56,7 @@ class SimulatedUsbBridge final : public UsbBridge {
 
   // Devices are named here by their place in the configuration, which unplugging does not change;
   // the bridge's own indices count only the devices plugged in.
-  std::size_t ConfiguredDevices() const { return devices_.size(); }
+  std::size_t ConfiguredDevices() const { return m_devices.size(); }
   // Unplugging makes every open handle to the device fail for good, as a surprise removal does.
   void Unplug(std::size_t device);
   void Replug(std::size_t device);
@@ -65,8 +65,8 @@ class SimulatedUsbBridge final : public UsbBridge {
 
   template <typename F>
   decltype(auto) WithEngine(std::size_t device, F&& f) {
-    std::lock_guard lock(mutex_);
-    return f(devices_.at(device).engine);
+    std::lock_guard lock(m_mutex);
+    return f(m_devices.at(device).engine);
   }
 
  private:
@@ -89,11 +89,11 @@ class SimulatedUsbBridge final : public UsbBridge {
   int Transfer(UsbHandle handle, const void* buffer, std::uint32_t count, std::uint32_t* transferred,
                int lostStatus, const std::function<BlockTransfer(DeviceEngine&)>& move);
 
-  mutable std::mutex mutex_;  // the station calls from its connection, job and dialog threads
-  std::vector<Device> devices_;
-  std::map<UsbHandle, Session> sessions_;
-  UsbHandle nextHandle_ = 1;
-  UsbTimeouts timeouts_;
+  mutable std::mutex m_mutex;  // the station calls from its connection, job and dialog threads
+  std::vector<Device> m_devices;
+  std::map<UsbHandle, Session> m_sessions;
+  UsbHandle m_nextHandle = 1;
+  UsbTimeouts m_timeouts;
 };
 
 }  // namespace quillon::sim

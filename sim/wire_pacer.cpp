@@ -16,53 +16,53 @@ WirePacer::Clock::duration ByteTimeAt(std::uint32_t baud) {
 }  // namespace
 
 WirePacer::WirePacer(std::uint32_t baud, Delivery delivery)
-    : byteTime_(ByteTimeAt(baud)), delivery_(delivery) {
-  delivery_.usbFrame = std::max(delivery_.usbFrame, std::chrono::microseconds(1));
+    : m_byteTime(ByteTimeAt(baud)), m_delivery(delivery) {
+  m_delivery.usbFrame = std::max(m_delivery.usbFrame, std::chrono::microseconds(1));
 }
 
 WirePacer::Clock::time_point WirePacer::Arrive(Clock::time_point now) {
-  receiveFree_ = std::max(receiveFree_, now) + byteTime_;
-  return receiveFree_;
+  m_receiveFree = std::max(m_receiveFree, now) + m_byteTime;
+  return m_receiveFree;
 }
 
 void WirePacer::Queue(std::span<const std::uint8_t> bytes, Clock::time_point notBefore) {
   for (const std::uint8_t byte : bytes) {
-    sendFree_ = std::max(sendFree_, notBefore) + byteTime_;
-    queue_.emplace_back(byte, sendFree_);
+    m_sendFree = std::max(m_sendFree, notBefore) + m_byteTime;
+    m_queue.emplace_back(byte, m_sendFree);
   }
 }
 
 void WirePacer::TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out) {
-  if (delivery_.packetBytes == 0) {
-    while (!queue_.empty() && queue_.front().second <= now) {
-      out.push_back(queue_.front().first);
-      queue_.pop_front();
-      lastTaken_ = now;
+  if (m_delivery.packetBytes == 0) {
+    while (!m_queue.empty() && m_queue.front().second <= now) {
+      out.push_back(m_queue.front().first);
+      m_queue.pop_front();
+      m_lastTaken = now;
     }
     return;
   }
   // Each frame that has begun takes what had crossed by its start, up to a packet.
   for (std::optional<Clock::time_point> frame = NextDue(); frame && *frame <= now; frame = NextDue()) {
-    lastFrame_ = *frame;
-    for (std::size_t taken = 0; taken < delivery_.packetBytes; ++taken) {
-      if (queue_.empty() || queue_.front().second > *frame) break;
-      out.push_back(queue_.front().first);
-      queue_.pop_front();
-      lastTaken_ = now;
+    m_lastFrame = *frame;
+    for (std::size_t taken = 0; taken < m_delivery.packetBytes; ++taken) {
+      if (m_queue.empty() || m_queue.front().second > *frame) break;
+      out.push_back(m_queue.front().first);
+      m_queue.pop_front();
+      m_lastTaken = now;
     }
   }
 }
 
 std::optional<WirePacer::Clock::time_point> WirePacer::NextDue() const {
-  if (queue_.empty()) return std::nullopt;
-  const Clock::time_point crossed = queue_.front().second;
-  if (delivery_.packetBytes == 0) return crossed;
+  if (m_queue.empty()) return std::nullopt;
+  const Clock::time_point crossed = m_queue.front().second;
+  if (m_delivery.packetBytes == 0) return crossed;
   // The first frame, after the last one served, that begins once the byte has crossed.
-  return std::max(FrameAfter(lastFrame_), FrameAfter(crossed - Clock::duration(1)));
+  return std::max(FrameAfter(m_lastFrame), FrameAfter(crossed - Clock::duration(1)));
 }
 
 WirePacer::Clock::time_point WirePacer::FrameAfter(Clock::time_point time) const {
-  const Clock::duration frame = delivery_.usbFrame;
+  const Clock::duration frame = m_delivery.usbFrame;
   const auto frames = time.time_since_epoch() / frame;
   return Clock::time_point(frame * (frames + 1));
 }
@@ -71,8 +71,8 @@ std::optional<WirePacer::Clock::duration> WirePacer::AllowedSleep(Clock::time_po
   if (const std::optional<Clock::time_point> due = NextDue()) {
     return std::max(*due - now - Clock::duration(kWakeEarly), Clock::duration::zero());
   }
-  const bool paced = byteTime_ != Clock::duration::zero();
-  if (paced && now - lastTaken_ < kListenAfterSending) return Clock::duration::zero();
+  const bool paced = m_byteTime != Clock::duration::zero();
+  if (paced && now - m_lastTaken < kListenAfterSending) return Clock::duration::zero();
   return std::nullopt;
 }
 

@@ -31,7 +31,7 @@ class WirePacer {
   // baud 0: no pacing, every byte is due at once.
   explicit WirePacer(std::uint32_t baud, Delivery delivery = {});
 
-  Clock::duration ByteTime() const { return byteTime_; }
+  Clock::duration ByteTime() const { return m_byteTime; }
 
   // A received byte was seen at `now`; returns when its last bit would have arrived. Bytes that come
   // together queue up behind each other, as on the wire.
@@ -49,7 +49,7 @@ class WirePacer {
   // a byte is due, and for a moment after the last byte went, when the station's next frame comes any
   // microsecond.
   std::optional<Clock::duration> AllowedSleep(Clock::time_point now) const;
-  bool Idle() const { return queue_.empty(); }
+  bool Idle() const { return m_queue.empty(); }
 
   static constexpr std::chrono::microseconds kWakeEarly{30};
   static constexpr std::chrono::microseconds kListenAfterSending{300};
@@ -58,13 +58,13 @@ class WirePacer {
   // The start of the first USB frame that begins after `time`.
   Clock::time_point FrameAfter(Clock::time_point time) const;
 
-  Clock::duration byteTime_;
-  Delivery delivery_;
-  Clock::time_point lastFrame_;  // the last USB frame served
-  Clock::time_point receiveFree_;
-  Clock::time_point sendFree_;
-  std::deque<std::pair<std::uint8_t, Clock::time_point>> queue_;  // byte, moment it has been sent
-  Clock::time_point lastTaken_;
+  Clock::duration m_byteTime;
+  Delivery m_delivery;
+  Clock::time_point m_lastFrame;  // the last USB frame served
+  Clock::time_point m_receiveFree;
+  Clock::time_point m_sendFree;
+  std::deque<std::pair<std::uint8_t, Clock::time_point>> m_queue;  // byte, moment it has been sent
+  Clock::time_point m_lastTaken;
 };
 
 }  // namespace quillon::sim

@@ -15,7 +15,7 @@ using namespace testing;
 class SimEngine : public ::testing::Test {
  protected:
   std::vector<std::uint8_t> Send(const Payload& command, std::uint32_t baud = kHandshakeBaud) {
-    return engine_.ReceiveSerial(Frame(command), baud);
+    return m_engine.ReceiveSerial(Frame(command), baud);
   }
   void WritePage(std::uint32_t address, const std::vector<std::uint8_t>& page) {
     for (const Payload& command : PageWrite(address, page)) Send(command);
@@ -31,9 +31,9 @@ class SimEngine : public ::testing::Test {
     }
     return page;
   }
-  std::uint8_t FlashAt(std::uint32_t address) const { return engine_.Memory().At(address); }
+  std::uint8_t FlashAt(std::uint32_t address) const { return m_engine.Memory().At(address); }
 
-  DeviceEngine engine_;
+  DeviceEngine m_engine;
 };
 
 TEST_F(SimEngine, FindsTheFrameAmidGarbageAndABrokenFrameAndAnswersOnItsLastByte) {
@@ -45,23 +45,23 @@ TEST_F(SimEngine, FindsTheFrameAmidGarbageAndABrokenFrameAndAnswersOnItsLastByte
 
   for (std::size_t i = 0; i < stream.size(); ++i) {
     std::vector<std::uint8_t> reply;
-    engine_.ReceiveSerialByte(stream[i], kHandshakeBaud, reply);
+    m_engine.ReceiveSerialByte(stream[i], kHandshakeBaud, reply);
     EXPECT_EQ(reply.empty(), i + 1 < stream.size()) << "byte " << i;
   }
-  EXPECT_EQ(engine_.Counters().exchanges, 1u);
-  EXPECT_EQ(engine_.Counters().readBackAddresses, 1u);
+  EXPECT_EQ(m_engine.Counters().exchanges, 1u);
+  EXPECT_EQ(m_engine.Counters().readBackAddresses, 1u);
 }
 
 TEST_F(SimEngine, HeaderBytesWithAnythingBetweenThemAreNoHeader) {
   for (std::size_t gap = 1; gap < kFrameHeaderSize; ++gap) {
     std::vector<std::uint8_t> stream = Frame(Command(kCommandOpenJob, 0));
     stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(gap), 0x00);
-    EXPECT_TRUE(engine_.ReceiveSerial(stream, kHandshakeBaud).empty()) << "gap before header byte " << gap;
+    EXPECT_TRUE(m_engine.ReceiveSerial(stream, kHandshakeBaud).empty()) << "gap before header byte " << gap;
   }
 }
 
 TEST_F(SimEngine, FlashStartsErasedAndAcknowledgementsAreWholeFramesEchoingTheCommand) {
-  const auto image = engine_.Memory().Image();
+  const auto image = m_engine.Memory().Image();
   EXPECT_EQ(image.size(), std::size_t{16} << 20);
   EXPECT_TRUE(std::all_of(image.begin(), image.end(), [](std::uint8_t byte) { return byte == 0xFF; }));
 
@@ -75,7 +75,7 @@ TEST_F(SimEngine, FlashStartsErasedAndAcknowledgementsAreWholeFramesEchoingTheCo
     EXPECT_EQ(reply[kFrameHeaderSize], command[0]);
     EXPECT_EQ(reply[kFrameHeaderSize + 1], command[1]);
   }
-  const DeviceCounters& counters = engine_.Counters();
+  const DeviceCounters& counters = m_engine.Counters();
   EXPECT_EQ(counters.openJobs + counters.writeAddresses + counters.chunks + counters.readBackAddresses, 4u);
 }
 
@@ -83,9 +83,9 @@ TEST_F(SimEngine, WritesAPageAtItsAddressCountsItOnTheLastChunkAndReadsItBack) {
   const std::vector<std::uint8_t> page = SamplePage(3);
   const std::vector<Payload> commands = PageWrite(0x012300, page);
   for (std::size_t i = 0; i + 1 < commands.size(); ++i) Send(commands[i]);
-  EXPECT_EQ(engine_.Counters().pagesWritten, 0u);
+  EXPECT_EQ(m_engine.Counters().pagesWritten, 0u);
   Send(commands.back());
-  EXPECT_EQ(engine_.PageLog(), std::vector<std::uint32_t>{0x012300});
+  EXPECT_EQ(m_engine.PageLog(), std::vector<std::uint32_t>{0x012300});
 
   EXPECT_EQ(FlashAt(0x012300), page[0]);
   EXPECT_EQ(FlashAt(0x0123FF), page[255]);
@@ -106,7 +106,7 @@ TEST_F(SimEngine, AnswersTheHandshakeOnlyAt460800Baud) {
   const std::vector<Payload> replies = Frames(Send(Command(kCommandHandshake, 0)));
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_TRUE(IsHandshakeReply(replies[0]));
-  EXPECT_EQ(engine_.Counters().handshakesAnswered, 1u);
+  EXPECT_EQ(m_engine.Counters().handshakesAnswered, 1u);
 }
 
 TEST_F(SimEngine, LeavesUnknownCommandsUnanswered) {
@@ -117,15 +117,15 @@ TEST_F(SimEngine, LeavesUnknownCommandsUnanswered) {
                                         Command(kCommandReadRequest, 0),
                                         Command(kCommandReadRequest, kChunksPerPage + 1)};
   for (const Payload& command : unknown) EXPECT_TRUE(Send(command).empty()) << int{command[1]};
-  EXPECT_EQ(engine_.Counters().unknownCommands, unknown.size());
+  EXPECT_EQ(m_engine.Counters().unknownCommands, unknown.size());
 }
 
 TEST_F(SimEngine, NoReplyToTheChosenExchangeCountingTheHandshake) {
-  engine_.Faults().noReplyTo = 2;
+  m_engine.Faults().noReplyTo = 2;
   EXPECT_FALSE(Send(Command(kCommandHandshake, 0)).empty());
   EXPECT_TRUE(Send(AddressCommand(kCommandWrite, 0x300)).empty());
   EXPECT_FALSE(Send(Command(kCommandOpenJob, 0)).empty());
-  EXPECT_EQ(engine_.Counters().writeAddresses, 0u) << "the lost command must not take effect";
+  EXPECT_EQ(m_engine.Counters().writeAddresses, 0u) << "the lost command must not take effect";
 }
 
 TEST_F(SimEngine, CorruptsOneByteOfTheChosenPageReadBackButNotTheFlash) {
@@ -133,35 +133,35 @@ TEST_F(SimEngine, CorruptsOneByteOfTheChosenPageReadBackButNotTheFlash) {
   WritePage(0x2100, page);
   WritePage(0x2200, page);
   for (const std::uint8_t offset : {std::uint8_t{0}, std::uint8_t{255}}) {
-    engine_.Faults().corruptReadBack = ReadBackCorruption{offset, 0x2200};
+    m_engine.Faults().corruptReadBack = ReadBackCorruption{offset, 0x2200};
     std::vector<std::uint8_t> corrupted = page;
     corrupted[offset] ^= 0xFF;
     EXPECT_EQ(ReadPage(0x2200), corrupted) << int{offset};
     EXPECT_EQ(ReadPage(0x2100), page) << int{offset};
     EXPECT_EQ(FlashAt(0x2200 + offset), page[offset]);
   }
-  engine_.Faults().corruptReadBack = ReadBackCorruption{40, std::nullopt};
+  m_engine.Faults().corruptReadBack = ReadBackCorruption{40, std::nullopt};
   EXPECT_NE(ReadPage(0x2100), page) << "without a page every page is corrupted";
 }
 
 TEST_F(SimEngine, LeavesTheBusAsThePageAfterTheChosenOneBeginsAndComesBackWithItsFlash) {
-  engine_.Faults().unplugAfterPages = 1;
+  m_engine.Faults().unplugAfterPages = 1;
   for (const Payload& command : PageWrite(0x100, SamplePage(2))) EXPECT_EQ(Send(command).size(), kFrameSize);
   EXPECT_EQ(ReadPage(0x100), SamplePage(2)) << "the chosen page can still be verified";
-  EXPECT_FALSE(engine_.Unplugged());
+  EXPECT_FALSE(m_engine.Unplugged());
   EXPECT_TRUE(Send(AddressCommand(kCommandWrite, 0x200)).empty()) << "the next page goes unanswered";
-  EXPECT_TRUE(engine_.Unplugged());
+  EXPECT_TRUE(m_engine.Unplugged());
   EXPECT_TRUE(Send(Command(kCommandOpenJob, 0)).empty());
 
-  engine_.Replug();
+  m_engine.Replug();
   EXPECT_EQ(ReadPage(0x100), SamplePage(2));
   WritePage(0x200, SamplePage(3));
-  EXPECT_FALSE(engine_.Unplugged()) << "a re-plug disarms the fault";
+  EXPECT_FALSE(m_engine.Unplugged()) << "a re-plug disarms the fault";
 }
 
 TEST_F(SimEngine, SendsGarbageWithoutAHeaderBeforeEveryReplyFrame) {
   for (const std::uint32_t garbage : {1u, 5u, 12u}) {
-    engine_.Faults().garbageBeforeReplies = garbage;
+    m_engine.Faults().garbageBeforeReplies = garbage;
     for (const Payload& command : {Command(kCommandHandshake, 0), Command(kCommandReadRequest, 1)}) {
       const std::vector<std::uint8_t> reply = Send(command);
       const auto header = std::search(reply.begin(), reply.end(), kFrameHeader.begin(), kFrameHeader.end());
@@ -172,13 +172,13 @@ TEST_F(SimEngine, SendsGarbageWithoutAHeaderBeforeEveryReplyFrame) {
 }
 
 TEST_F(SimEngine, FirmwareFor115200OnlyNeverAnswersTheHandshake) {
-  engine_.Faults().handshakeless = true;
+  m_engine.Faults().handshakeless = true;
   EXPECT_TRUE(Send(Command(kCommandHandshake, 0)).empty());
   EXPECT_EQ(Send(Command(kCommandOpenJob, 0)).size(), kFrameSize);
 }
 
 TEST_F(SimEngine, ALateHandshakeReplyComesWithTheNextReplyAtItsSpeedAndIsLostAtAnother) {
-  engine_.Faults().lateHandshake = true;
+  m_engine.Faults().lateHandshake = true;
   EXPECT_TRUE(Send(Command(kCommandHandshake, 0)).empty());
   const std::vector<Payload> replies = Frames(Send(Command(kCommandOpenJob, 0)));
   ASSERT_EQ(replies.size(), 2u);

@@ -19,10 +19,10 @@ using namespace testing;
 class SimPty : public ::testing::Test {
  protected:
   void Start(PtyDeviceOptions options = {}) {
-    options.linkPath = link_;
+    options.linkPath = m_link;
     std::string error;
-    device_ = PtyDevice::Create(options, error);
-    ASSERT_TRUE(device_) << error;
+    m_device = PtyDevice::Create(options, error);
+    ASSERT_TRUE(m_device) << error;
   }
   // One command and the frames in the one frame's worth of answer it gets.
   static std::vector<Payload> Exchange(StationTty& tty, const Payload& command) {
@@ -32,20 +32,20 @@ class SimPty : public ::testing::Test {
     const std::vector<Payload> replies = Exchange(tty, Command(kCommandHandshake, 0));
     return replies.size() == 1 && IsHandshakeReply(replies[0]);
   }
-  bool LinkExists() const { return std::filesystem::exists(std::filesystem::symlink_status(link_)); }
+  bool LinkExists() const { return std::filesystem::exists(std::filesystem::symlink_status(m_link)); }
 
-  TemporaryDirectory dir_{"quillon-sim"};
-  std::filesystem::path link_ = dir_ / "ttyWRITER";
-  std::unique_ptr<PtyDevice> device_;
+  TemporaryDirectory m_dir{"quillon-sim"};
+  std::filesystem::path m_link = m_dir / "ttyWRITER";
+  std::unique_ptr<PtyDevice> m_device;
 };
 
 TEST_F(SimPty, AnswersTheHandshakeAt460800ButNotAt115200) {
   Start();
-  StationTty fast(link_, kHandshakeBaud);
+  StationTty fast(m_link, kHandshakeBaud);
   ASSERT_TRUE(fast.Opened());
   EXPECT_TRUE(Handshakes(fast));
 
-  StationTty slow(link_, 115200);
+  StationTty slow(m_link, 115200);
   ASSERT_TRUE(slow.Write(Frame(Command(kCommandHandshake, 0))));
   // Answers come in order, so the first frame back shows whether the handshake was answered.
   const std::vector<Payload> replies = Exchange(slow, Command(kCommandOpenJob, 0));
@@ -55,7 +55,7 @@ TEST_F(SimPty, AnswersTheHandshakeAt460800ButNotAt115200) {
 
 TEST_F(SimPty, ProgramsAndVerifiesAPageTheStationsWay) {
   Start();
-  StationTty tty(device_->SlavePath(), kHandshakeBaud);
+  StationTty tty(m_device->SlavePath(), kHandshakeBaud);
   const std::vector<std::uint8_t> page = SamplePage(11);
   for (const Payload& command : PageWrite(0x061400, page)) ASSERT_EQ(Exchange(tty, command).size(), 1u);
   ASSERT_EQ(Exchange(tty, AddressCommand(kCommandReadBack, 0x061400)).size(), 1u);
@@ -66,7 +66,7 @@ TEST_F(SimPty, ProgramsAndVerifiesAPageTheStationsWay) {
     readBack.insert(readBack.end(), replies[0].begin() + 2, replies[0].end());
   }
   EXPECT_EQ(readBack, page);
-  EXPECT_EQ(device_->WithEngine([](DeviceEngine& engine) { return engine.PageLog(); }),
+  EXPECT_EQ(m_device->WithEngine([](DeviceEngine& engine) { return engine.PageLog(); }),
             std::vector<std::uint32_t>{0x061400});
 }
 
@@ -74,26 +74,26 @@ TEST_F(SimPty, ServesAStationThatReopensTheTtyAndLetsItLockTheTty) {
   Start();
   // Each round gives the device a chance to find the tty closed by everyone but itself.
   for (int round = 0; round < 200; ++round) {
-    StationTty tty(link_, kHandshakeBaud);
+    StationTty tty(m_link, kHandshakeBaud);
     ASSERT_TRUE(Handshakes(tty)) << "round " << round;
   }
-  StationTty station(link_, kHandshakeBaud);
+  StationTty station(m_link, kHandshakeBaud);
   EXPECT_EQ(::flock(station.Fd(), LOCK_EX | LOCK_NB), 0);
 }
 
 TEST_F(SimPty, UnplugHangsUpTheStationAndReplugComesBackBehindTheLink) {
   Start();
-  StationTty before(link_, kHandshakeBaud);
+  StationTty before(m_link, kHandshakeBaud);
   ASSERT_TRUE(before.Opened());
-  device_->Unplug();
+  m_device->Unplug();
   EXPECT_TRUE(before.WaitForHangup());
   EXPECT_FALSE(LinkExists());
-  EXPECT_EQ(device_->SlavePath(), "");
+  EXPECT_EQ(m_device->SlavePath(), "");
 
   std::string error;
-  ASSERT_TRUE(device_->Replug(error)) << error;
-  EXPECT_EQ(std::filesystem::read_symlink(link_), device_->SlavePath());
-  StationTty after(link_, kHandshakeBaud);
+  ASSERT_TRUE(m_device->Replug(error)) << error;
+  EXPECT_EQ(std::filesystem::read_symlink(m_link), m_device->SlavePath());
+  StationTty after(m_link, kHandshakeBaud);
   EXPECT_TRUE(Handshakes(after));
 }
 
@@ -101,19 +101,19 @@ TEST_F(SimPty, ThePageAfterTheChosenOneHangsUpTheStation) {
   PtyDeviceOptions options;
   options.faults.unplugAfterPages = 1;
   Start(options);
-  StationTty tty(link_, kHandshakeBaud);
+  StationTty tty(m_link, kHandshakeBaud);
   for (const Payload& command : PageWrite(0x100, SamplePage(2))) ASSERT_EQ(Exchange(tty, command).size(), 1u);
   ASSERT_TRUE(tty.Write(Frame(AddressCommand(kCommandWrite, 0x200))));
   EXPECT_TRUE(tty.WaitForHangup());
   EXPECT_FALSE(LinkExists());
-  EXPECT_FALSE(device_->Plugged());
+  EXPECT_FALSE(m_device->Plugged());
 }
 
 TEST_F(SimPty, RefusesToPutItsLinkOverAFile) {
-  std::ofstream(link_) << "not a tty";
+  std::ofstream(m_link) << "not a tty";
   std::string error;
   PtyDeviceOptions options;
-  options.linkPath = link_;
+  options.linkPath = m_link;
   EXPECT_FALSE(PtyDevice::Create(options, error));
   EXPECT_NE(error.find("not a symbolic link"), std::string::npos) << error;
 }
@@ -122,7 +122,7 @@ TEST_F(SimPty, AnEmulatedBaudRateTakesAtLeastTheWireTimeOfCommandAndReply) {
   PtyDeviceOptions options;
   options.emulatedBaud = 9600;  // about 1 ms a byte
   Start(options);
-  StationTty tty(link_, kHandshakeBaud);
+  StationTty tty(m_link, kHandshakeBaud);
   const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(Exchange(tty, Command(kCommandOpenJob, 0)).size(), 1u);
   EXPECT_GE(std::chrono::steady_clock::now() - start, 2 * kFrameSize * WirePacer(9600).ByteTime());

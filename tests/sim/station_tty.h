@@ -22,23 +22,23 @@ inline constexpr int kPatienceMs = 10'000;
 class StationTty {
  public:
   StationTty(const std::string& path, std::uint32_t baud)
-      : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)) {
+      : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)) {
     termios settings{};
-    if (!fd_.valid() || ::tcgetattr(fd_.get(), &settings) != 0) {
-      fd_.reset();
+    if (!m_fd.valid() || ::tcgetattr(m_fd.get(), &settings) != 0) {
+      m_fd.reset();
       return;
     }
     ::cfmakeraw(&settings);
     ::cfsetspeed(&settings, SpeedOfBaud(baud).value_or(B0));
-    if (::tcsetattr(fd_.get(), TCSANOW, &settings) != 0) fd_.reset();
+    if (::tcsetattr(m_fd.get(), TCSANOW, &settings) != 0) m_fd.reset();
   }
 
-  bool Opened() const { return fd_.valid(); }
-  int Fd() const { return fd_.get(); }
+  bool Opened() const { return m_fd.valid(); }
+  int Fd() const { return m_fd.get(); }
 
   // A frame fits the tty's buffer whole, so one write does.
   bool Write(const std::vector<std::uint8_t>& bytes) {
-    return ::write(fd_.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    return ::write(m_fd.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   }
 
   // `count` bytes, or fewer if they do not come or the line hangs up.
@@ -46,7 +46,7 @@ class StationTty {
     std::vector<std::uint8_t> bytes(count);
     std::size_t done = 0;
     while (done < count && Wait() == POLLIN) {
-      const ssize_t length = ::read(fd_.get(), bytes.data() + done, count - done);
+      const ssize_t length = ::read(m_fd.get(), bytes.data() + done, count - done);
       if (length <= 0) break;
       done += static_cast<std::size_t>(length);
     }
@@ -60,18 +60,18 @@ class StationTty {
     for (short events = Wait(); events != 0; events = Wait()) {
       if (events & POLLHUP) return true;
       // A hangup between the poll and the read reads as the end of the file; the next poll tells.
-      if (::read(fd_.get(), drain, sizeof drain) < 0 && errno != EAGAIN && errno != EIO) return false;
+      if (::read(m_fd.get(), drain, sizeof drain) < 0 && errno != EAGAIN && errno != EIO) return false;
     }
     return false;
   }
 
  private:
   short Wait() {
-    pollfd watched{fd_.get(), POLLIN, 0};
+    pollfd watched{m_fd.get(), POLLIN, 0};
     return ::poll(&watched, 1, kPatienceMs) == 1 ? watched.revents : 0;
   }
 
-  FileDescriptor fd_;
+  FileDescriptor m_fd;
 };
 
 }  // namespace quillon::sim::testing
