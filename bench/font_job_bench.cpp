@@ -14,16 +14,16 @@
 #include <fstream>
 #include <thread>
 
-#include "app/quillon_app.h"
-#include "app/shared_state.h"
-#include "app/silent_view.h"
 #include "bench/bare_exchanges.h"
 #include "bench/device_process.h"
-#include "link/discovery.h"
 #include "link/given_port_list.h"
 #include "link/no_usb_bridge.h"
 #include "link/temporary_directory.h"
-#include "program/station_jobs.h"
+#include "station/connection/discovery.h"
+#include "station/jobs/station_jobs.h"
+#include "station/quillon_app.h"
+#include "station/shared_state.h"
+#include "station/silent_view.h"
 
 namespace quillon {
 namespace {

@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/quillon_dlg.h"
-#include "app/shared_state.h"
-#include "app/silent_view.h"
 #include "link/no_usb_bridge.h"
 #include "link/port_table.h"
+#include "station/quillon_dlg.h"
+#include "station/shared_state.h"
+#include "station/silent_view.h"
 
 namespace quillon {
 namespace {

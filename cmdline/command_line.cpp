@@ -41,7 +41,7 @@ std::string Parse(CLI::App& app, const std::vector<std::string>& arguments) {
   }
   const std::string unknown = FirstUnknown(app);
   if (unknown.empty()) return {};
-  return unknown.starts_with("-") ? "unknown option " + unknown : "unexpected argument " + unknown;
+  return unknown.starts_with("-") ? "unknown option " + unknown : std::string(kUnexpectedArgument) + unknown;
 }
 
 }  // namespace quillon

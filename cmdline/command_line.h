@@ -6,9 +6,13 @@
 
 #include <CLI/CLI.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
+
+// How Parse's answer begins when a word that is neither an option nor a command's argument is left.
+inline constexpr std::string_view kUnexpectedArgument = "unexpected argument ";
 
 // Call first, before declaring options: CLI11's own help goes (each program prints its own), and
 // unknown arguments are kept so that Parse can name the first.

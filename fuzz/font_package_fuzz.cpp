@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "program/font_package.h"
+#include "package/font_package.h"
 
 namespace {
 

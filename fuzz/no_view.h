@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/silent_view.h"
+#include "station/silent_view.h"
 
 namespace quillon::fuzz {
 

@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/quillon_dlg.h"
-#include "app/shared_state.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/no_view.h"
 #include "link/frame.h"
 #include "link/no_usb_bridge.h"
+#include "station/quillon_dlg.h"
+#include "station/shared_state.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <fstream>
 #include <string_view>
 
-#include "app/quillon_dlg.h"
-#include "app/shared_state.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/no_view.h"
 #include "link/no_usb_bridge.h"
 #include "link/temporary_directory.h"
+#include "station/quillon_dlg.h"
+#include "station/shared_state.h"
 
 namespace {
 

@@ -7,7 +7,7 @@ for bench in build/release/bench/*_bench; do
   echo "== ${bench##*/}"
   "$bench" "$@"
 done
-if [[ -x build/windows/app/console/quillon-cli.exe ]] && command -v wine >/dev/null; then
+if [[ -x build/windows/front/console/quillon-cli.exe ]] && command -v wine >/dev/null; then
   echo "== wine-bench"
   scripts/wine-bench.sh
 fi

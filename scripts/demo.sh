@@ -11,10 +11,10 @@ mkdir -p "$demo"
 build/release/tools/quillon-samplegen "$demo" 2>/dev/null
 cp res/FinishVoice.wav res/ErrorVoice.wav "$demo"
 cd "$demo"
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x ../release/app/qt/quillon ]; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x ../release/front/qt/quillon ]; then
   echo "The station's window writes flash.txt into the simulated ID writer (close it with 退出 / Exit)."
-  ../release/app/qt/quillon --simulator --write chinese
+  ../release/front/qt/quillon --simulator --write chinese
 else
   echo "quillon-cli write chinese --simulator (in $demo)"
-  ../release/app/console/quillon-cli write chinese --simulator
+  ../release/front/console/quillon-cli write chinese --simulator
 fi

@@ -6,5 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 file="${1:-quillon-window.png}"
 scripts/wine-prefix.sh
-scripts/with-display.sh wine build/windows/app/win32/quillon.exe --simulator=usb --screenshot "$file"
+scripts/with-display.sh wine build/windows/front/win32/quillon.exe --simulator=usb --screenshot "$file"
 echo "Saved $file"

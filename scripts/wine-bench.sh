@@ -19,8 +19,8 @@ devsimOptions=("$@")
 [[ ${#devsimOptions[@]} -eq 0 ]] && devsimOptions=(--baud-delay 460800)
 
 devsim=$root/build/release/sim/quillon-devsim
-linuxCli=$root/build/release/app/console/quillon-cli
-windowsCli=$root/build/windows/app/console/quillon-cli.exe
+linuxCli=$root/build/release/front/console/quillon-cli
+windowsCli=$root/build/windows/front/console/quillon-cli.exe
 samplegen=$root/build/release/tools/quillon-samplegen
 for program in "$devsim" "$linuxCli" "$windowsCli" "$samplegen"; do
   [[ -x $program ]] || { echo "wine-bench: $program is not built" >&2; exit 1; }

@@ -8,10 +8,10 @@
 #include "link/file_descriptor.h"
 #include "link/link_status.h"
 #include "link/tty_io.h"
-#include "program/colour_font_jobs.h"
-#include "program/font_package.h"
-#include "program/job_frame.h"
+#include "package/font_package.h"
 #include "sim/flash.h"
+#include "station/jobs/colour_font_jobs.h"
+#include "station/jobs/job_frame.h"
 
 namespace quillon::campaign {
 namespace {

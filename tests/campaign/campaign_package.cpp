@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <span>
 
-#include "app/dialog_controls.h"
 #include "fonts/builtin_font_block.h"
-#include "program/colour_font_jobs.h"
-#include "program/colour_regions.h"
-#include "program/font_file_job.h"
-#include "program/font_package.h"
-#include "tests/program/hex_package.h"
-#include "tests/program/malformed_files.h"
+#include "package/colour_regions.h"
+#include "package/font_package.h"
+#include "station/dialog_controls.h"
+#include "station/jobs/colour_font_jobs.h"
+#include "station/jobs/font_file_job.h"
+#include "tests/package/hex_package.h"
+#include "tests/package/malformed_files.h"
 
 namespace quillon::campaign {
 namespace {

@@ -1,13 +1,13 @@
 #include "tests/campaign/campaign_session.h"
 
-#include "app/shared_state.h"
-#include "link/discovery.h"
 #include "link/given_port_list.h"
 #include "link/link_status.h"
 #include "link/no_usb_bridge.h"
-#include "program/station_jobs.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
+#include "station/connection/discovery.h"
+#include "station/jobs/station_jobs.h"
+#include "station/shared_state.h"
 
 namespace quillon::campaign {
 namespace {

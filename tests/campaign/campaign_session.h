@@ -16,12 +16,12 @@
 
 #include <filesystem>
 
-#include "app/dialog_thread.h"
-#include "app/quillon_dlg.h"
 #include "link/serial_port_list.h"
 #include "sim/device_engine.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
+#include "station/dialog_thread.h"
+#include "station/quillon_dlg.h"
 #include "tests/campaign/campaign_view.h"
 #include "tests/campaign/fault_kinds.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_view.h"
+#include "station/dialog_view.h"
 
 namespace quillon::campaign {
 

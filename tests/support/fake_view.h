@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_view.h"
+#include "station/dialog_view.h"
 
 namespace quillon::testing {
 

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "app/shared_state.h"
-#include "app/station_timing.h"
 #include "sim/pty_device.h"
+#include "station/shared_state.h"
+#include "station/station_timing.h"
 #include "tests/support/eventually.h"
 #include "tests/support/station_harness.h"
 

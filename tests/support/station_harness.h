@@ -6,8 +6,8 @@
 #include <thread>
 #include <utility>
 
-#include "app/quillon_dlg.h"
-#include "app/shared_state.h"
+#include "station/quillon_dlg.h"
+#include "station/shared_state.h"
 #include "tests/support/eventually.h"
 #include "tests/support/fake_view.h"
 #include "tests/support/scripted_usb.h"

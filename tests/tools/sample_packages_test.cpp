@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fonts/glyph_bits.h"
-#include "program/font_package.h"
+#include "package/font_package.h"
 #include "tests/tools/intel_hex_reader.h"
 #include "tools/samplegen/sample_packages.h"
 

@@ -13,16 +13,16 @@
 #include <thread>
 #include <vector>
 
-#include "app/device_setup.h"
-#include "app/quillon_app.h"
-#include "app/shared_state.h"
-#include "app/win32/common_controls.h"
-#include "app/win32/win32_view.h"
-#include "app/window_layout.h"
+#include "front/common/device_setup.h"
+#include "front/common/window_layout.h"
+#include "front/win32/common_controls.h"
+#include "front/win32/win32_view.h"
 #include "link/no_usb_bridge.h"
 #include "link/wide_text.h"
-#include "program/station_jobs.h"
 #include "res/quillon_resources.h"
+#include "station/jobs/station_jobs.h"
+#include "station/quillon_app.h"
+#include "station/shared_state.h"
 #include "tests/support/eventually.h"
 #include "tests/support/gate.h"
 #include "tests/support/scratch_directory.h"

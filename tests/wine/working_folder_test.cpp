@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "program/font_package.h"
-#include "tests/program/colour_flash.h"
+#include "package/font_package.h"
+#include "tests/station/jobs/colour_flash.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/wine/wine_com_port.h"

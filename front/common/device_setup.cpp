@@ -1,0 +1,73 @@
+#include "front/common/device_setup.h"
+
+#include <filesystem>
+
+#include "link/given_port_list.h"
+#include "link/no_usb_bridge.h"
+#include "link/usb_library_bridge.h"
+#include "sim/pty_device.h"
+#include "sim/usb_device.h"
+#include "station/connection/discovery.h"
+
+namespace quillon {
+namespace {
+
+// The simulated device's tty, as discovery sees it.
+constexpr char kSimulatorTtyName[] = "ttySIM0";
+
+class NoSerialPorts final : public SerialPortList {
+ public:
+  std::vector<SerialPortEntry> Ports() override { return {}; }
+};
+
+}  // namespace
+
+std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std::string& error) {
+  std::unique_ptr<DeviceSetup> setup(new DeviceSetup);
+  switch (choice.source) {
+    case DeviceChoice::Source::kHardware:
+      setup->m_usb = std::make_unique<UsbLibraryBridge>();
+      setup->m_ports = SystemSerialPorts();
+      setup->m_description = "a USB ID writer, or one on a CH340 serial adapter";
+      break;
+    case DeviceChoice::Source::kPort:
+      setup->m_usb = std::make_unique<NoUsbBridge>();
+      setup->m_ports = std::make_unique<GivenPortList>(choice.portPath);
+      setup->m_description = "the ID writer on " + choice.portPath;
+      break;
+    case DeviceChoice::Source::kSimulatorUsb: {
+      auto usb = std::make_unique<sim::SimulatedUsbBridge>();
+      setup->m_usbSimulator = usb.get();
+      setup->m_usb = std::move(usb);
+      setup->m_ports = std::make_unique<NoSerialPorts>();
+      setup->m_description = "the simulated ID writer on USB";
+      break;
+    }
+    case DeviceChoice::Source::kSimulator: {
+      setup->m_simulatorDirectory = std::make_unique<TemporaryDirectory>("quillon-sim");
+      if (!setup->m_simulatorDirectory->Made()) {
+        error = "cannot make a directory for the simulated device's tty";
+        return nullptr;
+      }
+      const std::filesystem::path link = *setup->m_simulatorDirectory / kSimulatorTtyName;
+      setup->m_simulator = sim::PtyDevice::Create({.linkPath = link}, error);
+      if (!setup->m_simulator) return nullptr;
+      setup->m_usb = std::make_unique<NoUsbBridge>();
+      setup->m_ports = std::make_unique<GivenPortList>(link.string());
+      setup->m_description = "the simulated ID writer on " + link.string();
+      break;
+    }
+  }
+  return setup;
+}
+
+DeviceSetup::~DeviceSetup() {
+  m_simulator.reset();
+  m_simulatorDirectory.reset();
+}
+
+Worker DeviceSetup::ConnectWorker() {
+  return quillon::ConnectWorker(*m_ports);
+}
+
+}  // namespace quillon

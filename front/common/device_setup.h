@@ -1,0 +1,51 @@
+// The device side of a program, as chosen on its command line: the USB bridge and the serial ports that
+// discovery searches, and the simulated device when one was asked for. Keep it alive as long as the
+// station runs.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "front/common/device_choice.h"
+#include "link/serial_port_list.h"
+#include "link/temporary_directory.h"
+#include "link/usb_bridge.h"
+#include "station/station_workers.h"
+
+namespace quillon {
+
+namespace sim {
+class PtyDevice;
+class SimulatedUsbBridge;
+}  // namespace sim
+
+class DeviceSetup {
+ public:
+  // nullptr with the reason in `error` when the simulated device cannot be made.
+  static std::unique_ptr<DeviceSetup> Create(const DeviceChoice& choice, std::string& error);
+  ~DeviceSetup();  // the simulated device goes before the directory of its tty link
+  DeviceSetup(const DeviceSetup&) = delete;
+  DeviceSetup& operator=(const DeviceSetup&) = delete;
+
+  UsbBridge& Usb() { return *m_usb; }
+  SerialPortList& Ports() { return *m_ports; }
+  // The connection worker that searches these.
+  Worker ConnectWorker();
+  // For the program's first line: what it is about to look for.
+  const std::string& Description() const { return m_description; }
+  // The simulated device, when one was asked for; nullptr otherwise.
+  sim::PtyDevice* SerialSimulator() { return m_simulator.get(); }
+  sim::SimulatedUsbBridge* UsbSimulator() { return m_usbSimulator; }
+
+ private:
+  DeviceSetup() = default;
+
+  std::unique_ptr<UsbBridge> m_usb;
+  std::unique_ptr<SerialPortList> m_ports;
+  std::unique_ptr<TemporaryDirectory> m_simulatorDirectory;  // holds the simulated device's tty link
+  std::unique_ptr<sim::PtyDevice> m_simulator;
+  sim::SimulatedUsbBridge* m_usbSimulator = nullptr;  // m_usb, when it is the simulated bridge
+  std::string m_description;
+};
+
+}  // namespace quillon

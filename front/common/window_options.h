@@ -1,0 +1,25 @@
+// What the station's window was asked for on its command line, the same on Linux and on Windows.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "front/common/device_choice.h"
+
+namespace quillon {
+
+struct WindowOptions {
+  DeviceChoice device;
+  int buttonToPress = 0;       // pressed once a device is linked; 0: none
+  std::string screenshotFile;  // a PNG of the window as it first shows, then exit; empty: none
+  bool help = false;
+};
+
+// The options (arguments without the program's name), or nothing with the reason in `error`.
+std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& arguments,
+                                                std::string& error);
+
+std::string WindowUsage();
+
+}  // namespace quillon

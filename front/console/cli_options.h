@@ -1,0 +1,44 @@
+// What quillon-cli was asked to do, read from its command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "front/common/device_choice.h"
+#include "front/common/package_buttons.h"
+
+namespace quillon::console {
+
+enum class CliCommand { kHelp, kWrite, kVerify, kRead, kPorts };
+enum class ImageFormat { kRaw, kIntelHex };
+
+// The device's flash: 24-bit addresses.
+inline constexpr std::uint32_t kFlashBytes = 0x1000000;
+
+struct CliOptions {
+  CliCommand command = CliCommand::kHelp;
+  std::string package;   // write and verify: one of the package names below
+  int jobButton = 0;     // the button that writes it
+  int waitSeconds = 30;  // how long to wait for a device
+  DeviceChoice device;
+  bool quiet = false;  // no finish and error sounds
+
+  // write: unit after unit until Ctrl-C, each recorded in the log when one is named.
+  bool repeat = false;
+  std::string logPath;
+
+  // read: the flash from readAddress, readLength bytes in whole pages, into outPath.
+  std::uint32_t readAddress = 0;
+  std::uint32_t readLength = 0;
+  std::string outPath;
+  ImageFormat format = ImageFormat::kRaw;
+};
+
+// The options, or nothing with the reason in `error`.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);
+
+std::string UsageText();
+
+}  // namespace quillon::console

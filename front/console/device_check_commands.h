@@ -1,0 +1,25 @@
+// quillon-cli verify and read: jobs that only read the device, started once a device is linked. Their
+// inputs and outputs are made ready before the station starts, so that a refused one sends nothing.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "front/console/cli_options.h"
+#include "front/console/console_view.h"
+#include "package/font_package.h"
+#include "station/quillon_app.h"
+
+namespace quillon::console {
+
+// Compares the package's pages with the device's flash and says how many match and where the first
+// difference is. kExitWriteComplete when all match; kExitJobFailed when one differs or the link fails.
+int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQuillonApp& app,
+              ConsoleView& view, std::FILE* errorOut);
+
+// Copies the whole pages that hold the range asked for into `out`, raw or as Intel-HEX, and closes it.
+// kExitInputRefused when it cannot be written.
+int RunRead(const CliOptions& options, std::FILE* out, CQuillonApp& app, ConsoleView& view,
+            std::FILE* errorOut);
+
+}  // namespace quillon::console

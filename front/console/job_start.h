@@ -1,0 +1,18 @@
+// How the console starts a job: once the watchdog has linked a device and the station takes jobs.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+
+#include "front/console/console_view.h"
+#include "station/quillon_app.h"
+
+namespace quillon::console {
+
+// Waits up to waitSeconds for the job buttons to come up, then starts the job; again when the link went
+// down between the two. kExitWriteComplete once it started, kExitNoDevice when no device came in time,
+// kExitJobFailed when the station was busy.
+int StartWhenLinked(const std::function<PressOutcome()>& start, int waitSeconds, ConsoleView& view,
+                    std::FILE* errorOut);
+
+}  // namespace quillon::console

@@ -1,0 +1,35 @@
+#include "front/console/ports_command.h"
+
+#include "link/link_status.h"
+#include "link/port_probe.h"
+
+namespace quillon::console {
+namespace {
+
+void ListUsbDevices(UsbBridge& usb, std::FILE* out) {
+  const std::string unusable = usb.UnusableReason();
+  if (!unusable.empty()) std::fprintf(out, "USB library\tcannot be used: %s\n", unusable.c_str());
+  std::uint32_t count = 0;
+  if (usb.GetNumDevices(&count) != kUsbSuccess) return;  // no bridge library: nothing to list
+  for (std::uint32_t index = 0; index < count; ++index) {
+    char deviceString[kUsbStringBufferSize] = {};
+    const bool readable = usb.GetProductString(index, deviceString, kUsbSerialNumberString) == kUsbSuccess;
+    deviceString[kUsbStringBufferSize - 1] = '\0';
+    std::fprintf(out, "USB device %u\t%s\n", index, readable ? deviceString : "(device string unreadable)");
+  }
+}
+
+}  // namespace
+
+int ListPorts(SerialPortList& ports, UsbBridge& usb, std::FILE* out) {
+  ListUsbDevices(usb, out);
+  const std::vector<SerialPortEntry> entries = ports.Ports();
+  if (entries.empty()) std::fputs("No serial ports found.\n", out);
+  for (const SerialPortEntry& entry : entries) {
+    std::fprintf(out, "%s\t%s\t%s\n", entry.friendlyName.c_str(), entry.systemLocation.c_str(),
+                 AvailabilityWords(ProbePort(entry.systemLocation)).c_str());
+  }
+  return 0;
+}
+
+}  // namespace quillon::console

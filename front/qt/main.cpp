@@ -1,0 +1,90 @@
+// quillon: the station's window.
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "front/common/device_setup.h"
+#include "front/common/window_options.h"
+#include "front/qt/qt_view.h"
+#include "station/jobs/station_jobs.h"
+#include "station/quillon_app.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace quillon;
+
+  // Before Qt starts, so that the help needs no display.
+  if (WantsHelp(argc, argv)) {
+    std::fputs(WindowUsage().c_str(), stdout);
+    std::fputs("Qt's own options (-platform, -style, ...) are taken as well.\n", stdout);
+    return 0;
+  }
+
+  QApplication application(argc, argv);  // takes its own options out of argv
+  std::vector<std::string> arguments;
+  for (const QString& argument : QApplication::arguments().mid(1))
+    arguments.push_back(argument.toStdString());
+  std::string error;
+  const std::optional<WindowOptions> options = ParseWindowOptions(arguments, error);
+  if (!options) {
+    std::fprintf(stderr, "quillon: %s\nTry 'quillon --help'.\n", error.c_str());
+    return kExitUsage;
+  }
+  const QString screenshotFile = QString::fromStdString(options->screenshotFile);
+  const int buttonToPress = options->buttonToPress;
+  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
+  if (!device) {
+    std::fprintf(stderr, "quillon: %s\n", error.c_str());
+    return 1;
+  }
+  // The window ends when the model ends the dialog, not when its last window happens to close.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  qt::QtView view;
+  StationWorkers workers = StationJobWorkers();
+  workers.connectThread = device->ConnectWorker();
+  CQuillonApp app(view, device->Usb(), std::move(workers));
+  view.Attach(&app);
+  if (buttonToPress != 0) view.PressWhenEnabled(buttonToPress);
+  view.OnEnded([] { QApplication::quit(); });
+  app.Start();
+  // Once the dialog's initialisation has run, what it showed is already queued to this thread, and the
+  // job buttons wait for a link.
+  app.Thread().Send([] {});
+  view.show();
+
+  bool screenshotSaved = true;
+  if (!screenshotFile.isEmpty()) {
+    // The grab, queued after what the initialisation showed, sees the window as the operator first does.
+    QTimer::singleShot(0, &view, [&] {
+      screenshotSaved = view.grab().save(screenshotFile, "PNG");
+      if (!screenshotSaved) {
+        std::fprintf(stderr, "quillon: cannot write '%s'\n", screenshotFile.toLocal8Bit().constData());
+      }
+      app.PostClick(kIdExit);
+    });
+  }
+
+  QApplication::exec();
+  app.WaitForEnd();
+  EndProcess(app, screenshotSaved ? 0 : 1, [&] {
+    app.Dialog().m_port.Stop();
+    device.reset();
+  });
+}

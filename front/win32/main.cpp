@@ -1,0 +1,87 @@
+// quillon.exe: the station's window on Windows.
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "front/common/device_setup.h"
+#include "front/common/program_arguments.h"
+#include "front/common/window_options.h"
+#include "front/win32/win32_view.h"
+#include "front/win32/window_image.h"
+#include "link/shared_library.h"
+#include "link/wide_text.h"
+#include "station/jobs/station_jobs.h"
+#include "station/quillon_app.h"
+
+namespace {
+
+using namespace quillon;
+
+constexpr int kExitUsage = 2;
+
+// A window program has no console of its own: what it has to say goes to the standard streams it was
+// given (a console or a pipe), or into a message box when there are none.
+void Tell(const std::string& text, bool isError) {
+  const HANDLE stream = ::GetStdHandle(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (stream != nullptr && stream != INVALID_HANDLE_VALUE) {
+    std::fputs(text.c_str(), isError ? stderr : stdout);
+    std::fflush(isError ? stderr : stdout);
+    return;
+  }
+  ::MessageBoxW(nullptr, WideText(text).c_str(), L"quillon",
+                MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RestrictLibrarySearch();
+  std::string error;
+  const std::optional<WindowOptions> parsed = ParseWindowOptions(ProgramArguments(argc, argv), error);
+  if (!parsed) {
+    Tell("quillon: " + error + "\nTry 'quillon --help'.\n", true);
+    return kExitUsage;
+  }
+  const WindowOptions& options = *parsed;
+  if (options.help) {
+    Tell(WindowUsage(), false);
+    return 0;
+  }
+  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options.device, error);
+  if (!device) {
+    Tell("quillon: " + error + "\n", true);
+    return 1;
+  }
+
+  win32::Win32View view;
+  StationWorkers workers = StationJobWorkers();
+  workers.connectThread = device->ConnectWorker();
+  CQuillonApp app(view, device->Usb(), std::move(workers));
+  view.Attach(&app);
+  if (options.buttonToPress != 0) view.PressWhenEnabled(options.buttonToPress);
+  app.Start();
+  // Once the dialog's initialisation has run, what it showed is already queued to the window, and the
+  // job buttons wait for a link.
+  app.Thread().Send([] {});
+  bool screenshotSaved = options.screenshotFile.empty();
+  if (!options.screenshotFile.empty()) {
+    // After what the initialisation showed: the window as the operator first sees it.
+    view.RunWhenShown([&] {
+      screenshotSaved = win32::SaveWindowImage(view.Window(), WideText(options.screenshotFile));
+      app.PostClick(kIdExit);
+    });
+  }
+  const bool shown = view.Run();
+  if (!shown) {
+    Tell("quillon: the window could not be shown\n", true);
+    app.PostClick(kIdExit);
+  }
+  app.WaitForEnd();
+  if (shown && !screenshotSaved) Tell("quillon: cannot write the screenshot\n", true);
+  EndProcess(app, shown && screenshotSaved ? 0 : 1, [&] {
+    app.Dialog().m_port.Stop();
+    device.reset();
+  });
+}

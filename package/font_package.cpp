@@ -1,0 +1,164 @@
+#include "package/font_package.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "package/hex_records.h"
+
+namespace quillon {
+namespace {
+
+// A record's load offset reaches this far from the base address that the address records set.
+constexpr std::uint32_t kLoadOffsetSpan = 0x10000;
+
+// The lines of the file, without their line ends (a carriage return before the newline dropped). A
+// line longer than a record is not read to its end: a file that is not a package may hold gigabytes
+// without a line end.
+class RecordLines {
+ public:
+  enum class Outcome { kLine, kEndOfFile, kReadError };
+
+  explicit RecordLines(std::istream& file) : m_file(file) {}
+
+  Outcome Next(std::string_view& line) {
+    ++m_number;
+    m_file.getline(m_buffer, sizeof m_buffer);
+    if (m_file.bad()) return Outcome::kReadError;
+    const auto extracted = static_cast<std::size_t>(m_file.gcount());
+    if (m_file.fail() && extracted == 0) return Outcome::kEndOfFile;
+    if (m_file.fail()) {
+      // The buffer filled before the line's end: the record check refuses what it holds as too long.
+      line = std::string_view(m_buffer, extracted);
+      return Outcome::kLine;
+    }
+    // The newline counts as extracted; the last line of a file may have none.
+    std::size_t length = m_file.eof() ? extracted : extracted - 1;
+    if (length > 0 && m_buffer[length - 1] == '\r') --length;
+    line = std::string_view(m_buffer, length);
+    return Outcome::kLine;
+  }
+
+  std::size_t Number() const { return m_number; }
+
+ private:
+  std::istream& m_file;
+  std::size_t m_number = 0;
+  // A record, its carriage return and the terminating zero.
+  char m_buffer[kLongestRecordLine + 1 + 1];
+};
+
+// Gathers data records into pages at their addresses and keeps the pages below the limit.
+class PageAssembler {
+ public:
+  void SetBaseAddress(std::uint32_t base) { m_base = base; }
+
+  // No value when the record has its place in a page; otherwise the words of why it has none.
+  std::optional<std::string> Place(const IntelHexRecord& record) {
+    if (record.byteCount == 0) return "a data record must hold at least one byte";
+    if (record.loadOffset + record.byteCount > kLoadOffsetSpan) {
+      return "the data record at offset " + HexText(record.loadOffset, 4) +
+             " runs past the 64 KiB its address record opens";
+    }
+    const std::uint32_t address = m_base + record.loadOffset;
+    const std::uint32_t pageAddress = address & ~std::uint32_t{kPageSize - 1};
+    if ((address - pageAddress) + record.byteCount > kPageSize) {
+      return "the data record at " + HexText(address, 6) + " runs across the page boundary at " +
+             HexText(pageAddress + kPageSize, 6);
+    }
+    if (!m_page || pageAddress != m_page->address) {
+      if (m_page && pageAddress < m_page->address) {
+        return "the data record at " + HexText(address, 6) + " lies in the page at " +
+               HexText(pageAddress, 6) + ", below the page at " + HexText(m_page->address, 6) + " before it";
+      }
+      KeepPage();
+      m_page.emplace();
+      m_page->address = pageAddress;
+      m_page->bytes.fill(0xFF);  // what erased flash holds
+    } else if (address < m_nextFree) {
+      return "the data record at " + HexText(address, 6) +
+             " overlaps or comes before the record before it in its page, which ends at " +
+             HexText(m_nextFree - 1, 6);
+    }
+    std::copy_n(record.data.begin(), record.byteCount, m_page->bytes.begin() + (address - pageAddress));
+    m_nextFree = address + record.byteCount;
+    return std::nullopt;
+  }
+
+  // The pages below the limit, the one being assembled included.
+  std::vector<FontPage> TakePages() {
+    KeepPage();
+    return std::move(m_pages);
+  }
+
+ private:
+  void KeepPage() {
+    // Pages ascend: from the first at or above the limit on, none is written, so none is kept.
+    if (m_page && m_page->address < kFontAddressLimit) m_pages.push_back(*m_page);
+    m_page.reset();
+  }
+
+  std::uint32_t m_base = 0;
+  std::optional<FontPage> m_page;  // being assembled
+  std::uint32_t m_nextFree = 0;    // where the next record of m_page may start
+  std::vector<FontPage> m_pages;
+};
+
+// What one well-formed record does to the package; the words of what is wrong otherwise.
+std::optional<std::string> Apply(const IntelHexRecord& record, PageAssembler& pages) {
+  switch (record.type) {
+    case kRecordData:
+      return pages.Place(record);
+    case kRecordExtendedLinearAddress:
+    case kRecordExtendedSegmentAddress: {
+      if (record.byteCount != 2)
+        return "an address record (type " + HexText(record.type, 2) + ") must hold 2 bytes";
+      const std::uint32_t value = static_cast<std::uint32_t>(record.data[0] << 8 | record.data[1]);
+      // Linear: the upper 16 address bits; segment: a paragraph number, 16 bytes each.
+      pages.SetBaseAddress(record.type == kRecordExtendedLinearAddress ? value << 16 : value << 4);
+      return std::nullopt;
+    }
+    case kRecordStartSegmentAddress:
+    case kRecordStartLinearAddress:
+      return std::nullopt;  // a start address means nothing to the flash
+    default:
+      return "record type " + HexText(record.type, 2) + " is not an Intel-HEX record type";
+  }
+}
+
+}  // namespace
+
+FontPackage ReadFontPackage(std::istream& file) {
+  RecordLines lines(file);
+  PageAssembler pages;
+  IntelHexRecord record;
+  FontPackage package;
+  const auto refuse = [&](std::string what) {
+    package.problem = FontFileProblem{lines.Number(), std::move(what)};
+    return package;
+  };
+  for (std::string_view line;;) {
+    switch (lines.Next(line)) {
+      case RecordLines::Outcome::kLine:
+        break;
+      case RecordLines::Outcome::kEndOfFile:
+        if (lines.Number() == 1) return refuse("the file is empty");
+        package.pages = pages.TakePages();  // a file without an end record ends here
+        return package;
+      case RecordLines::Outcome::kReadError:
+        return refuse("the file cannot be read on from here");
+    }
+    std::optional<std::string> problem = ReadIntelHexRecord(line, record);
+    if (!problem && record.type == kRecordEndOfFile) break;  // nothing after it is read
+    if (!problem) problem = Apply(record, pages);
+    if (problem) return refuse(std::move(*problem));
+  }
+  package.pages = pages.TakePages();
+  return package;
+}
+
+std::string RefusedFontFileText(const std::string& fileName, const FontFileProblem& problem) {
+  return std::string(kBadWriteFileText) + "\n" + fileName + ", line " + std::to_string(problem.line) + ": " +
+         problem.what + ".";
+}
+
+}  // namespace quillon

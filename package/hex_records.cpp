@@ -1,0 +1,68 @@
+#include "package/hex_records.h"
+
+#include <cstdio>
+
+namespace quillon {
+namespace {
+
+// ':', two digits of byte count, four of load offset, two of type, two of checksum.
+constexpr std::size_t kShortestRecordLine = 11;
+constexpr std::size_t kDataColumn = 9;
+
+bool IsHexDigit(char character) {
+  return (character >= '0' && character <= '9') || (character >= 'A' && character <= 'F') ||
+         (character >= 'a' && character <= 'f');
+}
+
+std::uint8_t ByteAt(std::string_view line, std::size_t column) {
+  return static_cast<std::uint8_t>(HexDigitValue(line[column]) * 16 + HexDigitValue(line[column + 1]));
+}
+
+}  // namespace
+
+std::uint8_t HexDigitValue(char character) {
+  if (character >= '0' && character <= '9') return static_cast<std::uint8_t>(character - '0');
+  if (character >= 'A' && character <= 'F') return static_cast<std::uint8_t>(character - 'A' + 10);
+  if (character >= 'a' && character <= 'f') return static_cast<std::uint8_t>(character - 'a' + 10);
+  return 0;
+}
+
+std::string HexText(std::uint32_t value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*X", digits, value);
+  return text;
+}
+
+std::optional<std::string> ReadIntelHexRecord(std::string_view line, IntelHexRecord& record) {
+  if (line.size() > kLongestRecordLine) {
+    return "the line is longer than the " + std::to_string(kLongestRecordLine) +
+           " characters of a 32-byte data record";
+  }
+  if (line.empty() || line[0] != ':') return "the line does not start a record with ':'";
+  if (line.size() < kShortestRecordLine) return "the record is too short to hold its fields";
+  for (std::size_t column = 1; column < line.size(); ++column) {
+    if (!IsHexDigit(line[column])) {
+      return "character " + std::to_string(column + 1) + " is not a hexadecimal digit";
+    }
+  }
+  const std::size_t byteCount = ByteAt(line, 1);
+  const std::size_t bytesOnLine = (line.size() - kShortestRecordLine) / 2;
+  if (line.size() % 2 == 0 || byteCount != bytesOnLine) {
+    return "the byte count says " + std::to_string(byteCount) + " data bytes, the line holds " +
+           std::to_string(bytesOnLine);
+  }
+  std::uint8_t sum = 0;
+  for (std::size_t column = 1; column + 1 < line.size(); column += 2) sum += ByteAt(line, column);
+  if (sum != 0) {
+    const std::uint8_t found = ByteAt(line, line.size() - 2);
+    const auto expected = static_cast<std::uint8_t>(found - sum);
+    return "the checksum is " + HexText(found, 2) + ", the record's bytes need " + HexText(expected, 2);
+  }
+  record.byteCount = static_cast<std::uint8_t>(byteCount);
+  record.loadOffset = static_cast<std::uint16_t>(ByteAt(line, 3) << 8 | ByteAt(line, 5));
+  record.type = ByteAt(line, 7);
+  for (std::size_t i = 0; i < byteCount; ++i) record.data[i] = ByteAt(line, kDataColumn + 2 * i);
+  return std::nullopt;
+}
+
+}  // namespace quillon

@@ -1,0 +1,102 @@
+// The connection attempt that the watchdog starts whenever no link is up.
+#include <algorithm>
+#include <thread>
+
+#include "link/link_status.h"
+#include "station/connection/discovery.h"
+#include "station/quillon_dlg.h"
+#include "station/shared_state.h"
+
+namespace quillon {
+namespace {
+
+// The handshake: the header, 'W' and 0; the rest of the 39 bytes is zero.
+void QueueHandshake(CSerialPort& port) {
+  std::uint8_t frame[kFrameSize] = {};
+  std::ranges::copy(kFrameHeader, frame);
+  frame[kFrameHeaderSize] = kCommandHandshake;
+  port.QueueWrite(frame, kFrameSize);
+}
+
+bool OpenPort(CQuillonDlg& dlg, int portNumber, int baud) {
+  return dlg.m_port.Configure(&dlg, portNumber, baud, 'N', 8, 1, g_serialEventMask.load(),
+                              kPortWriteBufferSize);
+}
+
+void LinkUp(CQuillonDlg& dlg, const std::string& status) {
+  dlg.AcceptJobs();
+  dlg.ShowLinkStatus(status);
+}
+
+// The status of an attempt that linked nothing, which also says why a USB library that is there cannot be
+// used: the operator who has one expects the USB way.
+void ShowNoLink(CQuillonDlg& dlg, const std::string& serialText) {
+  dlg.ShowLinkStatus(NoLinkText(dlg.UsbUnusableReason(), serialText));
+}
+
+// A port that the operator can free (busy, not permitted) says how; one that is not there is no device.
+std::string NoPortStatus(const PortSearchReport& search) {
+  for (const PortRefusal& refusal : search.refusals) {
+    if (refusal.probe.availability != PortAvailability::kMissing) {
+      return PortNotUsableText(refusal.portName, refusal.probe);
+    }
+  }
+  return NoDeviceFoundText();
+}
+
+}  // namespace
+
+void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
+  g_handshakeReply.store(0);
+  // No exchange's answer is awaited now: the handshake reply is found by its frame alone.
+  g_rxCountAwaited.store(0);
+  g_usbPaceUnits.store(1);
+  dlg.EnableJobButtons(false);
+
+  if (dlg.OpenUsbDevice(kUsbDeviceString) == 1) {
+    g_linkKind.store(kUsbLinkKind);
+    LinkUp(dlg, LinkedOverUsbText());
+    return;
+  }
+
+  // A port that the driver still holds, in whatever state a failure left it, would fail its own
+  // presence test and the station would never link again: let it go first.
+  dlg.m_port.Stop();
+  PortSearchReport search;
+  const int portNumber = FindCh340Port(ports, &search);
+  if (portNumber == 0) {
+    ShowNoLink(dlg, NoPortStatus(search));
+    return;  // the buttons stay disabled, the station busy; the watchdog tries again
+  }
+  g_serialEventMask.store(EV_RXCHAR);
+
+  if (OpenPort(dlg, portNumber, kHandshakeBaud)) {
+    dlg.m_port.StartMonitor();
+    QueueHandshake(dlg.m_port);
+    dlg.Timing().Pause(dlg.Timing().handshakeWait);
+    if (g_handshakeReply.load() == kHandshakeSeen) {
+      LinkUp(dlg, LinkedOnPortText(search.portName, kHandshakeBaud));
+      return;
+    }
+  }
+
+  // Firmware that does not answer the handshake talks at 115200.
+  dlg.m_port.Stop();
+  g_usbPaceUnits.store(1);
+  if (!OpenPort(dlg, portNumber, kFallbackBaud) || !dlg.m_port.StartMonitor()) {
+    // A port that did not open, or did not take the line settings, is no link: the watchdog tries
+    // again at its next check. A failed setup step has left its report ('E').
+    const bool refusedSettings = dlg.m_port.portState.load() == CSerialPort::kStateFailed;
+    dlg.m_port.Stop();
+    g_linkKind.store(kNoLink);
+    ShowNoLink(dlg, refusedSettings ? PortNotSetUpText(search.portName) : PortNotOpenedText(search.portName));
+    return;
+  }
+  LinkUp(dlg, LinkedOnPortText(search.portName, kFallbackBaud));
+}
+
+Worker ConnectWorker(SerialPortList& ports) {
+  return [&ports](CQuillonDlg& dlg) { ConnectThread(dlg, ports); };
+}
+
+}  // namespace quillon

@@ -1,0 +1,144 @@
+// The job buttons, one job at a time, and the one-second timer: the wait allowances and the connection
+// watchdog.
+#include <thread>
+
+#include "link/link_status.h"
+#include "station/atomic_wait.h"
+#include "station/quillon_dlg.h"
+#include "station/shared_state.h"
+#include "station/wait_allowance.h"
+
+namespace quillon {
+namespace {
+
+struct JobButton {
+  int controlId;
+  std::uint8_t mode;
+  Worker StationWorkers::*worker;
+};
+
+// Button 1009 (the 240 × 240 Japanese package) has no job.
+constexpr JobButton kJobButtons[] = {
+    {kIdWriteChinese, 1, &StationWorkers::fontFileJob},
+    {kIdWriteKorean, 2, &StationWorkers::fontFileJob},
+    {kIdWriteTraditionalChinese, 3, &StationWorkers::fontFileJob},
+    {kIdWriteJapanese, 4, &StationWorkers::fontFileJob},
+    {kIdWriteLargeAscii, 5, &StationWorkers::fontFileJob},
+    {kIdWriteColour240Chinese, 6, &StationWorkers::colourFontJob},
+    {kIdWriteColour240English, 7, &StationWorkers::colourFontJob},
+    {kIdWriteColour128Chinese, 6, &StationWorkers::colourFont128Job},
+    {kIdWriteColour240Korean, 8, &StationWorkers::colourFileFontJobKorean},
+    {kIdWriteColour240TraditionalChinese, 8, &StationWorkers::colourFileFontJobTraditional},
+};
+
+// The job mode of a job that no button starts.
+constexpr std::uint8_t kNoJobMode = 0;
+
+// The watchdog checks at every fifth tick.
+constexpr std::uint32_t kWatchdogPeriodTicks = 5;
+
+}  // namespace
+
+void CQuillonDlg::OnCommand(int controlId) {
+  if (!IsControlEnabled(controlId)) return;
+  if (controlId == kIdExit) {
+    OnCancel();
+    return;
+  }
+  for (const JobButton& button : kJobButtons) {
+    if (button.controlId == controlId) StartJob(button.mode, m_workers.*button.worker);
+  }
+}
+
+bool CQuillonDlg::StartOwnJob(const Worker& worker) {
+  // The job buttons are enabled exactly while the station takes a job.
+  if (!IsControlEnabled(kIdWriteChinese)) return false;
+  const std::uint32_t jobsBefore = JobsStarted();
+  StartJob(kNoJobMode, worker);
+  return JobsStarted() != jobsBefore;
+}
+
+void CQuillonDlg::StartJob(std::uint8_t mode, const Worker& worker) {
+  // A press while a job or a connection attempt runs is ignored, and not remembered.
+  if (g_jobBusy.load() == 1 || !worker) return;
+  g_jobBusy.store(1);
+  g_jobMode.store(mode);
+  m_jobWorkersAlive.fetch_add(1);
+  m_jobsStarted.fetch_add(1);
+  m_jobOutcome.store(JobOutcome::kUnfinished);
+  std::thread([this, worker] {
+    worker(*this);
+    // Counted out on the dialog thread, where jobs start and links are handed to them; once the dialog
+    // has ended there is nothing left to hand over.
+    if (!m_dialogThread.Send([this] { JobWorkerEnded(); })) {
+      m_jobWorkersAlive.fetch_sub(1);
+      WakeAllWaiters(m_jobWorkersAlive);
+    }
+  }).detach();
+}
+
+void CQuillonDlg::JobWorkerEnded() {
+  if (m_acceptJobsWhenWorkerEnds && m_jobWorkersAlive.load() == 1) {
+    m_acceptJobsWhenWorkerEnds = false;
+    // The connection attempt that linked the device while this job closed left the station to it.
+    g_jobBusy.store(0);
+    EnableJobButtons(true);
+  }
+  // Last, so that whoever waits for the job's end finds the station as the job leaves it.
+  m_jobWorkersAlive.fetch_sub(1);
+  WakeAllWaiters(m_jobWorkersAlive);
+}
+
+void CQuillonDlg::AcceptJobs() {
+  // Decided on the dialog thread, so that neither a press nor a job's end can come in between.
+  m_dialogThread.Send([this] {
+    if (JobWorkerAlive()) {
+      m_acceptJobsWhenWorkerEnds = true;
+      return;
+    }
+    g_jobBusy.store(0);
+    EnableJobButtons(true);
+  });
+}
+
+void CQuillonDlg::WaitForJobWorkers() const {
+  for (int alive = m_jobWorkersAlive.load(); alive > 0; alive = m_jobWorkersAlive.load()) {
+    WaitWhileEquals(m_jobWorkersAlive, alive);
+  }
+}
+
+void CQuillonDlg::OnTimer(unsigned /*timerId*/) {
+  CountDownWaitTicks();
+  RunWatchdog();
+}
+
+void CQuillonDlg::CountDownWaitTicks() {
+  // Two off per one-second tick: wait allowances count half-seconds.
+  for (int i = 0; i < 2; ++i) TakeOneOff(g_waitTicks);
+  NotifyLinkEvent();
+}
+
+void CQuillonDlg::RunWatchdog() {
+  if (g_watchdogTicks.fetch_add(1) + 1 < kWatchdogPeriodTicks) return;
+  g_watchdogTicks.store(0);
+  // A healthy link keeps the watchdog quiet: the port open, or the USB device up.
+  if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return;
+  // A running job still owns a link it has not taken down yet: its next exchange fails and takes the
+  // port down itself. An attempt now would stop the port under the job, or link anew beneath it.
+  if (JobWorkerAlive() && g_linkKind.load() != kNoLink) return;
+  // A serial port that failed while idle (its adapter pulled out) has taken the link with it.
+  if (g_linkKind.load() != kNoLink) ShowLinkStatus(LinkLostText());
+  StartConnectionAttempt();
+}
+
+void CQuillonDlg::StartConnectionAttempt() {
+  // One attempt at a time: an attempt that outlasts the watchdog's period is not overlapped.
+  if (!m_workers.connectThread || m_connectionAttemptRunning.exchange(true)) return;
+  g_jobBusy.store(1);
+  std::thread([this] {
+    m_workers.connectThread(*this);
+    m_connectionAttemptRunning.store(false);
+  }).detach();
+}
+
+}  // namespace quillon

@@ -1,0 +1,11 @@
+// The pages a job button's package writes, worked out without the device: what the console checks a
+// device against, and what a unit's record is a digest of.
+#pragma once
+
+#include "package/package_pages.h"
+
+namespace quillon {
+
+PackagePages ExpectedPackagePages(int jobButtonId);
+
+}  // namespace quillon

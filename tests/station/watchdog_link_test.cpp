@@ -1,0 +1,111 @@
+// The station as it runs: the dialog initialised, its timer ticking (by hand), the watchdog starting
+// connection attempts, the real serial driver, the port search over a tty path, and the simulated
+// device coming and going.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "front/common/device_setup.h"
+#include "link/given_port_list.h"
+#include "link/link_status.h"
+#include "link/no_usb_bridge.h"
+#include "link/port_table.h"
+#include "sim/pty_device.h"
+#include "sim/usb_device.h"
+#include "station/connection/discovery.h"
+#include "station/shared_state.h"
+#include "tests/support/handshake_timing.h"
+#include "tests/support/scratch_directory.h"
+#include "tests/support/station_harness.h"
+
+namespace quillon {
+namespace {
+
+using testing::Eventually;
+
+class RunningStation {
+ public:
+  RunningStation(UsbBridge& usb, Worker connectThread, std::function<sim::PtyDevice*()> device)
+      : station(&usb, Workers(std::move(connectThread)),
+                testing::TimingAwaitingHandshake(std::move(device))) {
+    station.dialogThread.Send([this] { station.dlg.OnInitDialog(); });
+  }
+  ~RunningStation() {
+    Eventually([this] { return !station.dlg.ConnectionAttemptRunning(); });
+    station.dlg.m_port.Stop();
+    for (int number = 1; number <= 99; ++number) UnbindPortPath(number);
+  }
+
+  int TicksUntilStatus(const std::string& status) { return station.TicksUntilLinkStatus(status); }
+  bool ButtonsEnabled(bool enabled) {
+    return std::ranges::all_of(kJobButtonIds,
+                               [&](int id) { return station.dlg.IsControlEnabled(id) == enabled; });
+  }
+
+  testing::StationHarness station;
+
+ private:
+  static StationWorkers Workers(Worker connectThread) {
+    StationWorkers workers;
+    workers.connectThread = std::move(connectThread);
+    return workers;
+  }
+};
+
+TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
+  testing::ScratchWorkingDirectory scratch;
+  const std::filesystem::path tty = scratch.Path() / "ttyUSB0";
+  GivenPortList ports(tty.string());
+  NoUsbBridge noUsb;
+  std::unique_ptr<sim::PtyDevice> device;
+  RunningStation running(noUsb, ConnectWorker(ports), [&] { return device.get(); });
+  EXPECT_EQ(running.station.dlg.LinkStatus(), LookingForDeviceText());
+
+  // Started without a device: the first check finds nothing.
+  EXPECT_EQ(running.TicksUntilStatus(NoDeviceFoundText()), 1);
+  EXPECT_TRUE(running.ButtonsEnabled(false));
+  EXPECT_EQ(g_jobBusy, 1);
+
+  std::string error;
+  device = sim::PtyDevice::Create({.linkPath = tty}, error);
+  ASSERT_NE(device, nullptr) << error;
+  EXPECT_NE(running.TicksUntilStatus(LinkedOnPortText("ttyUSB0", 460800)), -1);
+  EXPECT_TRUE(running.ButtonsEnabled(true));
+  EXPECT_EQ(g_jobBusy, 0);
+
+  // Gone while idle: the station notices at its next check and says so.
+  device->Unplug();
+  ASSERT_TRUE(
+      Eventually([&] { return running.station.dlg.m_port.portState.load() == CSerialPort::kStateFailed; }));
+  EXPECT_NE(running.TicksUntilStatus(NoDeviceFoundText()), -1);
+  const std::vector<std::string> statuses = running.station.view.LinkStatuses();
+  EXPECT_NE(std::ranges::find(statuses, LinkLostText()), statuses.end());
+  EXPECT_TRUE(running.ButtonsEnabled(false));
+
+  ASSERT_TRUE(device->Replug(error)) << error;
+  EXPECT_NE(running.TicksUntilStatus(LinkedOnPortText("ttyUSB0", 460800)), -1);
+  EXPECT_TRUE(running.ButtonsEnabled(true));
+}
+
+TEST(WatchdogLinkTest, TheBuiltInSimulatorIsFoundOnItsTtyOrAsAUsbDevice) {
+  std::string error;
+  auto serial = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulator}, error);
+  ASSERT_NE(serial, nullptr) << error;
+  {
+    RunningStation running(serial->Usb(), serial->ConnectWorker(), [&] { return serial->SerialSimulator(); });
+    EXPECT_EQ(running.TicksUntilStatus(LinkedOnPortText("ttySIM0", 460800)), 1);
+    EXPECT_TRUE(running.ButtonsEnabled(true));
+  }
+
+  auto usb = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}, error);
+  ASSERT_NE(usb, nullptr) << error;
+  RunningStation running(usb->Usb(), usb->ConnectWorker(), [] { return nullptr; });
+  EXPECT_EQ(running.TicksUntilStatus(LinkedOverUsbText()), 1);
+  EXPECT_EQ(g_linkKind, kUsbLinkKind);
+  EXPECT_TRUE(usb->UsbSimulator()->IsOpen(0));
+  running.station.dlg.CloseUsbDevice();
+}
+
+}  // namespace
+}  // namespace quillon
