@@ -56,13 +56,8 @@ CampaignPackage RandomFontFile(std::mt19937& random) {
   const char* lineEnd = Uniform(random, 0, 1) == 0 ? "\n" : "\r\n";
   package.description = "font file, " + std::to_string(recordBytes) + "-byte records";
 
-  std::vector<std::string> lines;
-  std::uint32_t upper = 0;
+  IntelHexWriter writer;
   for (std::uint32_t address : PageAddresses(random, Uniform(random, 1, 24))) {
-    if ((address >> 16) != upper) {
-      upper = address >> 16;
-      lines.push_back(testing::UpperAddressRecord(static_cast<std::uint16_t>(upper)));
-    }
     ExpectedPage page{address, {}};
     page.bytes.fill(0xFF);
     const int first = withHoles ? Uniform(random, 0, 15) : 0;  // a page holds at least one record
@@ -71,11 +66,12 @@ CampaignPackage RandomFontFile(std::mt19937& random) {
       std::vector<std::uint8_t> data(recordBytes);
       for (std::uint8_t& byte : data) byte = static_cast<std::uint8_t>(random());
       std::copy(data.begin(), data.end(), page.bytes.begin() + static_cast<std::ptrdiff_t>(at));
-      lines.push_back(testing::HexRecord(0x00, static_cast<std::uint16_t>(address + at), data));
+      writer.AddData(address + static_cast<std::uint32_t>(at), data, recordBytes);
     }
     package.pages.push_back(page);
   }
-  if (withEndRecord) lines.push_back(testing::kEndRecord);
+  std::vector<std::string> lines = writer.Lines();
+  if (withEndRecord) lines.push_back(kIntelHexEndRecord);
   package.content = Bytes(lines, lineEnd);
   return package;
 }

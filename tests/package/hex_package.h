@@ -3,28 +3,19 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "package/hex_writer.h"
+
 namespace quillon::testing {
 
 // One record with its byte count and checksum.
 inline std::string HexRecord(std::uint8_t type, std::uint16_t offset, std::span<const std::uint8_t> data) {
-  std::uint8_t sum = static_cast<std::uint8_t>(data.size() + (offset >> 8) + (offset & 0xFF) + type);
-  char field[16];
-  std::snprintf(field, sizeof field, ":%02X%04X%02X", static_cast<unsigned>(data.size()), offset, type);
-  std::string line = field;
-  for (std::uint8_t byte : data) {
-    std::snprintf(field, sizeof field, "%02X", byte);
-    line += field;
-    sum = static_cast<std::uint8_t>(sum + byte);
-  }
-  std::snprintf(field, sizeof field, "%02X", static_cast<std::uint8_t>(-sum));
-  return line + field;
+  return IntelHexRecordLine(type, offset, data);
 }
 
 inline std::string DataRecord(std::uint16_t offset, std::uint8_t fill) {
@@ -37,7 +28,7 @@ inline std::string UpperAddressRecord(std::uint16_t upper) {
   return HexRecord(0x04, 0, data);
 }
 
-inline const std::string kEndRecord = ":00000001FF";
+inline const std::string kEndRecord = kIntelHexEndRecord;
 
 // Bytes that differ from page to page and within each page.
 inline std::vector<std::uint8_t> PatternBytes(std::uint32_t first, std::size_t count) {
@@ -49,21 +40,13 @@ inline std::vector<std::uint8_t> PatternBytes(std::uint32_t first, std::size_t c
   return bytes;
 }
 
-// `bytes` at flash address `first` (page-aligned, a whole number of 32-byte records), as 32-byte data
-// records with an extended linear address record wherever the upper address changes.
+// `bytes` at flash address `first` (page-aligned, a whole number of 32-byte records), as the station's
+// writer lays them out.
 inline std::vector<std::string> PackageLines(std::uint32_t first, const std::vector<std::uint8_t>& bytes,
                                              bool withEndRecord = true) {
-  std::vector<std::string> lines;
-  std::uint32_t upper = 0;
-  for (std::size_t at = 0; at < bytes.size(); at += 32) {
-    const std::uint32_t address = first + static_cast<std::uint32_t>(at);
-    if ((address >> 16) != upper) {
-      upper = address >> 16;
-      lines.push_back(UpperAddressRecord(static_cast<std::uint16_t>(upper)));
-    }
-    lines.push_back(HexRecord(0x00, static_cast<std::uint16_t>(address),
-                              std::span<const std::uint8_t>(bytes).subspan(at, 32)));
-  }
+  IntelHexWriter writer;
+  writer.AddData(first, bytes);
+  std::vector<std::string> lines = writer.Lines();
   if (withEndRecord) lines.push_back(kEndRecord);
   return lines;
 }

@@ -1,20 +1,26 @@
 // quillon-samplegen: writes the sample font packages and colour-screen font images (layouts in
 // sample_packages.h) into a directory, for the demo and the tests.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "tools/samplegen/intel_hex.h"
+#include "package/hex_writer.h"
 #include "tools/samplegen/sample_glyphs.h"
 #include "tools/samplegen/sample_packages.h"
 
 namespace quillon::tools {
 namespace {
+
+using FlashPage = std::array<std::uint8_t, 256>;
+// Pages by their flash address (a multiple of 256), in address order.
+using FlashPages = std::map<std::uint32_t, FlashPage>;
 
 constexpr const char* kUsage =
     "Usage: quillon-samplegen OUTPUT_DIRECTORY\n"
@@ -82,7 +88,9 @@ int Run(int argc, char** argv) {
   Problems problems;
   for (const HexPackage& package : kHexPackages) {
     const FlashPages pages = PackagePages(package, *glyphs, problems);
-    if (!WriteFile(directory / package.fileName, IntelHexText(pages))) return 1;
+    IntelHexWriter hex;
+    for (const auto& [address, page] : pages) hex.AddData(address, page);
+    if (!WriteFile(directory / package.fileName, hex.Text("\n"))) return 1;
     std::printf("%-26s %5zu pages\n", std::string(package.fileName).c_str(), pages.size());
   }
   for (const ImageFile& image : kImageFiles) {
