@@ -1,7 +1,7 @@
 // The main dialog: the model of the station's one window and the owner of the device link. It holds no
-// toolkit type; a DialogView shows it, and its handlers run on the dialog thread. Each operation is
-// defined in the folder of its subsystem: app/ the window and job control, link/ the exchange with the
-// device, program/ the writing of pages.
+// toolkit type; a DialogView shows it, and its handlers run on the dialog thread. Every member is
+// defined in station/: the window's model and job control here, the exchange with the device in
+// exchange.cpp, the connection in connection/, the writing of pages in jobs/.
 #pragma once
 
 #include <array>
