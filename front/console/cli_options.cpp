@@ -35,6 +35,7 @@ struct GivenArguments {
   bool help = false;
   bool quiet = false;
   bool repeat = false;
+  bool json = false;
   std::string wait;
   std::string log;
   std::string out;
@@ -87,11 +88,41 @@ bool TakeFlashRange(const std::vector<std::string>& words, CliOptions& options, 
   return true;
 }
 
+// write with several --port: every one must be a serial port.
+bool TakeGangPorts(const DeviceOptionValues& device, CliOptions& options, std::string& error) {
+  if (!device.simulators.empty()) {
+    error = "a gang is written through --port only, not --simulator";
+    return false;
+  }
+  for (const std::string& port : device.ports) {
+    DeviceChoice choice{DeviceChoice::Source::kPort, port};
+    if (port.empty()) {
+      error = "--port needs the path of a tty";
+      return false;
+    }
+    if (!CheckGivenPort(choice, error)) return false;
+    for (const std::string& taken : options.gangPorts) {
+      if (taken == port) {
+        error = "--port " + port + " is given twice";
+        return false;
+      }
+    }
+    options.gangPorts.push_back(port);
+  }
+  return true;
+}
+
 bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& error) {
-  if (!ChooseDevice(given.device, options.device, error)) return false;
-  // What is no serial port ends every command that would talk to the device before it starts; ports
-  // lists it with what it is.
-  if (options.command != CliCommand::kPorts && !CheckGivenPort(options.device, error)) return false;
+  const bool gang = options.command == CliCommand::kWrite && given.device.ports.size() > 1;
+  if (gang) {
+    if (!TakeGangPorts(given.device, options, error)) return false;
+  } else {
+    if (!ChooseDevice(given.device, options.device, error)) return false;
+    // What is no serial port ends every command that would talk to the device before it starts; ports
+    // lists it with what it is.
+    if (options.command != CliCommand::kPorts && !CheckGivenPort(options.device, error)) return false;
+  }
+  options.json = given.json;
   options.quiet = given.quiet;
   options.repeat = given.repeat;
   options.logPath = given.log;
@@ -111,8 +142,8 @@ bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& e
     }
     options.format = given.format == "hex" ? ImageFormat::kIntelHex : ImageFormat::kRaw;
   }
-  if (!options.logPath.empty() && !options.repeat) {
-    error = "--log goes with --repeat";
+  if (!options.logPath.empty() && !options.repeat && !gang) {
+    error = "--log goes with --repeat or with several --port";
     return false;
   }
   if (options.command == CliCommand::kRead && options.outPath.empty()) {
@@ -136,6 +167,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
   write->add_option("package", given.words);
   write->add_flag("--repeat", given.repeat);
   write->add_option("--log", given.log);
+  write->add_flag("--json", given.json);
   CLI::App* verify = AddCommand(app, "verify");
   verify->add_option("package", given.words);
   CLI::App* read = AddCommand(app, "read");
@@ -182,7 +214,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
 
 std::string UsageText() {
   std::string text =
-      "Usage: quillon-cli write PACKAGE [--repeat [--log FILE]] [--wait SECONDS] [DEVICE] [--quiet]\n"
+      "Usage: quillon-cli write PACKAGE [--repeat [--log FILE]] [--json] [--wait SECONDS] [DEVICE] "
+      "[--quiet]\n"
+      "       quillon-cli write PACKAGE --port PATH --port PATH... [--repeat] [--log FILE] [--json]\n"
+      "                  [--wait SECONDS] [--quiet]\n"
       "       quillon-cli verify PACKAGE [--wait SECONDS] [DEVICE] [--quiet]\n"
       "       quillon-cli read ADDRESS LENGTH --out FILE [--format raw|hex] [--wait SECONDS] [DEVICE]\n"
       "       quillon-cli ports [DEVICE]\n"
@@ -195,6 +230,10 @@ std::string UsageText() {
       "    --repeat         production: after each unit wait for the device to be taken away and\n"
       "                     the next to be linked, and write again, until Ctrl-C\n"
       "    --log FILE       append one JSON line per unit to FILE\n"
+      "    --json           the station's events as JSON lines on standard output (schema 1):\n"
+      "                     linked, started, progress, ended, idle (and a gang's exited)\n"
+      "    several --port   a gang: every device at once, each slot a station of its own, a line\n"
+      "                     per slot; the log has every slot's units, each with its slot\n"
       "  verify PACKAGE     read the package's pages back from the device and compare them, without\n"
       "                     writing anything\n"
       "  read ADDRESS LENGTH  copy the flash from ADDRESS (decimal or 0x hex), whole pages, into a file\n"

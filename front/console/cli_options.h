@@ -28,6 +28,10 @@ struct CliOptions {
   // write: unit after unit until Ctrl-C, each recorded in the log when one is named.
   bool repeat = false;
   std::string logPath;
+  // write: the station's events as JSON lines on standard output (job_events.h).
+  bool json = false;
+  // write with more than one --port: a gang, a slot per port (gang_run.h); `device` is then unused.
+  std::vector<std::string> gangPorts;
 
   // read: the flash from readAddress, readLength bytes in whole pages, into outPath.
   std::uint32_t readAddress = 0;

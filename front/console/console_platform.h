@@ -10,6 +10,9 @@
 namespace quillon::console {
 
 bool StandardOutputIsTerminal();
+// Lets standard output's terminal take the cursor movements that redraw lines in place (a Windows
+// console must be asked, and is put back at the session's end); false when it cannot.
+bool RedrawInPlace();
 
 // The console for the life of quillon-cli, made first thing in main, one only. Meanwhile it shows UTF-8
 // text as written (Windows' console has a code page of its own). When the process ends the last sound

@@ -44,6 +44,11 @@ bool StandardOutputIsTerminal() {
   return ::isatty(STDOUT_FILENO) != 0;
 }
 
+// Every terminal Linux has takes them.
+bool RedrawInPlace() {
+  return StandardOutputIsTerminal();
+}
+
 std::tm UtcTime(std::time_t time) {
   std::tm utc{};
   gmtime_r(&time, &utc);

@@ -20,6 +20,8 @@ struct ProcessConsole {
   std::mutex lock;
   std::condition_variable changed;
   UINT foundOutputCodePage = 0;  // 0: the code page is as it was found
+  DWORD foundOutputMode = 0;
+  bool outputModeChanged = false;
   std::atomic<bool>* stop = nullptr;
   int soundsPlaying = 0;
   bool ended = false;
@@ -32,6 +34,10 @@ ProcessConsole& TheConsole() {
 
 void PutBackCodePage(ProcessConsole& console) {
   std::scoped_lock guard(console.lock);
+  if (console.outputModeChanged) {
+    ::SetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), console.foundOutputMode);
+    console.outputModeChanged = false;
+  }
   if (console.foundOutputCodePage == 0) return;
   ::SetConsoleOutputCP(console.foundOutputCodePage);
   console.foundOutputCodePage = 0;
@@ -60,6 +66,19 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 bool StandardOutputIsTerminal() {
   return ::_isatty(::_fileno(stdout)) != 0;
+}
+
+bool RedrawInPlace() {
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (!::GetConsoleMode(output, &mode)) return false;
+  if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) return true;
+  if (!::SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+  ProcessConsole& console = TheConsole();
+  std::scoped_lock guard(console.lock);
+  console.foundOutputMode = mode;
+  console.outputModeChanged = true;
+  return true;
 }
 
 std::tm UtcTime(std::time_t time) {

@@ -51,6 +51,10 @@ void ConsoleView::ShowProgress(int position) {
       .barTotal = m_progressTotal,
       .timedPages = pages - 1,
       .elapsedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_jobStart).count()};
+  if (m_events != nullptr) {
+    m_events->Progress(pages, figures.elapsedSeconds);
+    return;
+  }
   const std::string line = FormatProgressLine(figures);
   if (m_terminal) {
     // Padded, so that a shorter line leaves nothing of the last behind.
@@ -74,7 +78,10 @@ void ConsoleView::ExpectPages(int total) {
 void ConsoleView::ShowLinkStatus(const std::string& text) {
   std::scoped_lock guard(m_lock);
   m_linkStatus = text;
-  if (text.starts_with(kLinkedPrefix)) m_lastLink = text.substr(sizeof kLinkedPrefix - 1);
+  if (text.starts_with(kLinkedPrefix)) {
+    m_lastLink = text.substr(sizeof kLinkedPrefix - 1);
+    if (m_events != nullptr) m_events->Linked(m_lastLink);
+  }
   EndBarLine();
   std::fprintf(m_errorOut, "%s\n", text.c_str());
   std::fflush(m_errorOut);

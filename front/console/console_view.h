@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "front/console/job_events.h"
 #include "front/console/progress_meter.h"
 #include "station/dialog_view.h"
 
@@ -41,6 +42,9 @@ class ConsoleView : public DialogView {
 
   // No sounds from now on.
   void Silence() { m_quiet = true; }
+  // --json: links and progress go to `events` (set before the dialog starts), and no progress line is
+  // drawn.
+  void ReportTo(JobEvents* events) { m_events = events; }
   // Before a job: the pages it will write or read, when known (0: not known), for its progress line;
   // the count of pages done starts again.
   void ExpectPages(int total);
@@ -71,6 +75,7 @@ class ConsoleView : public DialogView {
   std::vector<std::string> m_messages;
   int m_pagesCounted = 0;
   std::atomic<bool> m_quiet{false};
+  JobEvents* m_events = nullptr;
   int m_expectedPages = 0;
   std::chrono::steady_clock::time_point m_jobStart = std::chrono::steady_clock::now();
   ProgressCount m_progressCount;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "front/console/console_platform.h"
 #include "front/console/console_view.h"
 #include "front/console/device_check_commands.h"
+#include "front/console/gang_run.h"
+#include "front/console/job_events.h"
 #include "front/console/ports_command.h"
 #include "front/console/production_run.h"
 #include "front/console/unit_log.h"
@@ -72,6 +75,11 @@ int main(int argc, char** argv) {
       return kExitInputRefused;
     }
   }
+  if (!options->gangPorts.empty()) {
+    console.StopOnInterrupt(g_stopRequested);
+    const bool redraw = !options->json && RedrawInPlace();
+    return RunGang(*options, log.get(), g_stopRequested, GangOutput{stdout, stderr, redraw});
+  }
   std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
   if (!device) {
     std::fprintf(stderr, "quillon-cli: %s\n", error.c_str());
@@ -81,6 +89,9 @@ int main(int argc, char** argv) {
 
   ConsoleView view(stdout, stderr, StandardOutputIsTerminal(), kProgressUpper);
   if (options->quiet) view.Silence();
+  std::optional<JobEvents> events;
+  if (options->json) view.ReportTo(&events.emplace(stdout));
+  JobEvents* eventsOut = events ? &*events : nullptr;
   StationWorkers workers = StationJobWorkers();
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
@@ -91,9 +102,10 @@ int main(int argc, char** argv) {
     case CliCommand::kWrite:
       if (options->repeat) {
         console.StopOnInterrupt(g_stopRequested);
-        exitCode = RunProduction(*options, app, view, device->Usb(), log.get(), g_stopRequested, stderr);
+        exitCode =
+            RunProduction(*options, app, view, device->Usb(), log.get(), eventsOut, g_stopRequested, stderr);
       } else {
-        exitCode = RunWrite(*options, app, view, stderr);
+        exitCode = RunWrite(*options, app, view, eventsOut, stderr);
       }
       break;
     case CliCommand::kVerify:

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <string>
 
-#include "front/console/sha256.h"
 #include "front/console/write_command.h"
 #include "station/dialog_controls.h"
 #include "station/jobs/expected_pages.h"
@@ -21,25 +20,6 @@ struct ProductionTally {
   int passed = 0;
   int failed = 0;  // refused inputs included
 };
-
-const char* ResultWord(int exitCode) {
-  switch (exitCode) {
-    case kExitWriteComplete:
-      return "complete";
-    case kExitInputRefused:
-      return "refused";
-    default:
-      return "failed";
-  }
-}
-
-// The digest of the first `pages` pages the package's job writes: those it verified.
-std::string DigestOfVerifiedPages(const PackagePages& package, int pages) {
-  Sha256 digest;
-  for (int i = 0; i < pages && i < static_cast<int>(package.pages.size()); ++i)
-    digest.Add(package.pages[i].bytes);
-  return digest.HexDigest();
-}
 
 bool UsbDeviceGone(UsbBridge& usb) {
   std::uint32_t count = 0;
@@ -71,30 +51,24 @@ bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, i
 }  // namespace
 
 int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view, UsbBridge& usb,
-                  UnitLog* log, const std::atomic<bool>& stopRequested, std::FILE* errorOut) {
+                  UnitLog* log, JobEvents* events, const std::atomic<bool>& stopRequested,
+                  std::FILE* errorOut) {
   ProductionTally tally;
   std::fprintf(errorOut, "Production run of %s: Ctrl-C ends it after the unit in hand.\n",
                options.package.c_str());
   for (int unit = 1; WaitForDevice(view, stopRequested); ++unit) {
-    UnitRecord record;
-    record.time = UtcTimeNow();
-    record.package = options.package;
     const int dropsBefore = view.LinkDrops();
     // As the job will find it: worked out again for every unit, as the job reads its files again.
-    const PackagePages package = ExpectedPackagePages(options.jobButton);
-    view.ExpectPages(static_cast<int>(package.pages.size()));
-    const auto start = Clock::now();
-    const JobEnd end = PressAndWait(options.jobButton, app, view);
+    const UnitStart start = StartOfUnit(options, view);
+    const JobEnd end = PressAndWait(options.jobButton, app, view, [&] {
+      if (events != nullptr) events->Started(unit, static_cast<int>(start.package.pages.size()));
+    });
     if (end.exitCode == kExitNoDevice) {  // the link went down before the press: wait again
       --unit;
       continue;
     }
-    record.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    record.link = view.LastLink();  // the link the job ran on: it was named before the job could start
-    record.pages = view.PagesCounted();
-    record.result = ResultWord(end.exitCode);
-    record.message = end.message;
-    record.sha256 = DigestOfVerifiedPages(package, record.pages);
+    const UnitRecord record = RecordOfUnit(options, start, end, view);
+    if (events != nullptr) events->Ended(unit, record);
     (end.exitCode == kExitWriteComplete ? tally.passed : tally.failed) += 1;
     if (log != nullptr && !log->Append(record)) {
       std::fprintf(errorOut, "quillon-cli: the log could not be written\n");
@@ -104,6 +78,7 @@ int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view
     if (stopRequested.load()) break;
     std::fprintf(errorOut, "Take the device away and link the next one.\n");
     std::fflush(errorOut);
+    if (events != nullptr) events->Idle(unit);
     if (!WaitForDeviceToLeave(app, view, usb, dropsBefore, stopRequested)) break;
   }
   std::fprintf(errorOut, "Production run ended: %d units, %d passed, %d failed.\n",

@@ -8,6 +8,7 @@
 
 #include "front/console/cli_options.h"
 #include "front/console/console_view.h"
+#include "front/console/job_events.h"
 #include "front/console/unit_log.h"
 #include "link/usb_bridge.h"
 #include "station/quillon_app.h"
@@ -16,8 +17,10 @@ namespace quillon::console {
 
 // Runs until stopRequested; each unit goes to `log` when there is one, and a line about it with the
 // tally so far to errorOut. The USB bridge is asked whether a USB device is still there, as only an
-// exchange would notice it gone. kExitWriteComplete when no unit failed, else kExitJobFailed.
+// exchange would notice it gone. With events, each unit's start and end and the waits between are
+// reported to them. kExitWriteComplete when no unit failed, else kExitJobFailed.
 int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view, UsbBridge& usb,
-                  UnitLog* log, const std::atomic<bool>& stopRequested, std::FILE* errorOut);
+                  UnitLog* log, JobEvents* events, const std::atomic<bool>& stopRequested,
+                  std::FILE* errorOut);
 
 }  // namespace quillon::console

@@ -4,47 +4,42 @@
 #include "link/utf8_path.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 namespace quillon::console {
-namespace {
 
-std::string JsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        quoted += "\\\"";
-        break;
-      case '\\':
-        quoted += "\\\\";
-        break;
-      case '\n':
-        quoted += "\\n";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          quoted += escaped;
-        } else {
-          quoted += c;  // UTF-8 passes as it is
-        }
-    }
-  }
-  return quoted + "\"";
+JsonObject UnitObject(const UnitRecord& unit) {
+  JsonObject object;
+  if (unit.slot != 0) object.Add("slot", unit.slot);
+  object.Add("time", unit.time)
+      .Add("link", unit.link)
+      .Add("package", unit.package)
+      .Add("pages", unit.pages)
+      .Add("result", unit.result)
+      .Add("message", unit.message)
+      .AddTenths("seconds", unit.seconds)
+      .Add("sha256", unit.sha256);
+  return object;
 }
 
-}  // namespace
+UnitRecord UnitOfObject(const JsonObject& object) {
+  UnitRecord unit;
+  unit.slot = static_cast<int>(object.Number("slot"));
+  unit.time = object.Value("time");
+  unit.link = object.Value("link");
+  unit.package = object.Value("package");
+  unit.pages = static_cast<int>(object.Number("pages"));
+  unit.result = object.Value("result");
+  unit.message = object.Value("message");
+  unit.seconds = std::atof(object.Value("seconds").c_str());
+  unit.sha256 = object.Value("sha256");
+  return unit;
+}
 
 std::string JsonLine(const UnitRecord& unit) {
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.1f", unit.seconds);
-  return "{\"time\":" + JsonString(unit.time) + ",\"link\":" + JsonString(unit.link) +
-         ",\"package\":" + JsonString(unit.package) + ",\"pages\":" + std::to_string(unit.pages) +
-         ",\"result\":" + JsonString(unit.result) + ",\"message\":" + JsonString(unit.message) +
-         ",\"seconds\":" + seconds + ",\"sha256\":" + JsonString(unit.sha256) + "}\n";
+  return UnitObject(unit).Text() + "\n";
 }
 
 std::unique_ptr<UnitLog> UnitLog::Open(const std::string& path, std::string& error) {

@@ -6,9 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "front/console/json_text.h"
+
 namespace quillon::console {
 
 struct UnitRecord {
+  int slot = 0;         // a gang's slot, from 1; 0 for a station on its own (not written)
   std::string time;     // when the unit's job started, UTC, ISO 8601
   std::string link;     // "USB", or the port and its speed: "ttyUSB0 460800"
   std::string package;  // as named on the command line
@@ -19,7 +22,10 @@ struct UnitRecord {
   std::string sha256;  // of the page images verified, in the order written
 };
 
+// The record as the log's line (with its line end), and as a JSON object; and back.
 std::string JsonLine(const UnitRecord& unit);
+JsonObject UnitObject(const UnitRecord& unit);
+UnitRecord UnitOfObject(const JsonObject& object);
 
 class UnitLog {
  public:

@@ -3,9 +3,38 @@
 #include <algorithm>
 
 #include "front/console/job_start.h"
+#include "front/console/sha256.h"
 #include "station/jobs/expected_pages.h"
 
 namespace quillon::console {
+namespace {
+
+const char* ResultWord(int exitCode) {
+  switch (exitCode) {
+    case kExitWriteComplete:
+      return "complete";
+    case kExitInputRefused:
+      return "refused";
+    default:
+      return "failed";
+  }
+}
+
+// The digest of the first `pages` pages the package's job writes: those it verified.
+std::string DigestOfVerifiedPages(const PackagePages& package, int pages) {
+  Sha256 digest;
+  for (int i = 0; i < pages && i < static_cast<int>(package.pages.size()); ++i)
+    digest.Add(package.pages[i].bytes);
+  return digest.HexDigest();
+}
+
+std::string LastMessageSince(const ConsoleView& view, std::size_t messagesBefore) {
+  const std::vector<std::string> messages = view.MessageTexts();
+  return messages.size() > messagesBefore ? messages.back() : std::string();
+}
+
+}  // namespace
+
 int ExitCodeOfJob(JobOutcome outcome) {
   switch (outcome) {
     case JobOutcome::kComplete:
@@ -19,22 +48,49 @@ int ExitCodeOfJob(JobOutcome outcome) {
   return kExitJobFailed;
 }
 
-JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view) {
+JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view,
+                    const std::function<void()>& started) {
   const std::size_t messagesBefore = view.MessageTexts().size();
   if (app.Press(jobButton) != PressOutcome::kJobStarted) return {kExitNoDevice, {}};
+  if (started) started();
   app.Dialog().WaitForJobWorkers();
-  std::vector<std::string> messages = view.MessageTexts();
-  messages.erase(messages.begin(), messages.begin() + static_cast<std::ptrdiff_t>(messagesBefore));
-  return {ExitCodeOfJob(app.Dialog().LastJobOutcome()), messages.empty() ? std::string() : messages.back()};
+  return {ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(view, messagesBefore)};
 }
 
-int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, std::FILE* errorOut) {
-  view.ExpectPages(static_cast<int>(ExpectedPackagePages(options.jobButton).pages.size()));
+UnitStart StartOfUnit(const CliOptions& options, ConsoleView& view) {
+  UnitStart start;
+  start.package = ExpectedPackagePages(options.jobButton);
+  view.ExpectPages(static_cast<int>(start.package.pages.size()));
+  return start;
+}
+
+UnitRecord RecordOfUnit(const CliOptions& options, const UnitStart& start, const JobEnd& end,
+                        const ConsoleView& view) {
+  UnitRecord record;
+  record.time = start.time;
+  record.package = options.package;
+  record.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start.clock).count();
+  record.link = view.LastLink();  // the link the job ran on: it was named before the job could start
+  record.pages = view.PagesCounted();
+  record.result = ResultWord(end.exitCode);
+  record.message = end.message;
+  record.sha256 = DigestOfVerifiedPages(start.package, record.pages);
+  return record;
+}
+
+int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, JobEvents* events,
+             std::FILE* errorOut) {
+  UnitStart start = StartOfUnit(options, view);
+  const std::size_t messagesBefore = view.MessageTexts().size();
   const int started =
       StartWhenLinked([&] { return app.Press(options.jobButton); }, options.waitSeconds, view, errorOut);
   if (started != kExitWriteComplete) return started;
+  if (events != nullptr) events->Started(1, static_cast<int>(start.package.pages.size()));
+  start.clock = std::chrono::steady_clock::now();
   app.Dialog().WaitForJobWorkers();
-  return ExitCodeOfJob(app.Dialog().LastJobOutcome());
+  const JobEnd end{ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(view, messagesBefore)};
+  if (events != nullptr) events->Ended(1, RecordOfUnit(options, start, end, view));
+  return end.exitCode;
 }
 
 }  // namespace quillon::console

@@ -74,7 +74,7 @@ TEST(CliOptionsTest, MistakesAreRefusedWithTheirReason) {
       {{"read", "0x", "16", "--out", "f"}, "'0x' is not a number (decimal, or hexadecimal after 0x)"},
       {{"read", "0", "16", "--out", "f", "--format", "srec"}, "--format is raw or hex, not 'srec'"},
       {{"verify", "chinese", "--repeat"}, "unknown option --repeat"},
-      {{"write", "chinese", "--log", "units.jsonl"}, "--log goes with --repeat"},
+      {{"write", "chinese", "--log", "units.jsonl"}, "--log goes with --repeat or with several --port"},
   };
   for (const auto& [arguments, reason] : cases) {
     std::string error;

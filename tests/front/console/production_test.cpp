@@ -125,7 +125,7 @@ TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiff
   WriteLargeAsciiPackage();
   ConsoleStation station(GetParam());
   ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                              station.errors.get()),
+                              nullptr, station.errors.get()),
             console::kExitWriteComplete)
       << station.errors.Text();
   const sim::DeviceCounters written = station.Counters();
@@ -170,8 +170,8 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
   std::atomic<bool> stop{false};
   int exitCode = -1;
   std::thread run([&] {
-    exitCode = console::RunProduction(options, station.App(), station.view, station.Usb(), log.get(), stop,
-                                      station.errors.get());
+    exitCode = console::RunProduction(options, station.App(), station.view, station.Usb(), log.get(), nullptr,
+                                      stop, station.errors.get());
   });
   const auto logLines = [] {
     std::ifstream file("units.jsonl");
@@ -232,7 +232,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   {
     ConsoleStation station(DeviceChoice::Source::kSimulator);
     ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                                station.errors.get()),
+                                nullptr, station.errors.get()),
               console::kExitWriteComplete);
     CliOptions read;
     read.command = console::CliCommand::kRead;
@@ -251,7 +251,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   }
   std::filesystem::current_path("copy");
   ConsoleStation fresh(DeviceChoice::Source::kSimulator);
-  ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), fresh.App(), fresh.view,
+  ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), fresh.App(), fresh.view, nullptr,
                               fresh.errors.get()),
             console::kExitWriteComplete)
       << fresh.errors.Text();
@@ -277,7 +277,7 @@ TEST(WriteOutcomeTest, TheExitCodeIsHowTheJobEndedWhateverItsBoxSaid) {
     };
     ConsoleStation station(DeviceChoice::Source::kSimulatorUsb, std::move(workers));
     EXPECT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                                station.errors.get()),
+                                nullptr, station.errors.get()),
               ending.exitCode)
         << ending.said;
   }
