@@ -30,6 +30,11 @@ std::string LinkLostText() {
   return "The link to the ID writer was lost: looking for it again...";
 }
 
+std::string LinkLostText(const std::optional<SerialFailure>& failure) {
+  if (!failure) return LinkLostText();
+  return "The link to the ID writer was lost: " + FailureWords(*failure) + ". Looking for it again...";
+}
+
 std::string PortNotUsableText(const std::string& portName, const PortProbe& probe) {
   if (probe.notSerialPort) return NotSerialPortText(*probe.notSerialPort) + ".";
   std::string text = "ID writer port " + portName + " is " + AvailabilityWords(probe);
@@ -43,6 +48,18 @@ std::string PortNotOpenedText(const std::string& portName) {
 
 std::string PortNotSetUpText(const std::string& portName) {
   return "ID writer port " + portName + " was opened, but its line settings could not be applied.";
+}
+
+std::string PortNotSetUpText(const std::string& portName, const SerialFailure& failure) {
+  // The call and the system's words, not the whole report: the status line has room for two lines.
+  return "ID writer port " + portName + " could not be set up: " + FailureWords(failure) + ".";
+}
+
+std::string FailureWords(const SerialFailure& failure) {
+  // Windows ends its words with a full stop, which the number after them would leave inside.
+  std::string text = failure.text;
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return failure.call + ": " + text + " (" + std::to_string(failure.systemError) + ")";
 }
 
 namespace {

@@ -2,9 +2,11 @@
 // operator knows what to do. `quillon-cli` prints the same words.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "link/port_probe.h"
+#include "link/serial_failure.h"
 
 namespace quillon {
 
@@ -13,12 +15,19 @@ std::string LinkedOverUsbText();
 std::string LinkedOnPortText(const std::string& portName, int baud);
 std::string NoDeviceFoundText();
 std::string LinkLostText();
+// The same, with the driver's failure that took the link down when there was one.
+std::string LinkLostText(const std::optional<SerialFailure>& failure);
 // The status when no link came up, led by why the USB library that is there cannot be used, if it is.
 std::string NoLinkText(const std::string& usbUnusableReason, const std::string& serialText);
 // A port the search found but could not take.
 std::string PortNotUsableText(const std::string& portName, const PortProbe& probe);
 std::string PortNotOpenedText(const std::string& portName);
 std::string PortNotSetUpText(const std::string& portName);
+// A port that opened but failed a setup step: "ID writer port ttyUSB0 could not be set up: tcsetattr():
+// Invalid argument (22)."
+std::string PortNotSetUpText(const std::string& portName, const SerialFailure& failure);
+// "tcsetattr(): Invalid argument (22)"
+std::string FailureWords(const SerialFailure& failure);
 // "flash.txt is a regular file, not a serial port"
 std::string NotSerialPortText(const NotSerialPort& what);
 // The state of a port in a listing: "free", "busy in another program (minicom, pid 4242)", ...

@@ -5,19 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#ifdef _WIN32
-// windows.h defines these names (and the dialog's WM_TIMER) as macros of the same values. They are undone
-// here, whichever header came first, so that the station's constants below are the ones every platform uses.
-#include "link/windows_api.h"
-#undef WM_USER
-#undef WM_TIMER
-#undef EV_RXCHAR
-#undef EV_RXFLAG
-#undef EV_CTS
-#undef EV_BREAK
-#undef EV_ERR
-#undef EV_RING
-#endif
+// windows.h defines the names below (and the dialog's WM_TIMER) as macros of the same values; the
+// station's own header for it, link/windows_api.h, undoes them, so these constants are the ones every
+// platform uses and this header needs no platform's.
 
 namespace quillon {
 

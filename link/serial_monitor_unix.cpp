@@ -11,7 +11,7 @@
 
 #include "link/answer_gathering.h"
 #include "link/poll_timeout.h"
-#include "link/serial_port.h"
+#include "link/serial_port_unix.h"
 #include "link/tty_io.h"
 
 namespace quillon {
@@ -21,8 +21,8 @@ void CSerialPort::MonitorThread() {
   bool portOpen = false;
   {
     std::scoped_lock lock(m_portLock);
-    portOpen = m_portHandle.valid();
-    if (portOpen) PurgeTty(m_portHandle.get());
+    portOpen = m_platform->m_portHandle.valid();
+    if (portOpen) PurgeTty(m_platform->m_portHandle.get());
   }
   if (!portOpen) {
     // There is no port to wait on; the monitor still serves stop and write requests.
@@ -40,11 +40,11 @@ void CSerialPort::MonitorThread() {
     const auto gatherLeft = m_gathering.Until() - std::chrono::steady_clock::now();
     const bool gathering = gatherLeft > std::chrono::steady_clock::duration::zero();
     const timespec gatherTimeout = ToTimespec(gatherLeft);
-    // Only this thread changes m_portHandle while it runs, so it reads it without the lock.
+    // Only this thread changes the port's handle while it runs, so it reads it without the lock.
     pollfd waitSet[] = {
-        {m_stopRequest.fd(), POLLIN, 0},
-        {m_writeRequest.fd(), POLLIN, 0},
-        {watchTty && !gathering ? m_portHandle.get() : -1, POLLIN, 0},
+        {m_platform->m_stopRequest.fd(), POLLIN, 0},
+        {m_platform->m_writeRequest.fd(), POLLIN, 0},
+        {watchTty && !gathering ? m_platform->m_portHandle.get() : -1, POLLIN, 0},
     };
     const int ready = ::ppoll(waitSet, 3, gathering ? &gatherTimeout : nullptr, nullptr);
     if (ready < 0) continue;   // EINTR; the descriptors are ours and valid
@@ -84,21 +84,22 @@ void CSerialPort::MonitorThread() {
 }
 
 void CSerialPort::WritePending() {
-  m_writeRequest.Reset();
+  m_platform->m_writeRequest.Reset();
   std::scoped_lock lock(m_portLock);
-  if (!m_portHandle || !m_txBuffer) {
+  if (!m_platform->m_portHandle || !m_txBuffer) {
     errno = EBADF;
     ReportFailure("write()");
     return;
   }
   // Whatever arrived and was not handed over yet belongs to an earlier exchange: the device answers each
   // frame anew.
-  PurgeTty(m_portHandle.get());
+  PurgeTty(m_platform->m_portHandle.get());
   m_receivedCount = 0;
   const std::uint32_t length = m_txLength;
   const auto timeout = std::chrono::milliseconds(std::uint64_t{m_timeouts.writeTotalMultiplier} * length +
                                                  m_timeouts.writeTotalConstant);
-  if (!WriteFully(m_portHandle.get(), m_txBuffer.get(), length, timeout)) ReportFailure("write()");
+  if (!WriteFully(m_platform->m_portHandle.get(), m_txBuffer.get(), length, timeout))
+    ReportFailure("write()");
 }
 
 bool CSerialPort::ReceiveBytes() {
@@ -107,12 +108,12 @@ bool CSerialPort::ReceiveBytes() {
   // acknowledgement, say).
   {
     std::scoped_lock lock(m_portLock);
-    const int waiting = BytesWaiting(m_portHandle.get());
+    const int waiting = BytesWaiting(m_platform->m_portHandle.get());
     if (waiting <= 0) return false;
     const std::size_t room = m_received.size() - m_receivedCount;
     ssize_t count = 0;
     do {
-      count = ::read(m_portHandle.get(), m_received.data() + m_receivedCount,
+      count = ::read(m_platform->m_portHandle.get(), m_received.data() + m_receivedCount,
                      std::min<std::size_t>(static_cast<std::size_t>(waiting), room));
     } while (count < 0 && errno == EINTR);
     if (count < 0) {

@@ -7,7 +7,7 @@
 // while the owner awaits nothing it asks for one, and takes what came with it in one more read.
 #include <algorithm>
 
-#include "link/serial_port.h"
+#include "link/serial_port_win.h"
 
 namespace quillon {
 namespace {
@@ -38,8 +38,8 @@ void CSerialPort::MonitorThread() {
   HANDLE port = INVALID_HANDLE_VALUE;
   {
     std::scoped_lock lock(m_portLock);
-    if (m_portHandle) {
-      port = m_portHandle.get();
+    if (m_platform->m_portHandle) {
+      port = m_platform->m_portHandle.get();
       PurgePort();
     }
   }
@@ -49,9 +49,9 @@ void CSerialPort::MonitorThread() {
     ::SetLastError(ERROR_INVALID_HANDLE);
     ReportFailure("WaitCommEvent()");
   }
-  m_overlapped = {};
-  m_overlapped.hEvent = m_pendingReadDone.handle();
-  m_readAborts = {};
+  m_platform->m_overlapped = {};
+  m_platform->m_overlapped.hEvent = m_platform->m_pendingReadDone.handle();
+  m_platform->m_readAborts = {};
   bool readPending = false;
   // A pending read is over before anything else touches the port; what it brought arrived before the
   // request that ends it, so it goes (a write purges such bytes anyway). A read that will not end leaves
@@ -59,7 +59,7 @@ void CSerialPort::MonitorThread() {
   const auto endPendingRead = [&] {
     if (!readPending) return;
     readPending = false;
-    if (!EndPendingRead(port)) {
+    if (!m_platform->EndPendingRead(port)) {
       ReportFailure("ReadFile()");
       watchPort = false;
     }
@@ -81,11 +81,12 @@ void CSerialPort::MonitorThread() {
   bool answerDue = false;
   for (;;) {
     if (watchPort && !readPending) {
-      readPending = StartPendingRead(port, answerDue);
+      readPending = m_platform->StartPendingRead(*this, port, answerDue);
       // The port went away (an unplugged adapter): it would fail every read from now on.
       if (!readPending) watchPort = false;
     }
-    const HANDLE waitSet[] = {m_stopRequest.handle(), m_writeRequest.handle(), m_pendingReadDone.handle()};
+    const HANDLE waitSet[] = {m_platform->m_stopRequest.handle(), m_platform->m_writeRequest.handle(),
+                              m_platform->m_pendingReadDone.handle()};
     const DWORD result = ::WaitForMultipleObjects(watchPort ? 3 : 2, waitSet, FALSE, INFINITE);
     if (result == kStop) {
       endThread();
@@ -99,12 +100,12 @@ void CSerialPort::MonitorThread() {
     }
     if (result == kReadDone) {
       DWORD got = 0;
-      if (!::GetOverlappedResult(port, &m_overlapped, &got, FALSE)) {
+      if (!::GetOverlappedResult(port, &m_platform->m_overlapped, &got, FALSE)) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_IO_INCOMPLETE) continue;  // signalled before it was over
         readPending = false;
         if (error == ERROR_OPERATION_ABORTED) {
-          if (!ReadPastAbort(port)) watchPort = false;
+          if (!m_platform->ReadPastAbort(*this, port)) watchPort = false;
           continue;
         }
         // A read that met a time-out may say so (Wine does): no failure, the next read begins.
@@ -115,14 +116,14 @@ void CSerialPort::MonitorThread() {
       }
       readPending = false;
       if (got > 0) {
-        m_readAborts.BytesCame();
-        const bool lone = m_pendingReadSize == 1;
+        m_platform->m_readAborts.BytesCame();
+        const bool lone = m_platform->m_pendingReadSize == 1;
         m_receivedCount += got;
         // A lone byte awaited while the owner awaited nothing may have others behind it: one more read
         // takes them. An answer read whole needs none.
         if (lone) {
           ReceiveBytes();
-          if (m_readAborts.GaveUp()) watchPort = false;
+          if (m_platform->m_readAborts.GaveUp()) watchPort = false;
         } else {
           HandOverReceived();
         }
@@ -139,24 +140,24 @@ void CSerialPort::MonitorThread() {
   }
 }
 
-bool CSerialPort::StartPendingRead(HANDLE port, bool forAnswer) {
-  const std::size_t room = m_received.size() - m_receivedCount;
-  const std::size_t awaited = forAnswer ? OwnerAwaits() : 0;
-  const std::size_t beyondKept = awaited > m_receivedCount ? awaited - m_receivedCount : 0;
+bool CSerialPort::Platform::StartPendingRead(CSerialPort& serial, HANDLE port, bool forAnswer) {
+  const std::size_t room = serial.m_received.size() - serial.m_receivedCount;
+  const std::size_t awaited = forAnswer ? serial.OwnerAwaits() : 0;
+  const std::size_t beyondKept = awaited > serial.m_receivedCount ? awaited - serial.m_receivedCount : 0;
   m_pendingReadSize = std::clamp<std::size_t>(beyondKept, 1, room);
   DWORD got = 0;
   // Completed at once or pending, the event tells (ReadFile resets it as the read begins); it is taken
   // in its turn.
-  if (::ReadFile(port, m_received.data() + m_receivedCount, static_cast<DWORD>(m_pendingReadSize), &got,
-                 &m_overlapped) ||
+  if (::ReadFile(port, serial.m_received.data() + serial.m_receivedCount,
+                 static_cast<DWORD>(m_pendingReadSize), &got, &m_overlapped) ||
       ::GetLastError() == ERROR_IO_PENDING) {
     return true;
   }
-  ReportFailure("ReadFile()");
+  serial.ReportFailure("ReadFile()");
   return false;
 }
 
-bool CSerialPort::EndPendingRead(HANDLE port) {
+bool CSerialPort::Platform::EndPendingRead(HANDLE port) {
   // Under Wine a cancel that came as the read was taking in bytes was seen to find no read
   // (ERROR_NOT_FOUND) while the read stayed pending: the cancel is asked again until the read has ended.
   bool ended = false;
@@ -170,22 +171,22 @@ bool CSerialPort::EndPendingRead(HANDLE port) {
   return true;
 }
 
-bool CSerialPort::ReadPastAbort(HANDLE port) {
+bool CSerialPort::Platform::ReadPastAbort(CSerialPort& serial, HANDLE port) {
   if (m_readAborts.Aborted() == ReadAborts::Verdict::kGiveUp) {
     ::SetLastError(ERROR_OPERATION_ABORTED);
-    ReportFailure("ReadFile()");
+    serial.ReportFailure("ReadFile()");
     return false;
   }
   // A driver that aborts on a line error aborts every read until its error state is cleared.
-  std::scoped_lock lock(m_portLock);
+  std::scoped_lock lock(serial.m_portLock);
   QueuedBytes(port);
   return true;
 }
 
 void CSerialPort::WritePending() {
-  m_writeRequest.Reset();
+  m_platform->m_writeRequest.Reset();
   std::scoped_lock lock(m_portLock);
-  if (!m_portHandle || !m_txBuffer) {
+  if (!m_platform->m_portHandle || !m_txBuffer) {
     ::SetLastError(ERROR_INVALID_HANDLE);
     ReportFailure("WriteFile()");
     return;
@@ -194,10 +195,10 @@ void CSerialPort::WritePending() {
   // frame anew.
   PurgePort();
   m_receivedCount = 0;
-  const HANDLE port = m_portHandle.get();
+  const HANDLE port = m_platform->m_portHandle.get();
   const DWORD length = m_txLength;
   OVERLAPPED write{};
-  write.hEvent = m_writeDone.handle();
+  write.hEvent = m_platform->m_writeDone.handle();
   DWORD written = 0;
   if (!::WriteFile(port, m_txBuffer.get(), length, &written, &write)) {
     if (::GetLastError() != ERROR_IO_PENDING) {
@@ -206,7 +207,7 @@ void CSerialPort::WritePending() {
     }
     // A stop does not wait for the write's time-out: the write is cancelled (its end still awaited, as
     // its record lives here), and the bytes are dropped.
-    const HANDLE waitSet[] = {m_writeDone.handle(), m_stopRequest.handle()};
+    const HANDLE waitSet[] = {m_platform->m_writeDone.handle(), m_platform->m_stopRequest.handle()};
     const bool stopped = ::WaitForMultipleObjects(2, waitSet, FALSE, INFINITE) != WAIT_OBJECT_0;
     if (stopped) ::CancelIoEx(port, &write);
     if (!::GetOverlappedResult(port, &write, &written, TRUE)) {
@@ -224,21 +225,21 @@ void CSerialPort::WritePending() {
 
 bool CSerialPort::ReceiveBytes() {
   for (;;) {
-    if (m_stopRequest.IsSignalled()) return true;
+    if (m_platform->m_stopRequest.IsSignalled()) return true;
     DWORD got = 0;
     bool aborted = false;
     {
       std::scoped_lock lock(m_portLock);
-      const DWORD queued = QueuedBytes(m_portHandle.get());
+      const DWORD queued = QueuedBytes(m_platform->m_portHandle.get());
       const DWORD wanted = std::min<DWORD>(queued, static_cast<DWORD>(m_received.size() - m_receivedCount));
       OVERLAPPED read{};
-      read.hEvent = m_readDone.handle();
-      if (wanted > 0 &&
-          !::ReadFile(m_portHandle.get(), m_received.data() + m_receivedCount, wanted, &got, &read)) {
+      read.hEvent = m_platform->m_readDone.handle();
+      if (wanted > 0 && !::ReadFile(m_platform->m_portHandle.get(), m_received.data() + m_receivedCount,
+                                    wanted, &got, &read)) {
         if (::GetLastError() != ERROR_IO_PENDING) {
           ReportFailure("ReadFile()");
           got = 0;
-        } else if (!::GetOverlappedResult(m_portHandle.get(), &read, &got, TRUE)) {
+        } else if (!::GetOverlappedResult(m_platform->m_portHandle.get(), &read, &got, TRUE)) {
           aborted = ::GetLastError() == ERROR_OPERATION_ABORTED;
           if (!aborted) ReportFailure("GetOverlappedResults() in ReadFile()");
           got = 0;
@@ -246,10 +247,10 @@ bool CSerialPort::ReceiveBytes() {
       }
     }
     if (aborted) {
-      if (!ReadPastAbort(m_portHandle.get())) return true;
+      if (!m_platform->ReadPastAbort(*this, m_platform->m_portHandle.get())) return true;
       continue;
     }
-    if (got > 0) m_readAborts.BytesCame();
+    if (got > 0) m_platform->m_readAborts.BytesCame();
     m_receivedCount += got;
     if (m_receivedCount > 0) HandOverReceived();
     // Nothing more was queued: the next bytes are awaited with the next read.

@@ -36,15 +36,6 @@ std::string SerialFailureReport(const char* step, const std::string& systemText,
          std::to_string(errorNumber) + ")\nPort: " + std::to_string(portNumber) + "\n";
 }
 
-CSerialPort::CSerialPort() = default;
-
-CSerialPort::~CSerialPort() {
-  // The owner's window is gone by now, so the monitor cannot be waiting for it to handle a message.
-  EndMonitorWithoutDispatching();
-  std::scoped_lock lock(m_portLock);
-  ClosePort();
-}
-
 bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, char parity, int dataBits,
                             int stopBits, std::uint32_t eventMask, int writeBufferSize) {
   portState = kStateClosed;
@@ -76,13 +67,17 @@ bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, ch
   }
   PurgePort();
   lock.unlock();
+  {
+    std::scoped_lock failure(m_failureLock);
+    m_lastFailure.reset();
+  }
   portState = kStateOpen;
   return true;
 }
 
 bool CSerialPort::StartMonitor() {
   // Without the events of a Configure the thread could never be stopped.
-  if (!m_stopRequest.IsOpen() || !m_writeRequest.IsOpen()) return false;
+  if (!HasRequestEvents()) return false;
   if (m_monitorThread.joinable()) {
     std::unique_lock ended(m_monitorEndLock);
     if (!m_monitorEnded) {
@@ -120,13 +115,13 @@ void CSerialPort::QueueWrite(const std::uint8_t* bytes, int length) {
   if (!m_txBuffer || !bytes || length <= 0 || static_cast<std::uint32_t>(length) > m_txBufferSize) return;
   std::memcpy(m_txBuffer.get(), bytes, static_cast<std::size_t>(length));
   m_txLength = static_cast<std::uint32_t>(length);
-  m_writeRequest.Signal();
+  SignalWriteRequest();
 }
 
 void CSerialPort::Stop() {
   if (m_monitorSuspended) ResumeMonitor();
   if (m_monitorThread.joinable()) {
-    m_stopRequest.Signal();
+    SignalStopRequest();
     WaitForMonitorEndDispatching();
     m_monitorThread.join();
   }
@@ -136,14 +131,13 @@ void CSerialPort::Stop() {
     m_txBufferSize = 0;
     ClosePort();
   }
-  m_stopRequest.Reset();
-  m_writeRequest.Reset();
+  ResetRequests();
   portState = kStateClosed;
 }
 
 void CSerialPort::EndMonitorWithoutDispatching() {
   if (!m_monitorThread.joinable()) return;
-  m_stopRequest.Signal();
+  SignalStopRequest();
   m_monitorThread.join();
 }
 
@@ -172,7 +166,7 @@ void CSerialPort::HandOverReceived() {
   if (m_receivedCount < OwnerAwaits() && m_receivedCount < m_received.size()) return;
   // The owner handles every byte, in order, before the monitor goes on; the lock is free meanwhile so
   // that Configure is never held up by a slow owner.
-  if (m_ownerWindow && !m_stopRequest.IsSignalled()) {
+  if (m_ownerWindow && !StopRequested()) {
     m_ownerWindow->SendSerialBytes(std::span(m_received.data(), m_receivedCount), m_portNumber);
   }
   m_receivedCount = 0;
@@ -190,6 +184,21 @@ void CSerialPort::SendEventMessages() {
   for (const auto& [event, message] : kEventMessages) {
     if (m_eventMask & event) SendToOwner(message, 0);
   }
+}
+
+std::optional<SerialFailure> CSerialPort::LastFailure() const {
+  std::scoped_lock lock(m_failureLock);
+  return m_lastFailure;
+}
+
+void CSerialPort::KeepFailure(const char* step, int systemError, const std::string& systemText) {
+  {
+    // Kept before the state changes, so that whoever sees 'E' finds the failure that set it.
+    std::scoped_lock lock(m_failureLock);
+    m_lastFailure = SerialFailure{step, systemError, systemText};
+  }
+  portState = kStateFailed;
+  std::fputs(SerialFailureReport(step, systemText, systemError, m_portNumber).c_str(), stderr);
 }
 
 void CSerialPort::SendToOwner(std::uint32_t message, std::uintptr_t wParam) {

@@ -15,20 +15,8 @@
 #include <thread>
 
 #include "link/answer_gathering.h"
+#include "link/serial_failure.h"
 #include "link/serial_messages.h"
-
-// The port's handles and events are the platform's own: a tty and eventfds on Linux, a COM port handle
-// and Win32 events on Windows.
-#ifdef _WIN32
-#include "link/read_aborts.h"
-#include "link/win_event.h"
-#include "link/win_handle.h"
-#else
-#include <termios.h>
-
-#include "link/event_fd.h"
-#include "link/file_descriptor.h"
-#endif
 
 namespace quillon {
 
@@ -76,22 +64,32 @@ class CSerialPort {
 
   std::atomic<char> portState{kStateClosed};
 
+  // The driver's last failure, the one its latest report on standard error told; nothing since the
+  // last Configure that succeeded. Safe from any thread: the monitor thread may set it.
+  std::optional<SerialFailure> LastFailure() const;
+
  private:
+  // The port's handles, events and line settings are the platform's own (a tty and eventfds on Linux,
+  // a COM port handle, Win32 events and the overlapped reads on Windows): serial_port_unix.h and
+  // serial_port_win.h, seen only by the platform's files.
+  struct Platform;
+
   void MonitorThread();
   void WritePending();
   // Reads what has arrived and hands it to the owner unless the owner awaits more; false when nothing
   // could be read.
   bool ReceiveBytes();
+  // Reports the failed step with the system's error (errno, GetLastError()) on standard error and keeps
+  // it as the last failure; the port's state becomes 'E'.
   void ReportFailure(const char* step);
-#ifdef _WIN32
-  // Starts the read that awaits the next bytes: for an answer, as many as can end the owner's wait;
-  // otherwise one.
-  bool StartPendingRead(HANDLE port, bool forAnswer);
-  // Cancels the pending read and sees it end; false when it does not end.
-  bool EndPendingRead(HANDLE port);
-  // A read ended aborted, with the station cancelling nothing: false when the port is to be given up.
-  bool ReadPastAbort(HANDLE port);
-#endif
+  void KeepFailure(const char* step, int systemError, const std::string& systemText);
+
+  // The monitor's requests, on the platform's events.
+  bool HasRequestEvents() const;
+  void SignalStopRequest();
+  void SignalWriteRequest();
+  bool StopRequested() const;
+  void ResetRequests();
 
   // Configure's platform steps. The events are made on the first Configure and only reset afterwards.
   bool CreateOrResetEvents();
@@ -124,29 +122,7 @@ class CSerialPort {
   // 1 from the monitor's first step until it ends. Nothing here waits on it (Stop waits for the
   // monitor's end itself); kept with ResumeMonitor.
   std::atomic<std::uint32_t> m_monitorRunning{0};
-#ifdef _WIN32
-  WinEvent m_writeRequest;
-  WinHandle m_portHandle;
-  WinEvent m_stopRequest;
-  // The events of the monitor's overlapped operations: the read that awaits the next bytes, the reads
-  // of the bytes queued after a lone byte, and a write each have a record of their own.
-  WinEvent m_pendingReadDone;
-  WinEvent m_readDone;
-  WinEvent m_writeDone;
-  // The record of the monitor's pending read, which reads into m_received; it outlives the monitor
-  // thread, as a read cancelled at its end may complete after it.
-  OVERLAPPED m_overlapped{};
-  std::size_t m_pendingReadSize = 0;
-  ReadAborts m_readAborts;
-  DCB m_deviceControl{};
-#else
-  EventFd m_writeRequest;
-  FileDescriptor m_portHandle;
-  EventFd m_stopRequest;
-  termios m_deviceControl{};
-  // The tty's settings as the port found them, put back as it is closed.
-  std::optional<termios> m_settingsAsFound;
-#endif
+  std::unique_ptr<Platform> m_platform;
   SerialTimeouts m_timeouts;
   SerialOwner* m_ownerWindow = nullptr;
   int m_portNumber = 0;
@@ -164,6 +140,9 @@ class CSerialPort {
   std::mutex m_monitorEndLock;
   std::condition_variable m_monitorEnd;
   bool m_monitorEnded = true;
+
+  mutable std::mutex m_failureLock;
+  std::optional<SerialFailure> m_lastFailure;
 };
 
 }  // namespace quillon

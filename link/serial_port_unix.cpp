@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "link/line_settings.h"
-#include "link/serial_port.h"
+#include "link/serial_port_unix.h"
 #include "link/tty_io.h"
 
 namespace quillon {
@@ -15,8 +15,17 @@ constexpr std::uint32_t kPortTimeoutMs = 1000;
 
 }  // namespace
 
+CSerialPort::CSerialPort() : m_platform(std::make_unique<Platform>()) {}
+
+CSerialPort::~CSerialPort() {
+  // The owner's window is gone by now, so the monitor cannot be waiting for it to handle a message.
+  EndMonitorWithoutDispatching();
+  std::scoped_lock lock(m_portLock);
+  ClosePort();
+}
+
 bool CSerialPort::CreateOrResetEvents() {
-  for (EventFd* event : {&m_writeRequest, &m_stopRequest}) {
+  for (EventFd* event : {&m_platform->m_writeRequest, &m_platform->m_stopRequest}) {
     if (event->IsOpen()) {
       event->Reset();
     } else if (!event->Create()) {
@@ -30,9 +39,9 @@ bool CSerialPort::OpenPort(const std::string& path) {
   TtyOpening opening = OpenTtyExclusive(path);
   if (!opening) return false;
   termios found{};
-  m_settingsAsFound.reset();
-  if (::tcgetattr(opening.tty.get(), &found) == 0) m_settingsAsFound = found;
-  m_portHandle = std::move(opening.tty);
+  m_platform->m_settingsAsFound.reset();
+  if (::tcgetattr(opening.tty.get(), &found) == 0) m_platform->m_settingsAsFound = found;
+  m_platform->m_portHandle = std::move(opening.tty);
   return true;
 }
 
@@ -41,20 +50,20 @@ bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
   // them), so they cannot fail.
   m_timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
 
-  const int fd = m_portHandle.get();
-  if (::tcgetattr(fd, &m_deviceControl) != 0) {
+  const int fd = m_platform->m_portHandle.get();
+  if (::tcgetattr(fd, &m_platform->m_deviceControl) != 0) {
     ReportFailure("tcgetattr()");
     return false;
   }
   RaiseRts(fd);
 
   auto settings = ParseLineSettings(settingsText);
-  if (!settings || !ApplyLineSettings(*settings, m_deviceControl)) {
+  if (!settings || !ApplyLineSettings(*settings, m_platform->m_deviceControl)) {
     errno = EINVAL;
     ReportFailure(("reading the line settings \"" + settingsText + "\"").c_str());
     return false;
   }
-  if (::tcsetattr(fd, TCSANOW, &m_deviceControl) != 0) {
+  if (::tcsetattr(fd, TCSANOW, &m_platform->m_deviceControl) != 0) {
     ReportFailure("tcsetattr()");
     return false;
   }
@@ -62,22 +71,42 @@ bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
 }
 
 void CSerialPort::PurgePort() {
-  PurgeTty(m_portHandle.get());
+  PurgeTty(m_platform->m_portHandle.get());
 }
 
 void CSerialPort::ClosePort() {
   // As Qt Serial Port does: the next program finds the tty as this one found it. A tty that hung up
   // takes nothing, which is fine.
-  if (m_portHandle && m_settingsAsFound) ::tcsetattr(m_portHandle.get(), TCSANOW, &*m_settingsAsFound);
-  m_settingsAsFound.reset();
-  CloseTty(m_portHandle);
+  if (m_platform->m_portHandle && m_platform->m_settingsAsFound)
+    ::tcsetattr(m_platform->m_portHandle.get(), TCSANOW, &*m_platform->m_settingsAsFound);
+  m_platform->m_settingsAsFound.reset();
+  CloseTty(m_platform->m_portHandle);
+}
+
+bool CSerialPort::HasRequestEvents() const {
+  return m_platform->m_stopRequest.IsOpen() && m_platform->m_writeRequest.IsOpen();
+}
+
+void CSerialPort::SignalStopRequest() {
+  m_platform->m_stopRequest.Signal();
+}
+
+void CSerialPort::SignalWriteRequest() {
+  m_platform->m_writeRequest.Signal();
+}
+
+bool CSerialPort::StopRequested() const {
+  return m_platform->m_stopRequest.IsSignalled();
+}
+
+void CSerialPort::ResetRequests() {
+  m_platform->m_stopRequest.Reset();
+  m_platform->m_writeRequest.Reset();
 }
 
 void CSerialPort::ReportFailure(const char* step) {
   const int error = errno;
-  portState = kStateFailed;
-  std::fputs(SerialFailureReport(step, std::generic_category().message(error), error, m_portNumber).c_str(),
-             stderr);
+  KeepFailure(step, error, std::generic_category().message(error));
 }
 
 }  // namespace quillon

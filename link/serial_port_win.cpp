@@ -5,14 +5,24 @@
 #include <utility>
 
 #include "link/com_line_setup.h"
-#include "link/serial_port.h"
+#include "link/serial_port_win.h"
 #include "link/win_com_port.h"
 #include "link/win_error.h"
 
 namespace quillon {
 
+CSerialPort::CSerialPort() : m_platform(std::make_unique<Platform>()) {}
+
+CSerialPort::~CSerialPort() {
+  // The owner's window is gone by now, so the monitor cannot be waiting for it to handle a message.
+  EndMonitorWithoutDispatching();
+  std::scoped_lock lock(m_portLock);
+  ClosePort();
+}
+
 bool CSerialPort::CreateOrResetEvents() {
-  for (WinEvent* event : {&m_pendingReadDone, &m_writeRequest, &m_stopRequest, &m_readDone, &m_writeDone}) {
+  for (WinEvent* event : {&m_platform->m_pendingReadDone, &m_platform->m_writeRequest,
+                          &m_platform->m_stopRequest, &m_platform->m_readDone, &m_platform->m_writeDone}) {
     if (event->IsOpen()) {
       event->Reset();
     } else if (!event->Create()) {
@@ -25,12 +35,12 @@ bool CSerialPort::CreateOrResetEvents() {
 bool CSerialPort::OpenPort(const std::string& path) {
   ComPortOpening opening = OpenComPortExclusive(path);
   if (!opening) return false;
-  m_portHandle = std::move(opening.port);
+  m_platform->m_portHandle = std::move(opening.port);
   return true;
 }
 
 bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
-  const HANDLE port = m_portHandle.get();
+  const HANDLE port = m_platform->m_portHandle.get();
   // The line first: the write time-out follows from its speed.
   DCB found{};
   found.DCBlength = sizeof found;
@@ -43,12 +53,12 @@ bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
     ReportFailure("BuildCommDCB()");
     return false;
   }
-  m_deviceControl = *line;
-  if (!::SetCommState(port, &m_deviceControl)) {
+  m_platform->m_deviceControl = *line;
+  if (!::SetCommState(port, &m_platform->m_deviceControl)) {
     ReportFailure("SetCommState()");
     return false;
   }
-  COMMTIMEOUTS timeouts = StationTimeouts(m_deviceControl);
+  COMMTIMEOUTS timeouts = StationTimeouts(m_platform->m_deviceControl);
   m_timeouts = {timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
                 timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
                 timeouts.WriteTotalTimeoutConstant};
@@ -64,18 +74,37 @@ bool CSerialPort::RunSetupSteps(const std::string& settingsText) {
 }
 
 void CSerialPort::PurgePort() {
-  ::PurgeComm(m_portHandle.get(), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  ::PurgeComm(m_platform->m_portHandle.get(), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
 void CSerialPort::ClosePort() {
-  m_portHandle.reset();
+  m_platform->m_portHandle.reset();
+}
+
+bool CSerialPort::HasRequestEvents() const {
+  return m_platform->m_stopRequest.IsOpen() && m_platform->m_writeRequest.IsOpen();
+}
+
+void CSerialPort::SignalStopRequest() {
+  m_platform->m_stopRequest.Signal();
+}
+
+void CSerialPort::SignalWriteRequest() {
+  m_platform->m_writeRequest.Signal();
+}
+
+bool CSerialPort::StopRequested() const {
+  return m_platform->m_stopRequest.IsSignalled();
+}
+
+void CSerialPort::ResetRequests() {
+  m_platform->m_stopRequest.Reset();
+  m_platform->m_writeRequest.Reset();
 }
 
 void CSerialPort::ReportFailure(const char* step) {
   const DWORD error = ::GetLastError();
-  portState = kStateFailed;
-  std::fputs(SerialFailureReport(step, SystemErrorText(error), static_cast<int>(error), m_portNumber).c_str(),
-             stderr);
+  KeepFailure(step, static_cast<int>(error), SystemErrorText(error));
 }
 
 }  // namespace quillon

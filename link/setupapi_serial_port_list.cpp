@@ -6,7 +6,17 @@
 #include "link/wide_text.h"
 #include "link/windows_api.h"
 
+// setupapi.h brings in the common controls' header, whose declarations are made of windows.h's WM_USER:
+// the macro that windows_api.h takes back is lent for them (as front/win32/common_controls.h does).
+#ifndef WM_USER
+#define WM_USER 0x0400
+#define QUILLON_LENT_WM_USER
+#endif
 #include <setupapi.h>
+#ifdef QUILLON_LENT_WM_USER
+#undef WM_USER
+#undef QUILLON_LENT_WM_USER
+#endif
 
 namespace quillon {
 namespace {

@@ -195,7 +195,8 @@ void CQuillonDlg::SerialLinkFailure() {
   EnableJobButtons(false);
   m_port.Stop();
   g_linkKind.store(kNoLink, std::memory_order_relaxed);
-  ShowLinkStatus(LinkLostText());
+  // An exchange that went unanswered on a port that reported nothing leaves no failure to name.
+  ShowLinkStatus(LinkLostText(m_port.LastFailure()));
   MessageBox(kSerialFailureText, MessageIcon::kError);
 }
 

@@ -127,7 +127,7 @@ void CQuillonDlg::RunWatchdog() {
   // port down itself. An attempt now would stop the port under the job, or link anew beneath it.
   if (JobWorkerAlive() && g_linkKind.load() != kNoLink) return;
   // A serial port that failed while idle (its adapter pulled out) has taken the link with it.
-  if (g_linkKind.load() != kNoLink) ShowLinkStatus(LinkLostText());
+  if (g_linkKind.load() != kNoLink) ShowLinkStatus(LinkLostText(m_port.LastFailure()));
   StartConnectionAttempt();
 }
 

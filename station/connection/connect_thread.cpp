@@ -85,11 +85,15 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
   g_usbPaceUnits.store(1);
   if (!OpenPort(dlg, portNumber, kFallbackBaud) || !dlg.m_port.StartMonitor()) {
     // A port that did not open, or did not take the line settings, is no link: the watchdog tries
-    // again at its next check. A failed setup step has left its report ('E').
+    // again at its next check. A failed setup step has left its report ('E') and its failure, which
+    // the status names.
     const bool refusedSettings = dlg.m_port.portState.load() == CSerialPort::kStateFailed;
+    const std::optional<SerialFailure> failure = dlg.m_port.LastFailure();
     dlg.m_port.Stop();
     g_linkKind.store(kNoLink);
-    ShowNoLink(dlg, refusedSettings ? PortNotSetUpText(search.portName) : PortNotOpenedText(search.portName));
+    ShowNoLink(dlg, !refusedSettings ? PortNotOpenedText(search.portName)
+                    : failure        ? PortNotSetUpText(search.portName, *failure)
+                                     : PortNotSetUpText(search.portName));
     return;
   }
   LinkUp(dlg, LinkedOnPortText(search.portName, kFallbackBaud));

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <termios.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <string>
+#include <system_error>
 
 #include "link/given_port_list.h"
 #include "link/link_status.h"
@@ -194,9 +198,28 @@ TEST_F(ConnectTest, APortThatRefusesTheLineSettingsIsNoLinkAtEitherSpeed) {
   EXPECT_EQ(g_linkKind, kNoLink);
   EXPECT_EQ(g_jobBusy, 1);
   EXPECT_TRUE(JobButtonsDisabled());
-  EXPECT_EQ(station.dlg.LinkStatus(), PortNotSetUpText("ttyUSB0"));
+  // The status names the call that failed and the system's error, as the report on standard error does.
+  const SerialFailure refusal{"tcsetattr()", EINVAL, std::generic_category().message(EINVAL)};
+  EXPECT_EQ(station.dlg.m_port.LastFailure(), refusal);
+  EXPECT_EQ(station.dlg.LinkStatus(), PortNotSetUpText("ttyUSB0", refusal));
+  EXPECT_EQ(station.dlg.LinkStatus(), "ID writer port ttyUSB0 could not be set up: " + refusal.call + ": " +
+                                          refusal.text + " (" + std::to_string(EINVAL) + ").");
   EXPECT_EQ(DeviceCounters().handshakes, 0u) << "the handshake went out on a line not set up";
   EXPECT_NE(reports.find("tcsetattr() Failed"), std::string::npos) << reports;
+}
+
+TEST_F(ConnectTest, APortThatTakesItsLineSettingsAgainForgetsItsLastFailure) {
+  PlugSimulator();
+  {
+    const testing::RefusedLineSettings refused(LinkPath().string());
+    ::testing::internal::CaptureStderr();
+    Connect();
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(station.dlg.m_port.LastFailure());
+  }
+  Connect();
+  EXPECT_EQ(station.dlg.LinkStatus(), LinkedOnPortText("ttyUSB0", 460800));
+  EXPECT_EQ(station.dlg.m_port.LastFailure(), std::nullopt);
 }
 
 TEST_F(ConnectTest, WhatIsNoSerialPortIsNeverWrittenToAndTheStatusLineSaysWhatItIs) {

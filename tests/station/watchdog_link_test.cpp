@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <system_error>
 
 #include "front/common/device_setup.h"
 #include "link/given_port_list.h"
@@ -80,7 +82,10 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
       Eventually([&] { return running.station.dlg.m_port.portState.load() == CSerialPort::kStateFailed; }));
   EXPECT_NE(running.TicksUntilStatus(NoDeviceFoundText()), -1);
   const std::vector<std::string> statuses = running.station.view.LinkStatuses();
-  EXPECT_NE(std::ranges::find(statuses, LinkLostText()), statuses.end());
+  // The hang-up the monitor met is what took the link down, and the status says so.
+  const SerialFailure hangUp{"ppoll() on the tty (it hung up)", EIO, std::generic_category().message(EIO)};
+  EXPECT_EQ(running.station.dlg.m_port.LastFailure(), hangUp);
+  EXPECT_NE(std::ranges::find(statuses, LinkLostText(hangUp)), statuses.end());
   EXPECT_TRUE(running.ButtonsEnabled(false));
 
   ASSERT_TRUE(device->Replug(error)) << error;
