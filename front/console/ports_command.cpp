@@ -2,6 +2,7 @@
 
 #include "link/link_status.h"
 #include "link/port_probe.h"
+#include "link/port_socket_name.h"
 
 namespace quillon::console {
 namespace {
@@ -26,8 +27,12 @@ int ListPorts(SerialPortList& ports, UsbBridge& usb, std::FILE* out) {
   const std::vector<SerialPortEntry> entries = ports.Ports();
   if (entries.empty()) std::fputs("No serial ports found.\n", out);
   for (const SerialPortEntry& entry : entries) {
-    std::fprintf(out, "%s\t%s\t%s\n", entry.friendlyName.c_str(), entry.systemLocation.c_str(),
+    std::fprintf(out, "%s\t%s\t%s", entry.friendlyName.c_str(), entry.systemLocation.c_str(),
                  AvailabilityWords(ProbePort(entry.systemLocation)).c_str());
+    // A gang's slot stays with its socket under this name, whatever tty number the adapter gets.
+    const std::string socketName = PortSocketName(entry.systemLocation);
+    if (!socketName.empty()) std::fprintf(out, "\tsocket %s", socketName.c_str());
+    std::fputc('\n', out);
   }
   return 0;
 }

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "link/port_table.h"
-#include "tests/station/fake_owners.h"
+#include "tests/link/fake_owners.h"
 #include "tests/support/eventually.h"
 #include "tests/support/pty_pair.h"
 
