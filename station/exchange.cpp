@@ -177,8 +177,11 @@ void CQuillonDlg::UsbLinkFailure() {
 }
 
 void CQuillonDlg::LetGoOfUsbDevice() {
-  if (JobWorkerAlive() || g_linkKind.load() != kUsbLinkKind) return;
-  TakeDownUsbLink();
+  if (UsbLinkIdle()) TakeDownUsbLink();
+}
+
+bool CQuillonDlg::UsbLinkIdle() const {
+  return g_linkKind.load() == kUsbLinkKind && (!JobWorkerAlive() || m_acceptJobsWhenWorkerEnds);
 }
 
 void CQuillonDlg::TakeDownUsbLink() {

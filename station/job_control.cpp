@@ -109,7 +109,17 @@ void CQuillonDlg::WaitForJobWorkers() const {
 
 void CQuillonDlg::OnTimer(unsigned /*timerId*/) {
   CountDownWaitTicks();
+  LetGoOfUsbDeviceIfGone();
   RunWatchdog();
+}
+
+void CQuillonDlg::LetGoOfUsbDeviceIfGone() {
+  // A USB device taken away leaves its handle dead, and only an exchange would notice: a device put
+  // back in before then (as the failure box asks) would fail the next job. So every tick asks the bus.
+  if (!UsbLinkIdle()) return;
+  std::uint32_t count = 0;
+  if (m_usb.GetNumDevices(&count) == kUsbSuccess && count > 0) return;
+  TakeDownUsbLink();
 }
 
 void CQuillonDlg::CountDownWaitTicks() {

@@ -95,7 +95,7 @@ class CQuillonDlg : public SerialOwner {
   bool StartOwnJob(const Worker& worker);
   // The USB device of the link has gone while the station was idle (only an exchange would notice):
   // the link is taken down as a failed exchange takes it, without a box, so the watchdog links the
-  // next device. On the dialog thread; nothing while a job runs or over the serial link.
+  // next device. On the dialog thread; nothing while a job uses the link, or over the serial link.
   void LetGoOfUsbDevice();
 
   // True while a job worker started by a button has not returned.
@@ -126,7 +126,10 @@ class CQuillonDlg : public SerialOwner {
   void JobWorkerEnded();
   void StartConnectionAttempt();
   void CountDownWaitTicks();
+  void LetGoOfUsbDeviceIfGone();
   void RunWatchdog();
+  // A USB link that no job uses: none runs, or the one closing lost its own link before this came up.
+  bool UsbLinkIdle() const;
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);

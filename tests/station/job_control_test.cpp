@@ -143,6 +143,7 @@ TEST_F(WatchdogTest, TheFirstAttemptComesAtTheFirstTickThenEveryFifth) {
 }
 
 TEST_F(WatchdogTest, ItStaysQuietWhileUsbIsUpOrThePortIsOpen) {
+  station.usb.devicesOnTheBus = 1;
   g_linkKind = kUsbLinkKind;
   station.Tick(11);
   EXPECT_EQ(Attempts(), 0u);

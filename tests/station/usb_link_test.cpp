@@ -64,7 +64,10 @@ TEST(UsbLinkFailureTest, BothDirectionsDisableTheButtonsBeforeTheLinkIsMarkedDow
     });
 
     if (failedWrite) {
-      bridge.Unplug(0);
+      // The device stays on the bus: a device gone from it would be let go of by the check itself.
+      bridge.WithEngine(0, [](sim::DeviceEngine& engine) {
+        engine.Faults().usbTransferFault = sim::UsbTransferFault{engine.Counters().exchanges + 1};
+      });
       EXPECT_EQ(station.dlg.ExchangeCommand(kOpenJobWaitTicks), 0);
     } else {
       EXPECT_EQ(station.dlg.FetchReply(1), 0);

@@ -1,6 +1,7 @@
 // A USB bridge whose transfers report what the test scripted, and which records every call.
 #pragma once
 
+#include <atomic>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -19,8 +20,11 @@ struct ScriptedTransfer {
 
 class ScriptedUsb : public UsbBridge {
  public:
+  // What the bus reports; the station lets go of a USB link when its device is no longer there.
+  std::atomic<std::uint32_t> devicesOnTheBus{0};
+
   int GetNumDevices(std::uint32_t* count) override {
-    *count = 0;
+    *count = devicesOnTheBus;
     return kUsbSuccess;
   }
   int GetProductString(std::uint32_t, char* buffer, std::uint32_t) override {

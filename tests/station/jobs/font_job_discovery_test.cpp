@@ -131,6 +131,34 @@ std::vector<std::uint8_t> FlashAfterJob(DeviceChoice::Source source) {
   return device->SerialSimulator()->WithEngine(image);
 }
 
+TEST(FontJobSimulatorTest, AUsbDeviceReinsertedWhileTheFailureBoxIsOpenTakesTheNextJob) {
+  std::string error;
+  auto device = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}, error);
+  ASSERT_NE(device, nullptr) << error;
+  testing::FontJobStation job(&device->Usb(), device->ConnectWorker(), testing::HandDrivenTiming());
+  WriteLines("Bigfont.txt", PackageLines(0x30000, PatternBytes(0x30000, 4 * kPageSize)));
+  ASSERT_EQ(job.station.TicksUntilLinkStatus(LinkedOverUsbText()), 1);
+  device->UsbSimulator()->WithEngine(0, [](sim::DeviceEngine& engine) {
+    engine.Faults().usbTransferFault = sim::UsbTransferFault{engine.Counters().exchanges + 5};
+  });
+  job.station.view.HoldMessageBoxes();
+  job.Press(kIdWriteLargeAscii);
+  ASSERT_TRUE(job.station.view.WaitForMessageBoxes(1));
+  // While the box is open the watchdog links the device again; then it is taken out and put back in,
+  // as the box asks.
+  ASSERT_NE(job.station.TicksUntilLinkStatus(LinkedOverUsbText()), -1);
+  device->UsbSimulator()->Unplug(0);
+  job.station.Tick();
+  device->UsbSimulator()->Replug(0);
+  job.station.view.ReleaseMessageBoxes();
+  ASSERT_TRUE(job.JobEnded());
+  ASSERT_NE(job.station.TicksUntilLinkStatus(LinkedOverUsbText()), -1);
+  job.station.view.ClearMessageBoxes();
+  ASSERT_TRUE(job.RunJob(kIdWriteLargeAscii));
+  EXPECT_EQ(job.BoxTexts(), std::vector<std::string>{"写入完成!!!"});
+  job.station.dlg.CloseUsbDevice();
+}
+
 TEST(FontJobSimulatorTest, TheSameJobOnUsbLeavesTheSameFlashAsOnTheSerialLink) {
   const std::vector<std::uint8_t> serial = FlashAfterJob(DeviceChoice::Source::kSimulator);
   const std::vector<std::uint8_t> usb = FlashAfterJob(DeviceChoice::Source::kSimulatorUsb);
