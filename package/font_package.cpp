@@ -52,7 +52,8 @@ class PageAssembler {
  public:
   void SetBaseAddress(std::uint32_t base) { m_base = base; }
 
-  // No value when the record has its place in a page; otherwise the words of why it has none.
+  // No value when the record has its place in the pages; otherwise the words of why it has none. A
+  // record that runs across a page boundary is split there: each byte lands at its own address.
   std::optional<std::string> Place(const IntelHexRecord& record) {
     if (record.byteCount == 0) return "a data record must hold at least one byte";
     if (record.loadOffset + record.byteCount > kLoadOffsetSpan) {
@@ -60,27 +61,16 @@ class PageAssembler {
              " runs past the 64 KiB its address record opens";
     }
     const std::uint32_t address = m_base + record.loadOffset;
-    const std::uint32_t pageAddress = address & ~std::uint32_t{kPageSize - 1};
-    if ((address - pageAddress) + record.byteCount > kPageSize) {
-      return "the data record at " + HexText(address, 6) + " runs across the page boundary at " +
-             HexText(pageAddress + kPageSize, 6);
-    }
-    if (!m_page || pageAddress != m_page->address) {
-      if (m_page && pageAddress < m_page->address) {
-        return "the data record at " + HexText(address, 6) + " lies in the page at " +
-               HexText(pageAddress, 6) + ", below the page at " + HexText(m_page->address, 6) + " before it";
+    for (std::size_t placed = 0; placed < record.byteCount;) {
+      const std::uint32_t at = address + static_cast<std::uint32_t>(placed);
+      const std::uint32_t pageAddress = at & ~std::uint32_t{kPageSize - 1};
+      const std::size_t count =
+          std::min<std::size_t>(record.byteCount - placed, pageAddress + kPageSize - at);
+      if (std::optional<std::string> problem = PlaceInPage(address, at, record.data.data() + placed, count)) {
+        return problem;
       }
-      KeepPage();
-      m_page.emplace();
-      m_page->address = pageAddress;
-      m_page->bytes.fill(0xFF);  // what erased flash holds
-    } else if (address < m_nextFree) {
-      return "the data record at " + HexText(address, 6) +
-             " overlaps or comes before the record before it in its page, which ends at " +
-             HexText(m_nextFree - 1, 6);
+      placed += count;
     }
-    std::copy_n(record.data.begin(), record.byteCount, m_page->bytes.begin() + (address - pageAddress));
-    m_nextFree = address + record.byteCount;
     return std::nullopt;
   }
 
@@ -91,6 +81,29 @@ class PageAssembler {
   }
 
  private:
+  // Puts `count` bytes of the record that starts at `recordAddress` at `at`, all inside one page.
+  std::optional<std::string> PlaceInPage(std::uint32_t recordAddress, std::uint32_t at,
+                                         const std::uint8_t* bytes, std::size_t count) {
+    const std::uint32_t pageAddress = at & ~std::uint32_t{kPageSize - 1};
+    if (!m_page || pageAddress != m_page->address) {
+      if (m_page && pageAddress < m_page->address) {
+        return "the data record at " + HexText(recordAddress, 6) + " lies in the page at " +
+               HexText(pageAddress, 6) + ", below the page at " + HexText(m_page->address, 6) + " before it";
+      }
+      KeepPage();
+      m_page.emplace();
+      m_page->address = pageAddress;
+      m_page->bytes.fill(0xFF);  // what erased flash holds
+    } else if (at < m_nextFree) {
+      return "the data record at " + HexText(recordAddress, 6) +
+             " overlaps or comes before the record before it in its page, which ends at " +
+             HexText(m_nextFree - 1, 6);
+    }
+    std::copy_n(bytes, count, m_page->bytes.begin() + (at - pageAddress));
+    m_nextFree = at + static_cast<std::uint32_t>(count);
+    return std::nullopt;
+  }
+
   void KeepPage() {
     // Pages ascend: from the first at or above the limit on, none is written, so none is kept.
     if (m_page && m_page->address < kFontAddressLimit) m_pages.push_back(*m_page);

@@ -36,10 +36,10 @@ struct FontPackage {
   std::vector<FontPage> pages;             // ascending, below kFontAddressLimit
 };
 
-// Data records of 1 to 32 bytes land at their own addresses; a page begins when a record lies in
-// another page than the one before it, and bytes of a page that no record fills are 0xFF. Refused: a
-// record across a page boundary, records of a page out of order or overlapping, a page below the one
-// before it, and any line that is not a well-formed record.
+// Data records of 1 to 32 bytes land at their own addresses, a record across a page boundary split
+// there; a page begins when a record's bytes lie in another page than the one before, and bytes of a
+// page that no record fills are 0xFF. Refused: records out of order or overlapping, a page below the
+// one before it, and any line that is not a well-formed record.
 FontPackage ReadFontPackage(std::istream& file);
 
 // The first line of the box that refuses a file.

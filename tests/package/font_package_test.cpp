@@ -81,6 +81,18 @@ TEST(FontPackageTest, RecordsOfAnyLengthLandAtTheirAddressesAndTheRestOfTheirPag
   EXPECT_EQ(Flash(package, 0x10000, 0x200), expected);
 }
 
+TEST(FontPackageTest, ARecordAcrossAPageBoundaryIsSplitThereEachByteAtItsAddress) {
+  // As producers that align their records to the data's start write them: 16 bytes from 0x10F8.
+  const auto bytes = PatternBytes(0x10F8, 32);
+  const FontPackage package = Read({HexRecord(0x00, 0x10F8, std::span(bytes).first(16)),
+                                    HexRecord(0x00, 0x1108, std::span(bytes).subspan(16)), kEndRecord});
+  ASSERT_EQ(package.problem, std::nullopt);
+  EXPECT_EQ(Addresses(package), (std::vector<std::uint32_t>{0x1000, 0x1100}));
+  std::vector<std::uint8_t> expected(0x200, 0xFF);
+  std::copy(bytes.begin(), bytes.end(), expected.begin() + 0xF8);
+  EXPECT_EQ(Flash(package, 0x1000, 0x200), expected);
+}
+
 TEST(FontPackageTest, PagesFromTheLimitOnAreCheckedButNotKept) {
   auto lines = PackageLines(0x61400, PatternBytes(0x61400, 0x200), /*withEndRecord=*/false);
   EXPECT_EQ(Addresses(Read(lines)), std::vector<std::uint32_t>{0x61400});

@@ -105,8 +105,9 @@ TEST_F(FontFileJobPtyTest, AFileEndingMidPageHasItsLastPageWritten) {
 
 // Packages as standard tools write them from binary data: srec_cat with its own record length and with
 // 16- and 32-byte records, objcopy (binutils) with 16-byte records and segment address records. Each
-// starts mid-page (on a record's length, so that no record runs across a page) and ends mid-record, in
-// pages that an earlier package filled: what no record covers must come out 0xFF.
+// starts mid-page and ends mid-record, in pages that an earlier package filled: what no record covers
+// must come out 0xFF. The tools align their records to the data's start, so data that starts off a
+// record's length (0x1008, 0x10F3, 5 bytes before 0x1100) has records running across page boundaries.
 TEST_F(FontFileJobPtyTest, PackagesMadeByStandardToolsAreWrittenAsTheirAddressesSay) {
   if (std::system("command -v srec_cat >/dev/null 2>&1 && command -v objcopy >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "srec_cat (srecord) or objcopy (binutils) is not installed";
@@ -128,8 +129,18 @@ TEST_F(FontFileJobPtyTest, PackagesMadeByStandardToolsAreWrittenAsTheirAddresses
       {kIdWriteJapanese, "Janpanesefont.txt", 0x4FF30, 0x1F1,
        "objcopy -I binary -O ihex --change-addresses $AT $IN $OUT"},
   };
-  for (const Made& made : packages) {
-    SCOPED_TRACE(made.tool);
+  std::vector<Made> acrossPages;
+  for (const std::uint32_t first : {0x1008u, 0x10F3u, 0x1100u - 5}) {
+    acrossPages.push_back({kIdWriteChinese, "flash.txt", first, 0x2F3,
+                           "srec_cat $IN -binary -offset $AT -o $OUT -intel -Output_Block_Size 16"});
+    acrossPages.push_back({kIdWriteKorean, "KoreaFlash.txt", first, 0x311,
+                           "srec_cat $IN -binary -offset $AT -o $OUT -intel -Output_Block_Size 32"});
+    acrossPages.push_back({kIdWriteJapanese, "Janpanesefont.txt", first, 0x20D,
+                           "objcopy -I binary -O ihex --change-addresses $AT $IN $OUT"});
+  }
+  acrossPages.insert(acrossPages.begin(), std::begin(packages), std::end(packages));
+  for (const Made& made : acrossPages) {
+    SCOPED_TRACE(made.tool + " from " + std::to_string(made.first));
     const std::uint32_t firstPage = made.first & ~0xFFu;
     const std::uint32_t pagesEnd = (made.first + static_cast<std::uint32_t>(made.count) + 0xFF) & ~0xFFu;
     // Stale bytes all over the pages the package touches.
