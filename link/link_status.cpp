@@ -1,65 +1,80 @@
 #include "link/link_status.h"
 
+#include "texts/catalogue.h"
+
 namespace quillon {
 
 std::string LookingForDeviceText() {
-  return "Looking for the ID writer...";
+  return Tr("Looking for the ID writer...");
 }
 
 std::string LinkedOverUsbText() {
-  return "ID writer linked: USB";
+  return Tr("ID writer linked: USB");
 }
 
 std::string LinkedOnPortText(const std::string& portName, int baud) {
-  return "ID writer linked: " + portName + " " + std::to_string(baud);
+  return Tr("ID writer linked: {1} {2}", {portName, std::to_string(baud)});
 }
 
 std::string NoDeviceFoundText() {
-  return "No ID writer found: plug it in (USB, or its CH340 serial adapter).";
+  return Tr("No ID writer found: plug it in (USB, or its CH340 serial adapter).");
 }
 
 std::string NoLinkText(const std::string& usbUnusableReason, const std::string& serialText) {
   if (usbUnusableReason.empty()) return serialText;
   // Plugging in USB will not help while the library cannot be used.
   const std::string serial =
-      serialText == NoDeviceFoundText() ? "No ID writer found on a serial port." : serialText;
-  return usbUnusableReason + ". " + serial;
+      serialText == NoDeviceFoundText() ? Tr("No ID writer found on a serial port.") : serialText;
+  return Tr("{1}. {2}", {usbUnusableReason, serial});
 }
 
 std::string LinkLostText() {
-  return "The link to the ID writer was lost: looking for it again...";
+  return Tr("The link to the ID writer was lost: looking for it again...");
 }
 
 std::string LinkLostText(const std::optional<SerialFailure>& failure) {
   if (!failure) return LinkLostText();
-  return "The link to the ID writer was lost: " + FailureWords(*failure) + ". Looking for it again...";
+  return Tr("The link to the ID writer was lost: {1}. Looking for it again...", {FailureWords(*failure)});
 }
 
 std::string PortNotUsableText(const std::string& portName, const PortProbe& probe) {
-  if (probe.notSerialPort) return NotSerialPortText(*probe.notSerialPort) + ".";
-  std::string text = "ID writer port " + portName + " is " + AvailabilityWords(probe);
-  if (probe.availability == PortAvailability::kBusy) text += ": close it there";
-  return text + ".";
+  if (probe.notSerialPort) return Tr("{1}.", {NotSerialPortText(*probe.notSerialPort)});
+  switch (probe.availability) {
+    case PortAvailability::kBusy:
+      if (probe.holder.empty())
+        return Tr("ID writer port {1} is busy in another program: close it there.", {portName});
+      return Tr("ID writer port {1} is busy in another program ({2}): close it there.",
+                {portName, probe.holder});
+    case PortAvailability::kNoPermission:
+      return Tr(
+          "ID writer port {1} is not open to this user: add the user to the dialout group (sudo usermod "
+          "-aG dialout $USER), then log in again.",
+          {portName});
+    case PortAvailability::kUnusable:
+      return Tr("ID writer port {1} is not usable: {2}.", {portName, probe.reason});
+    default:
+      return Tr("ID writer port {1} is {2}.", {portName, AvailabilityWords(probe)});
+  }
 }
 
 std::string PortNotOpenedText(const std::string& portName) {
-  return "ID writer port " + portName + " was found but could not be opened.";
+  return Tr("ID writer port {1} was found but could not be opened.", {portName});
 }
 
 std::string PortNotSetUpText(const std::string& portName) {
-  return "ID writer port " + portName + " was opened, but its line settings could not be applied.";
+  return Tr("ID writer port {1} was opened, but its line settings could not be applied.", {portName});
 }
 
 std::string PortNotSetUpText(const std::string& portName, const SerialFailure& failure) {
   // The call and the system's words, not the whole report: the status line has room for two lines.
-  return "ID writer port " + portName + " could not be set up: " + FailureWords(failure) + ".";
+  return Tr("ID writer port {1} could not be set up: {2}.", {portName, FailureWords(failure)});
 }
 
 std::string FailureWords(const SerialFailure& failure) {
   // Windows ends its words with a full stop, which the number after them would leave inside.
   std::string text = failure.text;
   if (!text.empty() && text.back() == '.') text.pop_back();
-  return failure.call + ": " + text + " (" + std::to_string(failure.systemError) + ")";
+  return Tr("{1}: {2} ({3})", {failure.call, text, std::to_string(failure.systemError)});
 }
 
 namespace {
@@ -68,52 +83,55 @@ namespace {
 const char* KindWords(NotSerialPortKind kind) {
   switch (kind) {
     case NotSerialPortKind::kRegularFile:
-      return "a regular file";
+      return Tr("a regular file");
     case NotSerialPortKind::kDirectory:
-      return "a directory";
+      return Tr("a directory");
     case NotSerialPortKind::kFifo:
-      return "a named pipe (FIFO)";
+      return Tr("a named pipe (FIFO)");
     case NotSerialPortKind::kSocket:
-      return "a socket";
+      return Tr("a socket");
     case NotSerialPortKind::kBlockDevice:
-      return "a block device (a disk)";
+      return Tr("a block device (a disk)");
     case NotSerialPortKind::kOtherDevice:
     case NotSerialPortKind::kNotComPortName:
-      return "a device that is not a terminal";
+      return Tr("a device that is not a terminal");
     case NotSerialPortKind::kConsole:
-      return "a console";
+      return Tr("a console");
     case NotSerialPortKind::kOwnTerminal:
-      return "this program's own terminal";
+      return Tr("this program's own terminal");
   }
-  return "something else";
+  return Tr("something else");
 }
 
 }  // namespace
 
 std::string NotSerialPortText(const NotSerialPort& what) {
   if (what.kind == NotSerialPortKind::kNotComPortName) {
-    return what.path + " is not a serial port: a port is COM1 to COM255 (or \\\\.\\COMn)";
+    return Tr("{1} is not a serial port: a port is COM1 to COM255 (or \\\\.\\COMn)", {what.path});
   }
-  return what.path + (what.throughSymlink ? " is a symbolic link to " : " is ") + KindWords(what.kind) +
-         ", not a serial port";
+  if (what.throughSymlink) {
+    return Tr("{1} is a symbolic link to {2}, not a serial port", {what.path, KindWords(what.kind)});
+  }
+  return Tr("{1} is {2}, not a serial port", {what.path, KindWords(what.kind)});
 }
 
 std::string AvailabilityWords(const PortProbe& probe) {
   switch (probe.availability) {
     case PortAvailability::kFree:
-      return "free";
+      return Tr("free");
     case PortAvailability::kMissing:
-      return "gone";
+      return Tr("gone");
     case PortAvailability::kNoPermission:
-      return "not open to this user: add the user to the dialout group "
-             "(sudo usermod -aG dialout $USER), then log in again";
+      return Tr(
+          "not open to this user: add the user to the dialout group (sudo usermod -aG dialout $USER), "
+          "then log in again");
     case PortAvailability::kBusy:
-      return probe.holder.empty() ? "busy in another program"
-                                  : "busy in another program (" + probe.holder + ")";
+      return probe.holder.empty() ? std::string(Tr("busy in another program"))
+                                  : Tr("busy in another program ({1})", {probe.holder});
     case PortAvailability::kNotSerialPort:
-      return probe.notSerialPort ? NotSerialPortText(*probe.notSerialPort) : "not a serial port";
+      return probe.notSerialPort ? NotSerialPortText(*probe.notSerialPort) : Tr("not a serial port");
     case PortAvailability::kUnusable:
-      return "not usable: " + probe.reason;
+      return Tr("not usable: {1}", {probe.reason});
   }
   return {};
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "package/hex_records.h"
+#include "texts/catalogue.h"
 
 namespace quillon {
 namespace {
@@ -55,10 +56,10 @@ class PageAssembler {
   // No value when the record has its place in the pages; otherwise the words of why it has none. A
   // record that runs across a page boundary is split there: each byte lands at its own address.
   std::optional<std::string> Place(const IntelHexRecord& record) {
-    if (record.byteCount == 0) return "a data record must hold at least one byte";
+    if (record.byteCount == 0) return Tr("a data record must hold at least one byte");
     if (record.loadOffset + record.byteCount > kLoadOffsetSpan) {
-      return "the data record at offset " + HexText(record.loadOffset, 4) +
-             " runs past the 64 KiB its address record opens";
+      return Tr("the data record at offset {1} runs past the 64 KiB its address record opens",
+                {HexText(record.loadOffset, 4)});
     }
     const std::uint32_t address = m_base + record.loadOffset;
     for (std::size_t placed = 0; placed < record.byteCount;) {
@@ -87,17 +88,18 @@ class PageAssembler {
     const std::uint32_t pageAddress = at & ~std::uint32_t{kPageSize - 1};
     if (!m_page || pageAddress != m_page->address) {
       if (m_page && pageAddress < m_page->address) {
-        return "the data record at " + HexText(recordAddress, 6) + " lies in the page at " +
-               HexText(pageAddress, 6) + ", below the page at " + HexText(m_page->address, 6) + " before it";
+        return Tr("the data record at {1} lies in the page at {2}, below the page at {3} before it",
+                  {HexText(recordAddress, 6), HexText(pageAddress, 6), HexText(m_page->address, 6)});
       }
       KeepPage();
       m_page.emplace();
       m_page->address = pageAddress;
       m_page->bytes.fill(0xFF);  // what erased flash holds
     } else if (at < m_nextFree) {
-      return "the data record at " + HexText(recordAddress, 6) +
-             " overlaps or comes before the record before it in its page, which ends at " +
-             HexText(m_nextFree - 1, 6);
+      return Tr(
+          "the data record at {1} overlaps or comes before the record before it in its page, which ends "
+          "at {2}",
+          {HexText(recordAddress, 6), HexText(m_nextFree - 1, 6)});
     }
     std::copy_n(bytes, count, m_page->bytes.begin() + (at - pageAddress));
     m_nextFree = at + static_cast<std::uint32_t>(count);
@@ -124,7 +126,7 @@ std::optional<std::string> Apply(const IntelHexRecord& record, PageAssembler& pa
     case kRecordExtendedLinearAddress:
     case kRecordExtendedSegmentAddress: {
       if (record.byteCount != 2)
-        return "an address record (type " + HexText(record.type, 2) + ") must hold 2 bytes";
+        return Tr("an address record (type {1}) must hold 2 bytes", {HexText(record.type, 2)});
       const std::uint32_t value = static_cast<std::uint32_t>(record.data[0] << 8 | record.data[1]);
       // Linear: the upper 16 address bits; segment: a paragraph number, 16 bytes each.
       pages.SetBaseAddress(record.type == kRecordExtendedLinearAddress ? value << 16 : value << 4);
@@ -134,7 +136,7 @@ std::optional<std::string> Apply(const IntelHexRecord& record, PageAssembler& pa
     case kRecordStartLinearAddress:
       return std::nullopt;  // a start address means nothing to the flash
     default:
-      return "record type " + HexText(record.type, 2) + " is not an Intel-HEX record type";
+      return Tr("record type {1} is not an Intel-HEX record type", {HexText(record.type, 2)});
   }
 }
 
@@ -154,11 +156,11 @@ FontPackage ReadFontPackage(std::istream& file) {
       case RecordLines::Outcome::kLine:
         break;
       case RecordLines::Outcome::kEndOfFile:
-        if (lines.Number() == 1) return refuse("the file is empty");
+        if (lines.Number() == 1) return refuse(Tr("the file is empty"));
         package.pages = pages.TakePages();  // a file without an end record ends here
         return package;
       case RecordLines::Outcome::kReadError:
-        return refuse("the file cannot be read on from here");
+        return refuse(Tr("the file cannot be read on from here"));
     }
     std::optional<std::string> problem = ReadIntelHexRecord(line, record);
     if (!problem && record.type == kRecordEndOfFile) break;  // nothing after it is read
@@ -170,8 +172,8 @@ FontPackage ReadFontPackage(std::istream& file) {
 }
 
 std::string RefusedFontFileText(const std::string& fileName, const FontFileProblem& problem) {
-  return std::string(kBadWriteFileText) + "\n" + fileName + ", line " + std::to_string(problem.line) + ": " +
-         problem.what + ".";
+  return Tr("{1}\n{2}, line {3}: {4}.",
+            {Tr(kBadWriteFileText), fileName, std::to_string(problem.line), problem.what});
 }
 
 }  // namespace quillon

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/frame.h"
+#include "texts/catalogue.h"
 
 namespace quillon {
 
@@ -43,7 +44,7 @@ struct FontPackage {
 FontPackage ReadFontPackage(std::istream& file);
 
 // The first line of the box that refuses a file.
-inline constexpr char kBadWriteFileText[] = "写入文件格式错误!!!";
+inline constexpr const char* kBadWriteFileText = N_("写入文件格式错误!!!");
 
 // The box's text: the first line above, then where the file is wrong and how.
 std::string RefusedFontFileText(const std::string& fileName, const FontFileProblem& problem);

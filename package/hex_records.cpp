@@ -1,4 +1,5 @@
 #include "package/hex_records.h"
+#include "texts/catalogue.h"
 
 #include <cstdio>
 
@@ -35,28 +36,28 @@ std::string HexText(std::uint32_t value, int digits) {
 
 std::optional<std::string> ReadIntelHexRecord(std::string_view line, IntelHexRecord& record) {
   if (line.size() > kLongestRecordLine) {
-    return "the line is longer than the " + std::to_string(kLongestRecordLine) +
-           " characters of a 32-byte data record";
+    return Tr("the line is longer than the {1} characters of a 32-byte data record",
+              {std::to_string(kLongestRecordLine)});
   }
-  if (line.empty() || line[0] != ':') return "the line does not start a record with ':'";
-  if (line.size() < kShortestRecordLine) return "the record is too short to hold its fields";
+  if (line.empty() || line[0] != ':') return Tr("the line does not start a record with ':'");
+  if (line.size() < kShortestRecordLine) return Tr("the record is too short to hold its fields");
   for (std::size_t column = 1; column < line.size(); ++column) {
     if (!IsHexDigit(line[column])) {
-      return "character " + std::to_string(column + 1) + " is not a hexadecimal digit";
+      return Tr("character {1} is not a hexadecimal digit", {std::to_string(column + 1)});
     }
   }
   const std::size_t byteCount = ByteAt(line, 1);
   const std::size_t bytesOnLine = (line.size() - kShortestRecordLine) / 2;
   if (line.size() % 2 == 0 || byteCount != bytesOnLine) {
-    return "the byte count says " + std::to_string(byteCount) + " data bytes, the line holds " +
-           std::to_string(bytesOnLine);
+    return Tr("the byte count says {1} data bytes, the line holds {2}",
+              {std::to_string(byteCount), std::to_string(bytesOnLine)});
   }
   std::uint8_t sum = 0;
   for (std::size_t column = 1; column + 1 < line.size(); column += 2) sum += ByteAt(line, column);
   if (sum != 0) {
     const std::uint8_t found = ByteAt(line, line.size() - 2);
     const auto expected = static_cast<std::uint8_t>(found - sum);
-    return "the checksum is " + HexText(found, 2) + ", the record's bytes need " + HexText(expected, 2);
+    return Tr("the checksum is {1}, the record's bytes need {2}", {HexText(found, 2), HexText(expected, 2)});
   }
   record.byteCount = static_cast<std::uint8_t>(byteCount);
   record.loadOffset = static_cast<std::uint16_t>(ByteAt(line, 3) << 8 | ByteAt(line, 5));

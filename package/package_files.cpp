@@ -1,4 +1,5 @@
 #include "package/package_files.h"
+#include "texts/catalogue.h"
 
 #include <iterator>
 
@@ -16,13 +17,13 @@ const char* FontFileName(std::uint8_t jobMode) {
 }
 
 std::string ShortImageFileText(const ColourImageFile& image, std::uint64_t size) {
-  return std::string(kBadReadFileText) + "\n" + image.name + " holds " + std::to_string(size) +
-         " bytes; the " + image.packageName + " package needs at least " +
-         std::to_string(image.RequiredSize()) + ".";
+  return Tr("{1}\n{2} holds {3} bytes; the {4} package needs at least {5}.",
+            {Tr(kBadReadFileText), image.name, std::to_string(size), Tr(image.packageName),
+             std::to_string(image.RequiredSize())});
 }
 
 std::string UnreadableImageFileText(const ColourImageFile& image) {
-  return std::string(kBadReadFileText) + "\n" + image.name + " cannot be read.";
+  return Tr("{1}\n{2} cannot be read.", {Tr(kBadReadFileText), image.name});
 }
 
 }  // namespace quillon

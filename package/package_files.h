@@ -5,13 +5,14 @@
 
 #include <cstdint>
 #include <string>
+#include "texts/catalogue.h"
 
 namespace quillon {
 
-inline constexpr char kWriteFileMissingText[] = "没有找到写入文件!!!";
-inline constexpr char kReadFileMissingText[] = "没有找到Read文件!!!";
+inline constexpr const char* kWriteFileMissingText = N_("没有找到写入文件!!!");
+inline constexpr const char* kReadFileMissingText = N_("没有找到Read文件!!!");
 // The first line of the box that refuses an image file that is there but cannot be used.
-inline constexpr char kBadReadFileText[] = "Read文件错误!!!";
+inline constexpr const char* kBadReadFileText = N_("Read文件错误!!!");
 
 // The font file of job modes 1..5; nullptr for any other mode.
 const char* FontFileName(std::uint8_t jobMode);
@@ -27,8 +28,8 @@ struct ColourImageFile {
   constexpr std::uint32_t RequiredSize() const { return firstByte + kFileRegionBytes; }
 };
 
-inline constexpr ColourImageFile kKoreanImageFile{"Korea_color240_32X32.bin", 0x80000, "Korean"};
-inline constexpr ColourImageFile kTraditionalImageFile{"FT_color240_32X32.bin", 0, "traditional Chinese"};
+inline constexpr ColourImageFile kKoreanImageFile{"Korea_color240_32X32.bin", 0x80000, N_("Korean")};
+inline constexpr ColourImageFile kTraditionalImageFile{"FT_color240_32X32.bin", 0, N_("traditional Chinese")};
 
 // The refusal box's text for a file of `size` bytes, too short for its region.
 std::string ShortImageFileText(const ColourImageFile& image, std::uint64_t size);

@@ -4,6 +4,7 @@
 
 #include "link/utf8_path.h"
 #include "package/colour_regions.h"
+#include "texts/catalogue.h"
 
 namespace quillon {
 namespace {
@@ -27,9 +28,9 @@ void AddScreen240Regions(std::vector<FontPage>& pages) {
 
 PackagePages FontFilePages(std::uint8_t jobMode) {
   const char* fileName = FontFileName(jobMode);
-  if (fileName == nullptr) return {{}, kWriteFileMissingText};
+  if (fileName == nullptr) return {{}, Tr(kWriteFileMissingText)};
   std::ifstream file(PathFromUtf8(fileName), std::ios::binary);
-  if (!file.is_open()) return {{}, kWriteFileMissingText};
+  if (!file.is_open()) return {{}, Tr(kWriteFileMissingText)};
   FontPackage package = ReadFontPackage(file);
   if (package.problem) return {{}, RefusedFontFileText(fileName, *package.problem)};
   return {std::move(package.pages), std::nullopt};
@@ -51,7 +52,7 @@ PackagePages SmallScreenPages() {
 PackagePages ImageFilePages(const ColourImageFile& image) {
   PackagePages result;
   std::ifstream file(PathFromUtf8(image.name), std::ios::binary);
-  if (!file.is_open()) return {{}, kReadFileMissingText};
+  if (!file.is_open()) return {{}, Tr(kReadFileMissingText)};
   file.seekg(0, std::ios::end);
   const auto size = static_cast<std::uint64_t>(std::max<std::streamoff>(file.tellg(), 0));
   if (size < image.RequiredSize()) return {{}, ShortImageFileText(image, size)};

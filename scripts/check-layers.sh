@@ -2,7 +2,8 @@
 # The layers' rule: a file includes the project's headers of its own layer and of the layers below it,
 # never above. From the top: front/ (the front ends), station/ (the dialog, its workers and jobs),
 # package/ (the font packages), link/ (the serial port driver and the OS seams), fonts/ (the built-in
-# font block). cmdline/ and sim/ sit beside them for the front ends; res/ holds the window's resources.
+# font block) and texts/ (the station's texts in the operator's language), which every layer may use.
+# cmdline/ and sim/ sit beside them for the front ends; res/ holds the window's resources.
 # Prints every include that runs upwards and fails when there is one. Run from anywhere; the argument is
 # the project's root.
 set -uo pipefail
@@ -11,11 +12,12 @@ cd "$root" || exit 2
 
 # What each layer may include besides itself.
 declare -A below=(
-  [front]="station package link fonts cmdline sim res"
-  [station]="package link fonts"
-  [package]="link fonts"
-  [link]=""
+  [front]="station package link fonts texts cmdline sim res"
+  [station]="package link fonts texts"
+  [package]="link fonts texts"
+  [link]="texts"
   [fonts]=""
+  [texts]=""
 )
 
 found=0

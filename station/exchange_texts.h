@@ -2,9 +2,12 @@
 // plugged in again.
 #pragma once
 
+#include "texts/catalogue.h"
+
 namespace quillon {
 
-inline constexpr char kUsbFailureText[] = "USB device error,Please reinsert the USB decive !!!";
-inline constexpr char kSerialFailureText[] = "Hardware device error,Please reinsert the ID writer decive !!!";
+inline constexpr const char* kUsbFailureText = N_("USB device error,Please reinsert the USB decive !!!");
+inline constexpr const char* kSerialFailureText =
+    N_("Hardware device error,Please reinsert the ID writer decive !!!");
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include "link/link_status.h"
 #include "link/utf8_path.h"
 #include "station/shared_state.h"
+#include "texts/catalogue.h"
 
 namespace quillon {
 namespace {
@@ -109,7 +110,9 @@ bool CQuillonDlg::IsControlEnabled(int controlId) const {
 }
 
 void CQuillonDlg::MessageBox(const std::string& text, MessageIcon icon) {
-  m_view.ShowMessageBox(text, g_windowTitle, icon);
+  // The boxes the station has always shown are translated here; a text made with parts is translated
+  // as it is made, and comes through as it is.
+  m_view.ShowMessageBox(Tr(text.c_str()), g_windowTitle, icon);
 }
 
 void CQuillonDlg::SetProgressPos(int position) {

@@ -5,6 +5,7 @@
 #include "front/console/console_platform.h"
 #include "front/console/progress_meter.h"
 #include "station/dialog_controls.h"
+#include "texts/catalogue.h"
 
 namespace quillon::console {
 namespace {
@@ -90,7 +91,7 @@ void ConsoleView::ShowLinkStatus(const std::string& text) {
 void ConsoleView::ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) {
   std::scoped_lock guard(m_lock);
   EndBarLine();
-  const char* kind = icon == MessageIcon::kError ? "error" : "information";
+  const char* kind = icon == MessageIcon::kError ? Tr("error") : Tr("information");
   std::fprintf(m_errorOut, "[%s] %s: %s\n", title.c_str(), kind, text.c_str());
   std::fflush(m_errorOut);
   m_messages.push_back(text);

@@ -12,6 +12,7 @@
 #include "package/hex_records.h"
 #include "package/hex_writer.h"
 #include "station/jobs/device_check.h"
+#include "texts/catalogue.h"
 
 namespace quillon::console {
 namespace {
@@ -42,16 +43,22 @@ int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQu
   const std::size_t total = pages.size();
   if (report.firstDifference) {
     const PageDifference& difference = *report.firstDifference;
-    std::fprintf(errorOut, "The page at %s differs: its byte at %s is %s, the package has %s.\n",
-                 Address(difference.pageAddress).c_str(), Address(difference.byteAddress).c_str(),
-                 Byte(difference.found).c_str(), Byte(difference.expected).c_str());
+    std::fprintf(errorOut, "%s\n",
+                 Tr("The page at {1} differs: its byte at {2} is {3}, the package has {4}.",
+                    {Address(difference.pageAddress), Address(difference.byteAddress), Byte(difference.found),
+                     Byte(difference.expected)})
+                     .c_str());
   }
   if (report.linkFailed) {
-    std::fprintf(errorOut, "The link to the ID writer failed after %zu of %zu pages.\n", report.pagesRead,
-                 total);
+    std::fprintf(errorOut, "%s\n",
+                 Tr("The link to the ID writer failed after {1} of {2} pages.",
+                    {std::to_string(report.pagesRead), std::to_string(total)})
+                     .c_str());
   }
-  std::fprintf(errorOut, "%zu of %zu pages of %s match the device.\n", report.pagesMatching, total,
-               options.package.c_str());
+  std::fprintf(errorOut, "%s\n",
+               Tr("{1} of {2} pages of {3} match the device.",
+                  {std::to_string(report.pagesMatching), std::to_string(total), options.package})
+                   .c_str());
   return report.pagesMatching == total ? kExitWriteComplete : kExitJobFailed;
 }
 
@@ -74,8 +81,10 @@ int RunRead(const CliOptions& options, std::FILE* outFile, CQuillonApp& app, Con
   if (started != kExitWriteComplete) return started;
   app.Dialog().WaitForJobWorkers();
   if (!linked) {
-    std::fprintf(errorOut, "The link to the ID writer failed after %zu of %u pages: %s holds nothing.\n",
-                 flash.size() / kPageSize, pageCount, options.outPath.c_str());
+    std::fprintf(errorOut, "%s\n",
+                 Tr("The link to the ID writer failed after {1} of {2} pages: {3} holds nothing.",
+                    {std::to_string(flash.size() / kPageSize), std::to_string(pageCount), options.outPath})
+                     .c_str());
     return kExitJobFailed;
   }
 
@@ -85,12 +94,15 @@ int RunRead(const CliOptions& options, std::FILE* outFile, CQuillonApp& app, Con
                            ? std::fwrite(hex.data(), 1, hex.size(), out.get()) == hex.size()
                            : std::fwrite(flash.data(), 1, flash.size(), out.get()) == flash.size();
   if (!written || std::fflush(out.get()) != 0) {
-    std::fprintf(errorOut, "quillon-cli: cannot write %s: %s\n", options.outPath.c_str(),
-                 std::strerror(errno));
+    std::fprintf(errorOut, "quillon-cli: %s\n",
+                 Tr("cannot write {1}: {2}", {options.outPath, std::strerror(errno)}).c_str());
     return kExitInputRefused;
   }
-  std::fprintf(errorOut, "Read %s..%s (%u pages) into %s.\n", Address(firstPage).c_str(),
-               Address(firstPage + pageCount * pageSize - 1).c_str(), pageCount, options.outPath.c_str());
+  std::fprintf(errorOut, "%s\n",
+               Tr("Read {1}..{2} ({3} pages) into {4}.",
+                  {Address(firstPage), Address(firstPage + pageCount * pageSize - 1),
+                   std::to_string(pageCount), options.outPath})
+                   .c_str());
   return kExitWriteComplete;
 }
 

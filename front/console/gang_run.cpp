@@ -14,6 +14,7 @@
 #include "front/console/gang_display.h"
 #include "front/console/job_events.h"
 #include "front/console/slot_process.h"
+#include "texts/catalogue.h"
 
 namespace quillon::console {
 namespace {
@@ -184,7 +185,7 @@ class Supervisor {
       figures.state = record.result;
       (record.result == "complete" ? slot.passed : slot.failed) += 1;
       if (m_log != nullptr && !m_log->Append(record)) {
-        std::fprintf(m_output.err, "quillon-cli: the log could not be written\n");
+        std::fprintf(m_output.err, "quillon-cli: %s\n", Tr("the log could not be written"));
       }
       char seconds[32];
       std::snprintf(seconds, sizeof seconds, "%.1f", record.seconds);
@@ -242,10 +243,14 @@ class Supervisor {
                    slot.figures.port + ")";
       }
     }
-    std::fprintf(m_output.err, "Gang of %zu ended: %d units, %d passed, %d failed.", m_slots.size(),
-                 passed + failed, passed, failed);
-    if (!failing.empty()) std::fprintf(m_output.err, " Failing slots: %s.", failing.c_str());
-    std::fprintf(m_output.err, "\n");
+    const std::string tally = Tr("Gang of {1} ended: {2} units, {3} passed, {4} failed.",
+                                 {std::to_string(m_slots.size()), std::to_string(passed + failed),
+                                  std::to_string(passed), std::to_string(failed)});
+    if (failing.empty()) {
+      std::fprintf(m_output.err, "%s\n", tally.c_str());
+    } else {
+      std::fprintf(m_output.err, "%s\n", Tr("{1} Failing slots: {2}.", {tally, failing}).c_str());
+    }
     if (failing.empty()) return kExitWriteComplete;
     const int code = m_slots.front().exitCode;
     return sameCode && code != kExitWriteComplete ? code : kExitJobFailed;

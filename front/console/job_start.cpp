@@ -4,25 +4,29 @@
 
 #include "front/console/exit_codes.h"
 #include "station/dialog_controls.h"
+#include "texts/catalogue.h"
 
 namespace quillon::console {
 
 int StartWhenLinked(const std::function<PressOutcome()>& start, int waitSeconds, ConsoleView& view,
                     std::FILE* errorOut) {
-  std::fprintf(errorOut, "Waiting up to %d s for the ID writer...\n", waitSeconds);
+  std::fprintf(errorOut, "%s\n",
+               Tr("Waiting up to {1} s for the ID writer...", {std::to_string(waitSeconds)}).c_str());
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(waitSeconds);
   // The station enables its buttons only once it can take a job, so the start that follows takes,
   // unless the link went down again in between: then wait for it to come back.
   for (;;) {
     if (!view.WaitUntilEnabled(kJobButtonIds.front(), deadline)) {
-      std::fprintf(errorOut, "No ID writer device was linked within %d s: check that it is plugged in.\n",
-                   waitSeconds);
+      std::fprintf(errorOut, "%s\n",
+                   Tr("No ID writer device was linked within {1} s: check that it is plugged in.",
+                      {std::to_string(waitSeconds)})
+                       .c_str());
       return kExitNoDevice;
     }
     const PressOutcome outcome = start();
     if (outcome == PressOutcome::kJobStarted) return kExitWriteComplete;
     if (outcome == PressOutcome::kNoJobStarted) {
-      std::fprintf(errorOut, "The station is busy and did not start the job.\n");
+      std::fprintf(errorOut, "%s\n", Tr("The station is busy and did not start the job."));
       return kExitJobFailed;
     }
   }

@@ -7,6 +7,7 @@
 #include "station/dialog_controls.h"
 #include "station/jobs/expected_pages.h"
 #include "station/shared_state.h"
+#include "texts/catalogue.h"
 
 namespace quillon::console {
 namespace {
@@ -54,8 +55,9 @@ int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view
                   UnitLog* log, JobEvents* events, const std::atomic<bool>& stopRequested,
                   std::FILE* errorOut) {
   ProductionTally tally;
-  std::fprintf(errorOut, "Production run of %s: Ctrl-C ends it after the unit in hand.\n",
-               options.package.c_str());
+  std::fprintf(
+      errorOut, "%s\n",
+      Tr("Production run of {1}: Ctrl-C ends it after the unit in hand.", {options.package}).c_str());
   for (int unit = 1; WaitForDevice(view, stopRequested); ++unit) {
     const int dropsBefore = view.LinkDrops();
     // As the job will find it: worked out again for every unit, as the job reads its files again.
@@ -71,18 +73,26 @@ int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view
     if (events != nullptr) events->Ended(unit, record);
     (end.exitCode == kExitWriteComplete ? tally.passed : tally.failed) += 1;
     if (log != nullptr && !log->Append(record)) {
-      std::fprintf(errorOut, "quillon-cli: the log could not be written\n");
+      std::fprintf(errorOut, "quillon-cli: %s\n", Tr("the log could not be written"));
     }
-    std::fprintf(errorOut, "Unit %d: %s, %d pages, %.1f s. Passed %d, failed %d.\n", unit,
-                 record.result.c_str(), record.pages, record.seconds, tally.passed, tally.failed);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", record.seconds);
+    std::fprintf(errorOut, "%s\n",
+                 Tr("Unit {1}: {2}, {3} pages, {4} s. Passed {5}, failed {6}.",
+                    {std::to_string(unit), Tr(record.result.c_str()), std::to_string(record.pages), seconds,
+                     std::to_string(tally.passed), std::to_string(tally.failed)})
+                     .c_str());
     if (stopRequested.load()) break;
-    std::fprintf(errorOut, "Take the device away and link the next one.\n");
+    std::fprintf(errorOut, "%s\n", Tr("Take the device away and link the next one."));
     std::fflush(errorOut);
     if (events != nullptr) events->Idle(unit);
     if (!WaitForDeviceToLeave(app, view, usb, dropsBefore, stopRequested)) break;
   }
-  std::fprintf(errorOut, "Production run ended: %d units, %d passed, %d failed.\n",
-               tally.passed + tally.failed, tally.passed, tally.failed);
+  std::fprintf(errorOut, "%s\n",
+               Tr("Production run ended: {1} units, {2} passed, {3} failed.",
+                  {std::to_string(tally.passed + tally.failed), std::to_string(tally.passed),
+                   std::to_string(tally.failed)})
+                   .c_str());
   return tally.failed == 0 ? kExitWriteComplete : kExitJobFailed;
 }
 

@@ -1,4 +1,5 @@
 #include "front/console/progress_meter.h"
+#include "texts/catalogue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,20 +29,24 @@ std::string FormatProgressLine(const ProgressFigures& figures) {
   std::string line;
   if (figures.total > 0) {
     line = Bar(figures.pages, figures.total);
-    std::snprintf(numbers, sizeof numbers, " %d/%d pages  %d %%", figures.pages, figures.total,
-                  std::clamp(figures.pages * 100 / figures.total, 0, 100));
+    line += ' ';
+    line +=
+        Tr("{1}/{2} pages  {3} %", {std::to_string(figures.pages), std::to_string(figures.total),
+                                    std::to_string(std::clamp(figures.pages * 100 / figures.total, 0, 100))});
   } else {
     line = Bar(figures.barPosition, figures.barTotal);
-    std::snprintf(numbers, sizeof numbers, " %5d pages", figures.pages);
+    std::snprintf(numbers, sizeof numbers, "%5d", figures.pages);
+    line += ' ';
+    line += Tr("{1} pages", {numbers});
   }
-  line += numbers;
   if (rate > 0) {
-    std::snprintf(numbers, sizeof numbers, "  %.1f pages/s", rate);
-    line += numbers;
+    std::snprintf(numbers, sizeof numbers, "%.1f", rate);
+    line += "  ";
+    line += Tr("{1} pages/s", {numbers});
     if (figures.total > 0 && figures.pages < figures.total) {
       const auto left = static_cast<long>(std::ceil((figures.total - figures.pages) / rate));
-      std::snprintf(numbers, sizeof numbers, "  %ld s left", left);
-      line += numbers;
+      line += "  ";
+      line += Tr("{1} s left", {std::to_string(left)});
     }
   }
   return line;

@@ -1,6 +1,7 @@
 #include "station/jobs/expected_pages.h"
 
 #include "station/dialog_controls.h"
+#include "texts/catalogue.h"
 
 namespace quillon {
 namespace {
@@ -39,7 +40,7 @@ PackagePages ExpectedPackagePages(int jobButtonId) {
     case kIdWriteColour240TraditionalChinese:
       return ImageFilePages(kTraditionalImageFile);
     default:
-      return {{}, "No package is written by this button."};
+      return {{}, Tr("No package is written by this button.")};
   }
 }
 

@@ -4,13 +4,14 @@
 #pragma once
 
 #include <string>
+#include "texts/catalogue.h"
 
 namespace quillon {
 
 class CQuillonDlg;
 
-inline constexpr char kWriteErrorText[] = "Write Error!!!";
-inline constexpr char kWriteCompleteText[] = "写入完成!!!";
+inline constexpr const char* kWriteErrorText = N_("Write Error!!!");
+inline constexpr const char* kWriteCompleteText = N_("写入完成!!!");
 
 // Resets the progress bar, takes the speed from the slider and stores it, opens the job on the device
 // and gives it its pause. False when the device did not take the job, which has then been closed.
