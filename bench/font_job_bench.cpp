@@ -181,6 +181,7 @@ void StationAgainstBareLoop(benchmark::State& state) {
   const fs::path previous = fs::current_path();
   fs::current_path(directory.Path());
   WritePackage("flash.txt", kPairedPages);
+  const ByteDelivery delivery = state.range(0) != 0 ? ByteDelivery::kUsbPackets : ByteDelivery::kByByte;
   const std::string answerDelay = std::to_string(state.range(1)) + ":" + std::to_string(state.range(2));
   double stationSeconds = 0;
   double bareSeconds = 0;
@@ -188,11 +189,11 @@ void StationAgainstBareLoop(benchmark::State& state) {
     const StationPlacement placement(Placement::kOwnProcessors);
     std::optional<JobRun> run;
     {
-      const DeviceProcess device(directory / "ttyBENCH", kBaud, Placement::kOwnProcessors, DeliveryOf(state),
+      const DeviceProcess device(directory / "ttyBENCH", kBaud, Placement::kOwnProcessors, delivery,
                                  answerDelay);
       run = RunStationJob(directory / "ttyBENCH", device);
     }
-    const DeviceProcess device(directory / "ttyBENCH", kBaud, Placement::kOwnProcessors, DeliveryOf(state),
+    const DeviceProcess device(directory / "ttyBENCH", kBaud, Placement::kOwnProcessors, delivery,
                                answerDelay);
     const auto start = std::chrono::steady_clock::now();
     if (!run || !device.Ready() || !RunBareExchanges(directory / "ttyBENCH", kPairedPages)) {
