@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace quillon::bench {
 namespace {
@@ -29,16 +30,17 @@ bool HasOwnProcessors() {
 }
 
 DeviceProcess::DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement,
-                             ByteDelivery delivery) {
+                             ByteDelivery delivery, const std::string& answerDelay) {
   const std::string linkArgument = link.string();
   const std::string baudArgument = std::to_string(baud);
-  const char* argv[] = {QUILLON_DEVSIM_PATH,
-                        "--link",
-                        linkArgument.c_str(),
-                        "--baud-delay",
-                        baudArgument.c_str(),
-                        delivery == ByteDelivery::kUsbPackets ? "--usb-packets" : nullptr,
-                        nullptr};
+  std::vector<const char*> argv = {QUILLON_DEVSIM_PATH, "--link", linkArgument.c_str(), "--baud-delay",
+                                   baudArgument.c_str()};
+  if (delivery == ByteDelivery::kUsbPackets) argv.push_back("--usb-packets");
+  if (!answerDelay.empty()) {
+    argv.push_back("--answer-delay");
+    argv.push_back(answerDelay.c_str());
+  }
+  argv.push_back(nullptr);
   // A child starts on the processors of the thread that spawns it, and so do the threads it starts: the
   // device is born on its own processor rather than moved there after its serving thread may have begun.
   const bool ownProcessor = placement == Placement::kOwnProcessors && HasOwnProcessors();
@@ -52,7 +54,7 @@ DeviceProcess::DeviceProcess(const std::filesystem::path& link, unsigned baud, P
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   const bool spawned =
-      posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) == 0;
+      posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv.data()), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
   ::sched_setaffinity(0, sizeof spawner, &spawner);
   if (!spawned) {

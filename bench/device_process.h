@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <string>
 
 namespace quillon::bench {
 
@@ -18,7 +19,9 @@ enum class ByteDelivery { kByByte, kUsbPackets };
 class DeviceProcess {
  public:
   // Emulates `baud` on the wire; the device's process goes to the last processor with kOwnProcessors.
-  DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement, ByteDelivery delivery);
+  // `answerDelay` is quillon-devsim's --answer-delay (US or US:JITTER); empty: none.
+  DeviceProcess(const std::filesystem::path& link, unsigned baud, Placement placement, ByteDelivery delivery,
+                const std::string& answerDelay = {});
   ~DeviceProcess();
   DeviceProcess(const DeviceProcess&) = delete;
   DeviceProcess& operator=(const DeviceProcess&) = delete;

@@ -22,7 +22,33 @@ std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t 
   return static_cast<std::uint32_t>(value);
 }
 
+// US or US:JITTER, each a number up to `limit`.
+std::optional<AnswerDelay> ParseAnswerDelay(const std::string& text, std::uint32_t limit) {
+  const std::size_t colon = text.find(':');
+  const std::optional<std::uint32_t> delay = ParseNumber(text.substr(0, colon), limit);
+  std::optional<std::uint32_t> jitter = 0;
+  if (colon != std::string::npos) jitter = ParseNumber(text.substr(colon + 1), limit);
+  if (!delay || !jitter) return std::nullopt;
+  return AnswerDelay{.delay = std::chrono::microseconds(*delay),
+                     .jitter = std::chrono::microseconds(*jitter)};
+}
+
 }  // namespace
+
+std::filesystem::path DevicePath(const std::filesystem::path& path, std::uint32_t device,
+                                 std::uint32_t devices) {
+  if (devices <= 1 || path.empty()) return path;
+  std::filesystem::path numbered = path;
+  numbered.replace_filename(path.stem().string() + std::to_string(device) + path.extension().string());
+  return numbered;
+}
+
+PtyDeviceOptions DeviceOptions(const DevsimOptions& options, std::uint32_t device) {
+  PtyDeviceOptions own = options.device;
+  own.linkPath = DevicePath(options.device.linkPath, device, options.devices);
+  own.answerDelay.seed += device - 1;
+  return own;
+}
 
 std::string DevsimUsage() {
   return "usage: quillon-devsim [OPTION]...\n"
@@ -31,7 +57,16 @@ std::string DevsimUsage() {
          "\n"
          "  --link PATH            keep a symbolic link to the tty at PATH while plugged in\n"
          "  --dump FILE            write the 16 MiB flash image to FILE on exit\n"
+         "  --devices N            serve N devices (1..64), each on a tty of its own with its own flash\n"
+         "                         and faults; their paths are printed one a line, device 1 first.\n"
+         "                         With N > 1, device k's link and dump put k after the name's stem\n"
+         "                         (--link /tmp/ttyQ: /tmp/ttyQ1.. ; --dump flash.bin: flash1.bin..),\n"
+         "                         and every device only sleeps between its bytes (no waking early)\n"
          "  --baud-delay BAUD      pace every byte as a wire at BAUD would (10 bits per byte)\n"
+         "  --answer-delay US[:JITTER]\n"
+         "                         start each answer US microseconds, plus 0..JITTER at random, after\n"
+         "                         the command's last byte has arrived (as a flash page program takes)\n"
+         "  --seed N               seed of the answer delay's jitter (default 1; device k: N+k-1)\n"
          "  --usb-packets          hand over what has crossed the wire as a CH340 adapter does: up to\n"
          "                         32 bytes once per USB frame (without it: each byte as it crosses)\n"
          "  --usb-frame US         the USB frame of --usb-packets in microseconds (default 1000)\n"
@@ -54,6 +89,7 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   // More would only flood the line; a few bytes already test the station's resynchronisation.
   constexpr std::uint32_t kMostGarbage = 4096;
   constexpr std::uint32_t kLongestUsbFrame = 1'000'000;
+  constexpr std::uint32_t kLongestAnswerDelay = 10'000'000;
 
   // The numbers, as text: judged below, in the simulator's own words.
   struct NumberOption {
@@ -62,7 +98,7 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
     std::uint32_t limit;
     std::string text;
   };
-  std::array<NumberOption, 7> numbers = {{
+  std::array<NumberOption, 9> numbers = {{
       {"--baud-delay", 0, kAnyCount, {}},
       {"--usb-frame", 1, kLongestUsbFrame, {}},
       {"--no-reply", 0, kAnyCount, {}},
@@ -70,7 +106,10 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
       {"--corrupt-page", 0, kAddressMask, {}},
       {"--unplug-after", 0, kAnyCount, {}},
       {"--garbage", 0, kMostGarbage, {}},
+      {"--devices", 1, kMostDevices, {}},
+      {"--seed", 0, kAnyCount, {}},
   }};
+  std::string answerDelay;
   std::string link;
   std::string dump;
   bool usbPackets = false;
@@ -81,6 +120,7 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   app.add_flag("--usb-packets", usbPackets);
   app.add_option("--link", link);
   app.add_option("--dump", dump);
+  app.add_option("--answer-delay", answerDelay);
   for (NumberOption& number : numbers) app.add_option(number.name, number.text);
   parse.error = Parse(app, arguments);
   if (!parse.error.empty() || options.help) return parse;
@@ -106,7 +146,21 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
       return parse;
     }
   }
-  const auto& [baud, usbFrame, noReply, corruptOffset, corruptPage, unplugAfter, garbage] = values;
+  const auto& [baud, usbFrame, noReply, corruptOffset, corruptPage, unplugAfter, garbage, devices, seed] =
+      values;
+  if (app.count("--answer-delay") != 0) {
+    const std::optional<AnswerDelay> delay = ParseAnswerDelay(answerDelay, kLongestAnswerDelay);
+    if (!delay) {
+      parse.error = "--answer-delay: '" + answerDelay + "' is not US or US:JITTER, microseconds from 0 to " +
+                    std::to_string(kLongestAnswerDelay);
+      return parse;
+    }
+    options.device.answerDelay = *delay;
+  }
+  if (seed) options.device.answerDelay.seed = *seed;
+  if (devices) options.devices = *devices;
+  // Threads that stay awake near their bytes would take a processor each.
+  if (options.devices > 1) options.device.wakefulness = Wakefulness::kOnlySleeps;
   if (baud) options.device.emulatedBaud = *baud;
   if (usbFrame) options.device.delivery.usbFrame = std::chrono::microseconds(*usbFrame);
   if (noReply) faults.noReplyTo = *noReply;

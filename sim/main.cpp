@@ -2,6 +2,8 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,30 +45,37 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &handled, nullptr);
 
   std::string error;
-  std::unique_ptr<PtyDevice> device = PtyDevice::Create(parse.options.device, error);
-  if (!device) {
-    std::fprintf(stderr, "quillon-devsim: %s\n", error.c_str());
-    return kExitFailure;
+  std::vector<std::unique_ptr<PtyDevice>> devices;
+  for (std::uint32_t k = 1; k <= parse.options.devices; ++k) {
+    devices.push_back(PtyDevice::Create(DeviceOptions(parse.options, k), error));
+    if (!devices.back()) {
+      std::fprintf(stderr, "quillon-devsim: %s\n", error.c_str());
+      return kExitFailure;
+    }
   }
-  PrintPath(device->SlavePath());
+  for (const std::unique_ptr<PtyDevice>& device : devices) PrintPath(device->SlavePath());
 
   for (;;) {
     int signal = 0;
     if (sigwait(&handled, &signal) != 0 || signal != SIGUSR1) break;
-    if (device->Plugged()) continue;
-    if (device->Replug(error)) {
-      PrintPath(device->SlavePath());
-    } else {
-      std::fprintf(stderr, "quillon-devsim: %s\n", error.c_str());
+    for (const std::unique_ptr<PtyDevice>& device : devices) {
+      if (device->Plugged()) continue;
+      if (device->Replug(error)) {
+        PrintPath(device->SlavePath());
+      } else {
+        std::fprintf(stderr, "quillon-devsim: %s\n", error.c_str());
+      }
     }
   }
 
   int status = 0;
-  if (!parse.options.dumpPath.empty()) {
-    const bool dumped = device->WithEngine(
-        [&](DeviceEngine& engine) { return engine.Memory().Dump(parse.options.dumpPath); });
+  if (parse.options.dumpPath.empty()) return status;
+  for (std::uint32_t k = 1; k <= devices.size(); ++k) {
+    const std::filesystem::path dump = DevicePath(parse.options.dumpPath, k, parse.options.devices);
+    const bool dumped =
+        devices[k - 1]->WithEngine([&](DeviceEngine& engine) { return engine.Memory().Dump(dump); });
     if (!dumped) {
-      std::fprintf(stderr, "quillon-devsim: cannot write %s\n", parse.options.dumpPath.c_str());
+      std::fprintf(stderr, "quillon-devsim: cannot write %s\n", dump.c_str());
       status = kExitFailure;
     }
   }

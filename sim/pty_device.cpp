@@ -45,6 +45,8 @@ PtyDevice::PtyDevice(const PtyDeviceOptions& options)
     : m_linkPath(options.linkPath),
       m_emulatedBaud(options.emulatedBaud),
       m_delivery(options.delivery),
+      m_answerDelay(options.answerDelay),
+      m_wakefulness(options.wakefulness),
       m_engine(options.faults),
       m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
@@ -140,7 +142,8 @@ void PtyDevice::HangUp() {
 
 void PtyDevice::Serve() {
   ::prctl(PR_SET_TIMERSLACK, 1UL);
-  WirePacer pacer(m_emulatedBaud, m_delivery);
+  // A fresh pacer for each plugging: the jitter is drawn again from the seed, as the device restarts.
+  WirePacer pacer(m_emulatedBaud, m_delivery, m_answerDelay, m_wakefulness);
   std::vector<std::uint8_t> ready;  // delivered by the wire, not yet taken by the master
   std::array<std::uint8_t, 4096> received{};
 
@@ -200,7 +203,7 @@ bool PtyDevice::Receive(std::span<const std::uint8_t> bytes, WirePacer& pacer) {
     const Clock::time_point arrived = pacer.Arrive(now);
     reply.clear();
     m_engine.ReceiveSerialByte(byte, baud, reply);
-    if (!reply.empty()) pacer.Queue(reply, arrived);
+    if (!reply.empty()) pacer.QueueAnswer(reply, arrived);
   }
   return !m_engine.Unplugged();
 }

@@ -24,6 +24,10 @@ struct PtyDeviceOptions {
   Delivery delivery;
   // A symbolic link to the slave tty, kept while the device is plugged. Empty: none.
   std::filesystem::path linkPath;
+  // How long the device thinks before each answer.
+  AnswerDelay answerDelay;
+  // Whether the serving thread may stay awake to meet the wire's moments closely.
+  Wakefulness wakefulness = Wakefulness::kStaysAwakeNearDue;
 };
 
 class PtyDevice {
@@ -67,6 +71,8 @@ class PtyDevice {
   const std::filesystem::path m_linkPath;
   const std::uint32_t m_emulatedBaud;
   const Delivery m_delivery;
+  const AnswerDelay m_answerDelay;
+  const Wakefulness m_wakefulness;
 
   std::mutex m_engineMutex;
   DeviceEngine m_engine;

@@ -15,8 +15,12 @@ WirePacer::Clock::duration ByteTimeAt(std::uint32_t baud) {
 
 }  // namespace
 
-WirePacer::WirePacer(std::uint32_t baud, Delivery delivery)
-    : m_byteTime(ByteTimeAt(baud)), m_delivery(delivery) {
+WirePacer::WirePacer(std::uint32_t baud, Delivery delivery, AnswerDelay answerDelay, Wakefulness wakefulness)
+    : m_byteTime(ByteTimeAt(baud)),
+      m_delivery(delivery),
+      m_answerDelay(answerDelay),
+      m_wakefulness(wakefulness),
+      m_random(answerDelay.seed) {
   m_delivery.usbFrame = std::max(m_delivery.usbFrame, std::chrono::microseconds(1));
 }
 
@@ -30,6 +34,20 @@ void WirePacer::Queue(std::span<const std::uint8_t> bytes, Clock::time_point not
     m_sendFree = std::max(m_sendFree, notBefore) + m_byteTime;
     m_queue.emplace_back(byte, m_sendFree);
   }
+}
+
+WirePacer::Clock::time_point WirePacer::QueueAnswer(std::span<const std::uint8_t> bytes,
+                                                    Clock::time_point commandArrived) {
+  Clock::duration delay = m_answerDelay.delay;
+  if (m_answerDelay.jitter.count() > 0) {
+    // The generator's output is fixed by the standard, unlike its distributions': the same seed draws
+    // the same delays with every library. The bias of the remainder is far below a microsecond's worth.
+    const auto choices = static_cast<std::uint64_t>(m_answerDelay.jitter.count()) + 1;
+    delay += std::chrono::microseconds(static_cast<std::int64_t>(m_random() % choices));
+  }
+  const Clock::time_point start = std::max(m_sendFree, commandArrived + delay);
+  Queue(bytes, start);
+  return start;
 }
 
 void WirePacer::TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out) {
@@ -69,8 +87,12 @@ WirePacer::Clock::time_point WirePacer::FrameAfter(Clock::time_point time) const
 
 std::optional<WirePacer::Clock::duration> WirePacer::AllowedSleep(Clock::time_point now) const {
   if (const std::optional<Clock::time_point> due = NextDue()) {
-    return std::max(*due - now - Clock::duration(kWakeEarly), Clock::duration::zero());
+    const Clock::duration early = m_wakefulness == Wakefulness::kStaysAwakeNearDue
+                                      ? Clock::duration(kWakeEarly)
+                                      : Clock::duration::zero();
+    return std::max(*due - now - early, Clock::duration::zero());
   }
+  if (m_wakefulness == Wakefulness::kOnlySleeps) return std::nullopt;
   const bool paced = m_byteTime != Clock::duration::zero();
   if (paced && now - m_lastTaken < kListenAfterSending) return Clock::duration::zero();
   return std::nullopt;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <random>
 #include <span>
 #include <utility>
 #include <vector>
@@ -24,12 +25,28 @@ struct Delivery {
   static constexpr std::size_t kCh340PacketBytes = 32;
 };
 
+// How long the device takes before it starts sending an answer, counted from the last byte of the
+// command: a page program in flash takes time, and a real device takes a little more at one time than
+// at another. The jitter is drawn from a generator seeded here, so a run can be repeated exactly.
+struct AnswerDelay {
+  std::chrono::microseconds delay{0};
+  std::chrono::microseconds jitter{0};  // up to this much more, uniformly
+  std::uint64_t seed = 1;
+};
+
+// Whether whoever serves the wire may stay awake near the moments it has to meet. Awake, it keeps the
+// wire's pace to a few microseconds at the price of a processor while it talks; sleeping, it only
+// sleeps and wakes, and its bytes go out as late as the system's timers wake it (tens of microseconds
+// on a loaded or virtual machine), never earlier. Many devices in one process need sleeping.
+enum class Wakefulness { kStaysAwakeNearDue, kOnlySleeps };
+
 class WirePacer {
  public:
   using Clock = std::chrono::steady_clock;
 
   // baud 0: no pacing, every byte is due at once.
-  explicit WirePacer(std::uint32_t baud, Delivery delivery = {});
+  explicit WirePacer(std::uint32_t baud, Delivery delivery = {}, AnswerDelay answerDelay = {},
+                     Wakefulness wakefulness = Wakefulness::kStaysAwakeNearDue);
 
   Clock::duration ByteTime() const { return m_byteTime; }
 
@@ -38,6 +55,10 @@ class WirePacer {
   Clock::time_point Arrive(Clock::time_point now);
   // Queues bytes to send; the first starts no earlier than `notBefore`.
   void Queue(std::span<const std::uint8_t> bytes, Clock::time_point notBefore);
+  // Queues an answer to a command whose last byte arrived at `commandArrived`: it starts after the
+  // answer delay, drawn anew for each answer, and behind whatever is still queued. Returns the moment
+  // it may start.
+  Clock::time_point QueueAnswer(std::span<const std::uint8_t> bytes, Clock::time_point commandArrived);
   // Moves to `out` every queued byte whose wire time has passed at `now`; with packets, a packet for
   // each USB frame that has begun since the last call.
   void TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out);
@@ -45,9 +66,9 @@ class WirePacer {
   std::optional<Clock::time_point> NextDue() const;
   // How long whoever serves the wire may sleep at `now`: nullopt, until something else happens; zero,
   // not at all. A thread wakes some tens of microseconds late on a loaded or virtual machine, which
-  // would make the emulated wire slower than a real one: while pacing, it stops sleeping shortly before
-  // a byte is due, and for a moment after the last byte went, when the station's next frame comes any
-  // microsecond.
+  // would make the emulated wire slower than a real one: while pacing and allowed to stay awake, it
+  // stops sleeping shortly before a byte is due, and for a moment after the last byte went, when the
+  // station's next frame comes any microsecond. Only sleeping, it sleeps until the next byte is due.
   std::optional<Clock::duration> AllowedSleep(Clock::time_point now) const;
   bool Idle() const { return m_queue.empty(); }
 
@@ -60,6 +81,9 @@ class WirePacer {
 
   Clock::duration m_byteTime;
   Delivery m_delivery;
+  AnswerDelay m_answerDelay;
+  Wakefulness m_wakefulness;
+  std::mt19937_64 m_random;
   Clock::time_point m_lastFrame;  // the last USB frame served
   Clock::time_point m_receiveFree;
   Clock::time_point m_sendFree;

@@ -11,10 +11,11 @@ TEST(SimOptions, EveryOptionReachesItsSettingAndNoneMeansNoFault) {
   EXPECT_EQ(none.options.device.faults.noReplyTo, 0u);
   EXPECT_FALSE(none.options.device.faults.corruptReadBack || none.options.device.faults.unplugAfterPages);
 
-  const DevsimParse all =
-      ParseDevsimOptions({"--link", "/tmp/ttyW", "--dump", "out.bin", "--baud-delay", "460800", "--no-reply",
-                          "7", "--corrupt-offset", "0xff", "--corrupt-page", "0x061500", "--unplug-after",
-                          "3", "--garbage", "4", "--no-handshake", "--usb-packets", "--usb-frame", "125"});
+  const DevsimParse all = ParseDevsimOptions(
+      {"--link",         "/tmp/ttyW", "--dump",           "out.bin", "--baud-delay",   "460800",
+       "--no-reply",     "7",         "--corrupt-offset", "0xff",    "--corrupt-page", "0x061500",
+       "--unplug-after", "3",         "--garbage",        "4",       "--no-handshake", "--usb-packets",
+       "--usb-frame",    "125"});
   ASSERT_EQ(all.error, "");
   const DevsimOptions& options = all.options;
   EXPECT_EQ(options.device.linkPath, "/tmp/ttyW");
@@ -33,6 +34,28 @@ TEST(SimOptions, EveryOptionReachesItsSettingAndNoneMeansNoFault) {
   EXPECT_EQ(none.options.device.delivery.packetBytes, 0u) << "byte by byte unless asked";
 }
 
+TEST(SimOptions, AnswerDelayJitterSeedAndDevicesEachReachTheirDevice) {
+  const DevsimParse one = ParseDevsimOptions({"--answer-delay", "200"});
+  ASSERT_EQ(one.error, "");
+  EXPECT_EQ(one.options.device.answerDelay.delay, std::chrono::microseconds(200));
+  EXPECT_EQ(one.options.device.answerDelay.jitter, std::chrono::microseconds(0));
+  EXPECT_EQ(one.options.device.wakefulness, Wakefulness::kStaysAwakeNearDue);
+  EXPECT_EQ(DeviceOptions(one.options, 1).linkPath, "") << "no link unless asked";
+
+  const DevsimParse many = ParseDevsimOptions({"--answer-delay", "1000:500", "--seed", "9", "--devices", "3",
+                                               "--link", "/tmp/ttyQ", "--dump", "f.bin"});
+  ASSERT_EQ(many.error, "");
+  EXPECT_EQ(many.options.devices, 3u);
+  const PtyDeviceOptions third = DeviceOptions(many.options, 3);
+  EXPECT_EQ(third.linkPath, "/tmp/ttyQ3");
+  EXPECT_EQ(third.answerDelay.delay, std::chrono::microseconds(1000));
+  EXPECT_EQ(third.answerDelay.jitter, std::chrono::microseconds(500));
+  EXPECT_EQ(third.answerDelay.seed, 11u);
+  EXPECT_EQ(third.wakefulness, Wakefulness::kOnlySleeps);
+  EXPECT_EQ(DevicePath(many.options.dumpPath, 2, 3), "f2.bin");
+  EXPECT_EQ(DevicePath("/tmp/ttyQ", 1, 1), "/tmp/ttyQ") << "one device keeps the names given";
+}
+
 TEST(SimOptions, RefusesBadCommandLinesWithAReason) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"extra"}, "unexpected argument extra"},
@@ -43,6 +66,9 @@ TEST(SimOptions, RefusesBadCommandLinesWithAReason) {
       {{"--corrupt-offset", "256"}, "from 0 to 255"},
       {{"--corrupt-page", "0x100"}, "--corrupt-page needs --corrupt-offset"},
       {{"--usb-frame", "0"}, "from 1 to 1000000"},
+      {{"--answer-delay", "200:"}, "'200:' is not US or US:JITTER"},
+      {{"--answer-delay", "1ms"}, "'1ms' is not US or US:JITTER"},
+      {{"--devices", "0"}, "from 1 to 64"},
   };
   for (const auto& [arguments, reason] : cases) {
     EXPECT_NE(ParseDevsimOptions(arguments).error.find(reason), std::string::npos) << arguments[0];

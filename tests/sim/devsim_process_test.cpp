@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,11 +76,40 @@ TEST(SimDevsimProcess, ComesBackBehindItsLinkOnSigusr1AfterUnplugging) {
   EXPECT_EQ(Frames(again.Read(kFrameSize)).size(), 1u);
 }
 
+TEST(SimDevsimProcess, ServesTwoDevicesEachWithItsOwnFlashLinkAndDump) {
+  TemporaryDirectory dir{"quillon-sim"};
+  Devsim devsim({"--devices", "2", "--link", (dir / "ttyQ").string(), "--dump", (dir / "flash.bin").string(),
+                 "--baud-delay", "460800", "--answer-delay", "100:50"});
+  const std::string first = devsim.Read();
+  const std::string second = devsim.Read();
+  EXPECT_EQ(std::filesystem::read_symlink(dir / "ttyQ1"), first);
+  EXPECT_EQ(std::filesystem::read_symlink(dir / "ttyQ2"), second);
+  StationTty tty(dir / "ttyQ2", kHandshakeBaud);
+  for (const Payload& command : PageWrite(0x000300, SamplePage(21))) {
+    ASSERT_TRUE(tty.Write(Frame(command)));
+    ASSERT_EQ(Frames(tty.Read(kFrameSize)).size(), 1u);
+  }
+
+  ASSERT_TRUE(devsim.Signal(SIGTERM));
+  ASSERT_EQ(devsim.Finish(), 0);
+  auto image = [&](const char* name) {
+    std::ifstream file(dir / name, std::ios::binary);
+    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  };
+  const std::vector<std::uint8_t> written = image("flash2.bin");
+  ASSERT_EQ(written.size(), kFlashSize);
+  EXPECT_EQ(std::vector<std::uint8_t>(written.begin() + 0x300, written.begin() + 0x400), SamplePage(21));
+  const std::vector<std::uint8_t> untouched = image("flash1.bin");
+  ASSERT_EQ(untouched.size(), kFlashSize);
+  EXPECT_EQ(std::ranges::count(untouched, kErasedByte), static_cast<std::ptrdiff_t>(kFlashSize));
+}
+
 TEST(SimDevsimProcess, HelpListsTheOptionsAndBadUsageExitsWithTwo) {
   std::string help;
   EXPECT_EQ(Devsim({"--help"}).Finish(&help), 0);
-  for (const char* option : {"--link", "--dump", "--baud-delay", "--no-reply", "--corrupt-offset",
-                             "--corrupt-page", "--unplug-after", "--garbage", "--no-handshake"}) {
+  for (const char* option :
+       {"--link", "--dump", "--baud-delay", "--no-reply", "--corrupt-offset", "--corrupt-page",
+        "--unplug-after", "--garbage", "--no-handshake", "--devices", "--answer-delay", "--seed"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
   std::string complaint;

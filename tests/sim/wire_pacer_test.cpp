@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace quillon::sim {
@@ -60,7 +61,7 @@ TEST(SimWirePacer, SleepsUntilJustBeforeAByteIsDueAndListensBrieflyAfterTheLast)
 
 TEST(SimWirePacer, AsUsbPacketsWhatHasCrossedGoesAtEachFrameUpToAPacket) {
   WirePacer pacer(460800, Delivery{.packetBytes = 32, .usbFrame = 1ms});  // 46 bytes cross in a frame
-  const auto frame = kStart + 1ms;  // kStart lies on a frame's start
+  const auto frame = kStart + 1ms;                                        // kStart lies on a frame's start
   pacer.Queue(std::vector<std::uint8_t>(50, 0xAB), kStart);
   std::vector<std::uint8_t> sent;
   pacer.TakeDue(frame - 1us, sent);
@@ -76,6 +77,54 @@ TEST(SimWirePacer, AsUsbPacketsWhatHasCrossedGoesAtEachFrameUpToAPacket) {
   // A byte that crosses after a frame has begun waits for the next one.
   pacer.Queue(std::vector<std::uint8_t>{1}, frame + 2ms);
   EXPECT_EQ(pacer.NextDue(), frame + 3ms);
+}
+
+// Every answer's start against the pacer's own schedule, on a clock of the test's.
+std::vector<WirePacer::Clock::duration> AnswerDelays(AnswerDelay delay, Delivery delivery = {}) {
+  WirePacer pacer(460800, delivery, delay);
+  std::vector<WirePacer::Clock::duration> delays;
+  std::vector<std::uint8_t> sent;
+  for (int i = 0; i < 200; ++i) {
+    const WirePacer::Clock::time_point arrived = kStart + i * 10ms;
+    const WirePacer::Clock::time_point start = pacer.QueueAnswer(std::vector<std::uint8_t>{1, 2}, arrived);
+    delays.push_back(start - arrived);
+    // The first byte has crossed one byte's time after the answer began, and not a moment sooner.
+    pacer.TakeDue(start + pacer.ByteTime() - 1ns, sent);
+    EXPECT_TRUE(sent.empty()) << "answer " << i;
+    EXPECT_GE(*pacer.NextDue(), start + pacer.ByteTime());
+    pacer.TakeDue(arrived + 9ms, sent);
+    EXPECT_EQ(sent.size(), 2u);
+    sent.clear();
+  }
+  return delays;
+}
+
+TEST(SimWirePacer, AnAnswerStartsItsDelayPlusAtMostItsJitterAfterTheCommand) {
+  const AnswerDelay delay{.delay = 1000us, .jitter = 500us, .seed = 7};
+  const std::vector<WirePacer::Clock::duration> delays = AnswerDelays(delay);
+  const auto [shortest, longest] = std::ranges::minmax(delays);
+  EXPECT_GE(shortest, 1000us);
+  EXPECT_LE(longest, 1500us);
+  EXPECT_GT(longest - shortest, 400us) << "the jitter spreads over its range";
+
+  EXPECT_EQ(AnswerDelays(delay), delays) << "the same seed draws the same delays";
+  EXPECT_NE(AnswerDelays({.delay = 1000us, .jitter = 500us, .seed = 8}), delays);
+  EXPECT_EQ(AnswerDelays({.delay = 200us}), std::vector<WirePacer::Clock::duration>(200, 200us));
+  // In USB packets the answer waits for its delay, then for the frame after its bytes have crossed.
+  for (const WirePacer::Clock::duration packetDelay :
+       AnswerDelays(delay, Delivery{.packetBytes = Delivery::kCh340PacketBytes})) {
+    EXPECT_GE(packetDelay, 1000us);
+  }
+}
+
+TEST(SimWirePacer, OnlySleepingItSleepsUntilTheByteIsDueAndNotAfterTheLast) {
+  WirePacer pacer(10'000, {}, {}, Wakefulness::kOnlySleeps);  // 1 ms a byte
+  pacer.Queue(std::vector<std::uint8_t>{1}, kStart);
+  EXPECT_EQ(pacer.AllowedSleep(kStart), 1ms);
+  std::vector<std::uint8_t> sent;
+  pacer.TakeDue(kStart + 1ms, sent);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_FALSE(pacer.AllowedSleep(kStart + 1ms));
 }
 
 TEST(SimWirePacer, WithoutABaudItNeverStaysAwake) {
