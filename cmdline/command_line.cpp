@@ -1,5 +1,7 @@
 #include "cmdline/command_line.h"
 
+#include "texts/catalogue.h"
+
 namespace quillon {
 namespace {
 
@@ -18,6 +20,19 @@ std::string FirstUnknown(const CLI::App& app) {
 void PrepareApp(CLI::App& app) {
   app.set_help_flag();
   app.allow_extras();
+  // Every program speaks the operator's language; --lang overrides what the system's says.
+  if (app.get_parent() != nullptr) return;
+  app.add_option_function<std::string>("--lang",
+                                       [](const std::string& name) {
+                                         Language language = CurrentLanguage();
+                                         if (LanguageNamed(name, language)) SetLanguage(language);
+                                       })
+      ->check(CLI::Validator(
+          [](std::string& name) {
+            Language language;
+            return LanguageNamed(name, language) ? std::string() : "zh or en, not '" + name + "'";
+          },
+          "zh|en"));
 }
 
 CLI::App* AddCommand(CLI::App& app, const std::string& name) {

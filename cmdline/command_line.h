@@ -14,8 +14,9 @@ namespace quillon {
 // How Parse's answer begins when a word that is neither an option nor a command's argument is left.
 inline constexpr std::string_view kUnexpectedArgument = "unexpected argument ";
 
-// Call first, before declaring options: CLI11's own help goes (each program prints its own), and
-// unknown arguments are kept so that Parse can name the first.
+// Call first, before declaring options: CLI11's own help goes (each program prints its own), unknown
+// arguments are kept so that Parse can name the first, and a program's --lang zh|en sets the language
+// of its texts (the program sets the system's first).
 void PrepareApp(CLI::App& app);
 // A command of the app (write, read, ...), prepared the same way; the program's options may follow its
 // name.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# A production line's gang on this machine: SLOTS simulated devices paced at 460800 baud (quillon-devsim
-# processes beside the stations, so the simulators share the machine as a real line's adapters do not),
+# A production line's gang on this machine: SLOTS simulated devices paced at 460800 baud (one
+# quillon-devsim --devices SLOTS beside the stations, sharing the machine as a real line's adapters do not),
 # written at once by one gang command, against one slot alone in the same run. Prints each rate, the
 # total page rate against SLOTS times one slot's, and the stations' processor time per page (the
 # command and every slot together, the simulators not counted).
 #   scripts/gang-bench.sh [SLOTS] [PACKAGE]   (default 8 large-ascii; CLI=… for another quillon-cli,
-#                                              e.g. "wine build/windows/front/console/quillon-cli.exe")
+#                                              e.g. "wine build/windows/front/console/quillon-cli.exe";
+#                                              ANSWER_DELAY=US[:JITTER] for a device that answers late)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 slots=${1:-8}
@@ -23,12 +24,11 @@ trap cleanup EXIT
 cd "$work"
 "$root/build/release/tools/quillon-samplegen" . >/dev/null
 
+"$sim" --devices "$slots" --link "$work/tty" --baud-delay 460800 ${ANSWER_DELAY:+--answer-delay $ANSWER_DELAY} \
+  >/dev/null 2>&1 &
+devsims+=($!)
 ports=()
-for ((k = 1; k <= slots; k++)); do
-  "$sim" --link "$work/tty$k" --baud-delay 460800 >/dev/null 2>&1 &
-  devsims+=($!)
-  ports+=(--port "$work/tty$k")
-done
+for ((k = 1; k <= slots; k++)); do ports+=(--port "$work/tty$k"); done
 for ((k = 1; k <= slots; k++)); do
   for _ in $(seq 50); do [[ -e $work/tty$k ]] && break; sleep 0.1; done
 done

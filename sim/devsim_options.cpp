@@ -76,6 +76,7 @@ std::string DevsimUsage() {
          "  --unplug-after N       leave the bus as page N+1 begins (N pages written)\n"
          "  --garbage N            send N non-header bytes before every reply frame\n"
          "  --no-handshake         115200-only firmware: never answer the handshake\n"
+         "  --lang zh|en           accepted as every program of the station takes it\n"
          "  --help                 show this help and exit\n"
          "\n"
          "Numbers are decimal or hexadecimal with 0x.\n";

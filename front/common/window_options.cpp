@@ -43,6 +43,8 @@ std::string WindowUsage() {
              "  --write PACKAGE    press the package's button once a device is linked (as quillon-cli\n"
              "                     names it: chinese, korean, ...), for demonstrations\n"
              "  --screenshot FILE  save the window as a PNG image once it is shown, then exit\n"
+             "  --lang zh|en       the language of the window (default: the system's, Chinese unless\n"
+             "                     it is English)\n"
              "  --help             show this help and exit\n") +
          DeviceOptionsHelp();
 }

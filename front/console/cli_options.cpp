@@ -243,6 +243,8 @@ std::string UsageText() {
       "                     whether each port can be opened\n"
       "  --wait SECONDS     how long to wait for a device (default 30; --repeat waits until Ctrl-C)\n"
       "  --quiet            no finish and error sounds\n"
+      "  --lang zh|en       the language of the station's texts (default: the system's, Chinese\n"
+      "                     unless it is English)\n"
       "  --help             this text\n";
   text += DeviceOptionsHelp();
   text +=

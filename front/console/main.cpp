@@ -25,6 +25,7 @@
 #include "station/jobs/expected_pages.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
+#include "texts/catalogue.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
   using namespace quillon::console;
 
   RestrictLibrarySearch();
+  SetLanguage(SystemLanguage());  // --lang may change it
   ConsoleSession console;
   std::string error;
   const auto options = ParseCliOptions(ProgramArguments(argc, argv), error);

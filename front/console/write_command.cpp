@@ -5,18 +5,20 @@
 #include "front/console/job_start.h"
 #include "front/console/sha256.h"
 #include "station/jobs/expected_pages.h"
+#include "texts/catalogue.h"
 
 namespace quillon::console {
 namespace {
 
 const char* ResultWord(int exitCode) {
   switch (exitCode) {
+    // The log's words, the same in every language; the console shows them translated.
     case kExitWriteComplete:
-      return "complete";
+      return N_("complete");
     case kExitInputRefused:
-      return "refused";
+      return N_("refused");
     default:
-      return "failed";
+      return N_("failed");
   }
 }
 

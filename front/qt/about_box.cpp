@@ -8,12 +8,13 @@
 #include "front/common/window_layout.h"
 #include "front/qt/dialog_units.h"
 #include "front/qt/station_icon.h"
+#include "texts/catalogue.h"
 
 namespace quillon::qt {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("aboutBox"));
-  setWindowTitle(QString::fromUtf8(kAboutCaption));
+  setWindowTitle(QString::fromUtf8(Tr(kAboutCaption)));
   setWindowIcon(StationIcon());
   setFont(DialogFont());
   const DialogUnits units = DialogUnits::ForFont(font());
@@ -29,15 +30,15 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   icon->setGeometry(iconRect.x(), iconRect.y(), std::max(iconRect.width(), 32),
                     std::max(iconRect.height(), 32));
 
-  auto* version = new QLabel(QString::fromUtf8(kAboutVersionText), this);
+  auto* version = new QLabel(QString::fromUtf8(Tr(kAboutVersionText)), this);
   version->setObjectName(QStringLiteral("aboutVersion"));
   version->setGeometry(units.ToPixels(kAboutVersionRect));
 
-  auto* notice = new QLabel(QString::fromUtf8(kAboutNoticeText), this);
+  auto* notice = new QLabel(QString::fromUtf8(Tr(kAboutNoticeText)), this);
   notice->setObjectName(QStringLiteral("aboutNotice"));
   notice->setGeometry(units.ToPixels(kAboutNoticeRect));
 
-  auto* ok = new QPushButton(QString::fromUtf8(kAboutOkText), this);
+  auto* ok = new QPushButton(QString::fromUtf8(Tr(kAboutOkText)), this);
   ok->setObjectName(QStringLiteral("aboutOk"));
   ok->setGeometry(units.ToPixels(kAboutOkRect));
   ok->setDefault(true);

@@ -12,6 +12,7 @@
 #include "front/qt/qt_view.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
+#include "texts/catalogue.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ bool WantsHelp(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace quillon;
+  SetLanguage(SystemLanguage());  // --lang may change it
 
   // Before Qt starts, so that the help needs no display.
   if (WantsHelp(argc, argv)) {

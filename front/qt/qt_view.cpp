@@ -19,6 +19,7 @@
 #include "front/qt/station_icon.h"
 #include "station/quillon_app.h"
 #include "station/quillon_dlg.h"
+#include "texts/catalogue.h"
 
 namespace quillon::qt {
 namespace {
@@ -55,7 +56,7 @@ void QtView::BuildControls() {
   QWidget* previousFocusable = nullptr;
   QWidget* frame = nullptr;
   for (const ControlLayout& control : kMainWindowControls) {
-    const QString caption = QString::fromUtf8(control.caption);
+    const QString caption = QString::fromUtf8(Tr(control.caption));
     QWidget* widget = nullptr;
     switch (control.kind) {
       case ControlKind::kPushButton: {
@@ -129,7 +130,7 @@ void QtView::BuildControls() {
 }
 
 void QtView::BuildAboutEntry() {
-  m_aboutAction = new QAction(QString::fromUtf8(kAboutMenuText), this);
+  m_aboutAction = new QAction(QString::fromUtf8(Tr(kAboutMenuText)), this);
   m_aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
   m_aboutAction->setShortcutContext(Qt::WindowShortcut);
   connect(m_aboutAction, &QAction::triggered, this, [this] {

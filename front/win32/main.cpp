@@ -14,6 +14,7 @@
 #include "link/wide_text.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
+#include "texts/catalogue.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ void Tell(const std::string& text, bool isError) {
 
 int main(int argc, char** argv) {
   RestrictLibrarySearch();
+  SetLanguage(SystemLanguage());  // --lang may change it
   std::string error;
   const std::optional<WindowOptions> parsed = ParseWindowOptions(ProgramArguments(argc, argv), error);
   if (!parsed) {

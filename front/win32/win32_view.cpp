@@ -4,6 +4,7 @@
 
 #include "front/win32/about_dialog.h"
 #include "front/win32/common_controls.h"
+#include "front/win32/translated_texts.h"
 #include "link/wide_text.h"
 #include "res/quillon_resources.h"
 #include "station/dialog_controls.h"
@@ -54,9 +55,10 @@ void Win32View::OnInitDialog(HWND window) {
     wchar_t text[128] = {};
     if (::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX, text, 128) > 0) {
       ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-      ::AppendMenuW(systemMenu, MF_STRING, kIdAboutCommand, text);
+      ::AppendMenuW(systemMenu, MF_STRING, kIdAboutCommand, TranslatedText(text).c_str());
     }
   }
+  TranslateChildTexts(window);
   ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(StationIcon(32)));
   ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(StationIcon(16)));
   ::SendDlgItemMessageW(window, kIdProgress, PBM_SETRANGE32, 0, kProgressUpper);
@@ -203,7 +205,14 @@ void Win32View::OpenAboutBox() {
     return;
   }
   // Modal to the window; its loop also runs the model's changes queued meanwhile.
-  RunAboutDialog(Window(), [this](HWND box) { m_aboutBox = box; });
+  RunAboutDialog(Window(), [this](HWND box) {
+    TranslateChildTexts(box);
+    wchar_t caption[128] = {};
+    if (::GetWindowTextW(box, caption, static_cast<int>(std::size(caption))) > 0) {
+      ::SetWindowTextW(box, TranslatedText(caption).c_str());
+    }
+    m_aboutBox = box;
+  });
   m_aboutBox = nullptr;
 }
 

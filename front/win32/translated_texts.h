@@ -1,0 +1,16 @@
+// The resource script's templates carry the window's texts in Chinese, as the station has always shown
+// them; in another language each is put in its place once the window exists.
+#pragma once
+
+#include <string>
+
+#include "link/windows_api.h"
+
+namespace quillon::win32 {
+
+// Every child control of `window` whose text is a message of the catalogue shows its translation.
+void TranslateChildTexts(HWND window);
+// A text loaded from the resources, translated.
+std::wstring TranslatedText(const wchar_t* text);
+
+}  // namespace quillon::win32
