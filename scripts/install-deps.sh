@@ -6,7 +6,7 @@ packages=(
   g++ make cmake ninja-build pkg-config libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev fonts-wqy-zenhei
-  srecord libfreetype-dev fonts-dejavu-core
+  srecord libfreetype-dev fonts-dejavu-core gettext
 )
 # Renewing the built-in font assets (make fonts) also needs the fonts they are drawn from.
 if [ "${1:-}" = fonts ]; then

@@ -112,6 +112,11 @@ bool CQuillonDlg::IsControlEnabled(int controlId) const {
 void CQuillonDlg::MessageBox(const std::string& text, MessageIcon icon) {
   // The boxes the station has always shown are translated here; a text made with parts is translated
   // as it is made, and comes through as it is.
+  {
+    std::scoped_lock guard(m_boxLock);
+    ++m_boxesShown;
+    m_lastBoxMessage = text;
+  }
   m_view.ShowMessageBox(Tr(text.c_str()), g_windowTitle, icon);
 }
 
@@ -133,6 +138,16 @@ int CQuillonDlg::ProgressPos() {
   int position = 0;
   m_dialogThread.Send([&] { position = m_progress.position; });
   return position;
+}
+
+std::uint32_t CQuillonDlg::BoxesShown() const {
+  std::scoped_lock guard(m_boxLock);
+  return m_boxesShown;
+}
+
+std::string CQuillonDlg::LastBoxMessage() const {
+  std::scoped_lock guard(m_boxLock);
+  return m_lastBoxMessage;
 }
 
 void CQuillonDlg::ShowLinkStatus(const std::string& text) {

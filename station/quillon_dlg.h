@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ class CQuillonDlg : public SerialOwner {
   bool IsControlEnabled(int controlId) const;
   // Shows a box titled with the window title and waits until the operator has closed it.
   void MessageBox(const std::string& text, MessageIcon icon);
+  // How many boxes the station has shown, and the last one's text as the station says it in every
+  // language (the box itself shows it translated): for records that must not change with the language.
+  std::uint32_t BoxesShown() const;
+  std::string LastBoxMessage() const;
   int LoadSpeed();
   int SaveSpeed();
   void SetProgressPos(int position);
@@ -162,6 +167,9 @@ class CQuillonDlg : public SerialOwner {
   SliderModel m_slider;
   ProgressModel m_progress;
   std::string m_linkStatus;
+  mutable std::mutex m_boxLock;
+  std::uint32_t m_boxesShown = 0;
+  std::string m_lastBoxMessage;
 };
 
 // Busy waits of the write speed: n × speed × 200 passes of a 40-instruction loop; no time base.

@@ -77,6 +77,7 @@ Language CurrentLanguage() {
 }
 
 const char* Tr(const char* message) {
+  if (*message == '\0') return message;  // the catalogue's header has the empty message
   const char* translated = CatalogueOf(CurrentLanguage()).Find(message);
   return translated != nullptr && *translated != '\0' ? translated : message;
 }

@@ -62,7 +62,7 @@ int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view
     const int dropsBefore = view.LinkDrops();
     // As the job will find it: worked out again for every unit, as the job reads its files again.
     const UnitStart start = StartOfUnit(options, view);
-    const JobEnd end = PressAndWait(options.jobButton, app, view, [&] {
+    const JobEnd end = PressAndWait(options.jobButton, app, [&] {
       if (events != nullptr) events->Started(unit, static_cast<int>(start.package.pages.size()));
     });
     if (end.exitCode == kExitNoDevice) {  // the link went down before the press: wait again

@@ -30,9 +30,9 @@ std::string DigestOfVerifiedPages(const PackagePages& package, int pages) {
   return digest.HexDigest();
 }
 
-std::string LastMessageSince(const ConsoleView& view, std::size_t messagesBefore) {
-  const std::vector<std::string> messages = view.MessageTexts();
-  return messages.size() > messagesBefore ? messages.back() : std::string();
+// The last box's text since `boxesBefore`, as the log keeps it whatever the language.
+std::string LastMessageSince(CQuillonApp& app, std::uint32_t boxesBefore) {
+  return app.Dialog().BoxesShown() > boxesBefore ? app.Dialog().LastBoxMessage() : std::string();
 }
 
 }  // namespace
@@ -50,13 +50,12 @@ int ExitCodeOfJob(JobOutcome outcome) {
   return kExitJobFailed;
 }
 
-JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view,
-                    const std::function<void()>& started) {
-  const std::size_t messagesBefore = view.MessageTexts().size();
+JobEnd PressAndWait(int jobButton, CQuillonApp& app, const std::function<void()>& started) {
+  const std::uint32_t boxesBefore = app.Dialog().BoxesShown();
   if (app.Press(jobButton) != PressOutcome::kJobStarted) return {kExitNoDevice, {}};
   if (started) started();
   app.Dialog().WaitForJobWorkers();
-  return {ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(view, messagesBefore)};
+  return {ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(app, boxesBefore)};
 }
 
 UnitStart StartOfUnit(const CliOptions& options, ConsoleView& view) {
@@ -83,14 +82,14 @@ UnitRecord RecordOfUnit(const CliOptions& options, const UnitStart& start, const
 int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, JobEvents* events,
              std::FILE* errorOut) {
   UnitStart start = StartOfUnit(options, view);
-  const std::size_t messagesBefore = view.MessageTexts().size();
+  const std::uint32_t boxesBefore = app.Dialog().BoxesShown();
   const int started =
       StartWhenLinked([&] { return app.Press(options.jobButton); }, options.waitSeconds, view, errorOut);
   if (started != kExitWriteComplete) return started;
   if (events != nullptr) events->Started(1, static_cast<int>(start.package.pages.size()));
   start.clock = std::chrono::steady_clock::now();
   app.Dialog().WaitForJobWorkers();
-  const JobEnd end{ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(view, messagesBefore)};
+  const JobEnd end{ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(app, boxesBefore)};
   if (events != nullptr) events->Ended(1, RecordOfUnit(options, start, end, view));
   return end.exitCode;
 }

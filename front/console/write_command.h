@@ -29,8 +29,7 @@ struct JobEnd {
 
 // Presses the button on a station that takes jobs now and returns when the job has ended, calling
 // `started` once it has started; a job that did not start ends with kExitNoDevice.
-JobEnd PressAndWait(int jobButton, CQuillonApp& app, ConsoleView& view,
-                    const std::function<void()>& started = {});
+JobEnd PressAndWait(int jobButton, CQuillonApp& app, const std::function<void()>& started = {});
 
 // A unit's job as it started: when, and the pages its package writes, worked out as the job will find
 // them.

@@ -12,6 +12,7 @@
 #include "sim/flash.h"
 #include "station/jobs/colour_font_jobs.h"
 #include "station/jobs/job_frame.h"
+#include "texts/catalogue.h"
 
 namespace quillon::campaign {
 namespace {
@@ -54,9 +55,9 @@ std::size_t PagesToVerify(const JobPlan& plan) {
 
 Outcome OutcomeOf(const std::vector<std::string>& boxes) {
   const auto shown = [&](auto test) { return std::ranges::any_of(boxes, test); };
-  if (shown([](const std::string& box) { return box == kWriteCompleteText; })) return Outcome::kCompleted;
+  if (shown([](const std::string& box) { return box == Tr(kWriteCompleteText); })) return Outcome::kCompleted;
   if (shown([](const std::string& box) {
-        return box.starts_with(kBadWriteFileText) || box.starts_with(kBadReadFileText);
+        return box.starts_with(Tr(kBadWriteFileText)) || box.starts_with(Tr(kBadReadFileText));
       })) {
     return Outcome::kRefused;
   }

@@ -1,5 +1,7 @@
 #include "package/font_package.h"
 
+#include "texts/catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -115,9 +117,17 @@ TEST(FontPackageTest, AFileWithoutALineEndIsRefusedAtItsFirstLineWithoutReadingO
   EXPECT_LT(file.tellg(), 100);
 }
 
-TEST(FontPackageTest, TheRefusalNamesTheFileAndTheLine) {
-  EXPECT_EQ(RefusedFontFileText("KoreaFlash.txt", {12, "the checksum is 3B, the record's bytes need 3A"}),
-            "写入文件格式错误!!!\nKoreaFlash.txt, line 12: the checksum is 3B, the record's bytes need 3A.");
+TEST(FontPackageTest, TheRefusalNamesTheFileAndTheLineInTheOperatorsLanguage) {
+  std::istringstream file(":1000000000\n");
+  const FontFileProblem problem = *ReadFontPackage(file).problem;
+  EXPECT_EQ(RefusedFontFileText("KoreaFlash.txt", problem),
+            "Write file format error!!!\nKoreaFlash.txt, line 1: the byte count says 16 data bytes, the line "
+            "holds 0.");
+  SetLanguage(Language::kChinese);
+  const FontFileProblem chinese = *ReadFontPackage(file.seekg(0)).problem;
+  EXPECT_EQ(RefusedFontFileText("KoreaFlash.txt", chinese),
+            "写入文件格式错误!!!\nKoreaFlash.txt，第 1 行：字节数写的是 16 个数据字节，这一行有 0 个。");
+  SetLanguage(Language::kEnglish);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "station/jobs/job_frame.h"
 #include "station/wait_allowance.h"
+#include "tests/support/in_english.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -52,6 +54,16 @@ TEST(QuillonDlgTest, AMessageBoxCarriesTheWindowTitleAndHoldsItsCallerUntilClose
   EXPECT_EQ(box.text, "Write Error!!!");
   EXPECT_EQ(box.title, "Morvane字库写入程序  (USB Ver 2.11 )");
   EXPECT_EQ(box.icon, MessageIcon::kError);
+}
+
+TEST(QuillonDlgTest, ABoxSpeaksTheStationsLanguageWhileItsRecordKeepsTheStationsOwnWords) {
+  testing::StationHarness station;
+  const testing::InEnglish english;
+  station.dlg.MessageBox(kWriteCompleteText, MessageIcon::kInformation);
+  ASSERT_EQ(station.view.MessageBoxes().size(), 1u);
+  EXPECT_EQ(station.view.MessageBoxes()[0].text, "Write complete!!!");
+  EXPECT_EQ(station.dlg.BoxesShown(), 1u);
+  EXPECT_EQ(station.dlg.LastBoxMessage(), "写入完成!!!") << "the log's message is the same in every language";
 }
 
 TEST(QuillonDlgTest, EachTimerTickTakesTwoOffTheAllowance) {

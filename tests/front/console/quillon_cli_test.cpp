@@ -34,9 +34,10 @@ struct CliRun {
   std::string output;  // standard output and error together
 };
 
-CliRun RunCli(const std::string& arguments) {
+// `environment`: a command that sets the environment and runs what follows ("env LANG=C").
+CliRun RunCli(const std::string& arguments, const std::string& environment = {}) {
   CliRun run;
-  const std::string command = std::string(QUILLON_CLI_PATH) + " " + arguments + " 2>&1";
+  const std::string command = environment + " " + QUILLON_CLI_PATH + " " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
   std::array<char, 256> buffer{};
@@ -44,6 +45,38 @@ CliRun RunCli(const std::string& arguments) {
   const int status = pclose(pipe);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+// The station's own texts: Chinese under the C locale, English where the system speaks it, and --lang
+// over both. What the station says is shown whole in either language.
+TEST(QuillonCliTest, TheStationSpeaksChineseUnlessTheSystemOrLangAsksForEnglish) {
+  testing::ScratchWorkingDirectory scratch;
+  std::ofstream("flash.txt") << ":1000000000\n";
+  struct Case {
+    const char* system;
+    const char* lang;
+    bool english;
+  };
+  for (const Case& run : {Case{"C", "", false}, Case{"C", "--lang zh", false}, Case{"C", "--lang en", true},
+                          Case{"en_US.UTF-8", "", true}, Case{"en_US.UTF-8", "--lang zh", false}}) {
+    SCOPED_TRACE(std::string(run.system) + " " + run.lang);
+    const CliRun cli = RunCli("write chinese --simulator --quiet " + std::string(run.lang),
+                              std::string("env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=") + run.system);
+    EXPECT_EQ(cli.exitCode, 3);
+    if (run.english) {
+      EXPECT_NE(cli.output.find("ID writer linked: ttySIM0 460800"), std::string::npos) << cli.output;
+      EXPECT_NE(cli.output.find("Write file format error!!!\nflash.txt, line 1: the byte count says 16 data "
+                                "bytes, the line holds 0."),
+                std::string::npos)
+          << cli.output;
+    } else {
+      EXPECT_NE(cli.output.find("写入器已连接：ttySIM0 460800"), std::string::npos) << cli.output;
+      EXPECT_NE(cli.output.find(
+                    "写入文件格式错误!!!\nflash.txt，第 1 行：字节数写的是 16 个数据字节，这一行有 0 个。"),
+                std::string::npos)
+          << cli.output;
+    }
+  }
 }
 
 TEST(QuillonCliTest, HelpListsTheCommandsAndSucceeds) {

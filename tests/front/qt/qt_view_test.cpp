@@ -18,6 +18,7 @@
 
 #include "front/common/window_layout.h"
 #include "front/qt/dialog_units.h"
+#include "link/link_status.h"
 #include "tests/front/qt/gui_station.h"
 
 namespace quillon {
@@ -200,7 +201,7 @@ TEST_F(QtWindowTest, TheStatusLineAboveTheExitButtonSaysWhatTheLinkIsDoing) {
   Settle();
   auto* status = qobject_cast<QLabel*>(view.Control(kIdLinkStatus));
   ASSERT_NE(status, nullptr);
-  EXPECT_EQ(status->text(), "Looking for the ID writer...");
+  EXPECT_EQ(status->text(), QString::fromUtf8("正在查找写入器..."));  // Chinese, the default
   // Inside the frame, between the buttons and the Exit button.
   EXPECT_LT(status->geometry().bottom(), view.Control(kIdExit)->geometry().top());
   EXPECT_GT(status->geometry().top(), view.Control(kIdWriteColour128Chinese)->geometry().bottom());

@@ -118,9 +118,8 @@ TEST_F(ColourFontJobsTest, AMissingImageFileIsReportedAfterTheBuiltinPagesAndThe
 TEST_F(ColourFontJobsTest, AnImageFileOneByteShortIsRefusedBeforeItsRegion) {
   WriteImageFile("Korea_color240_32X32.bin", 1446655);
   ASSERT_TRUE(job->RunJob(kIdWriteColour240Korean));
-  EXPECT_EQ(job->BoxTexts(), std::vector<std::string>{
-                                 "Read文件错误!!!\nKorea_color240_32X32.bin holds 1446655 bytes; the Korean "
-                                 "package needs at least 1446656."});
+  EXPECT_EQ(job->BoxTexts(), std::vector<std::string>{"Read文件错误!!!\nKorea_color240_32X32.bin 有 1446655 "
+                                                      "个字节；韩文字库至少需要 1446656 个。"});
   EXPECT_TRUE(job->station.view.Sounds().empty());
   EXPECT_EQ(g_jobBusy, 0);
   EXPECT_EQ(PagesWritten(), Screen240Pages());

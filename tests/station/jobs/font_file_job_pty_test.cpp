@@ -203,7 +203,7 @@ TEST_F(FontFileJobPtyTest, AMissingOrMalformedFileSendsNotOneByte) {
   const auto boxes = job.BoxTexts();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], "没有找到写入文件!!!");
-  EXPECT_TRUE(boxes[1].starts_with("写入文件格式错误!!!\nflash.txt, line 11: the checksum is ")) << boxes[1];
+  EXPECT_TRUE(boxes[1].starts_with("写入文件格式错误!!!\nflash.txt，第 11 行：校验和是 ")) << boxes[1];
   EXPECT_EQ(Counters().exchanges, 0u);
   EXPECT_TRUE(job.station.view.Sounds().empty());
 }

@@ -13,6 +13,7 @@
 #include "tests/package/hex_package.h"
 #include "tests/package/malformed_files.h"
 #include "tests/station/jobs/font_job_station.h"
+#include "tests/support/in_english.h"
 
 namespace quillon {
 namespace {
@@ -122,13 +123,14 @@ TEST_F(FontFileJobTest, AMissingFileIsReportedAndTheDeviceNotTouched) {
 }
 
 TEST_F(FontFileJobTest, EachKindOfMalformedFileIsRefusedWithItsLineBeforeAnythingIsSent) {
+  const testing::InEnglish english;  // the kinds' words are English
   for (const testing::MalformedFile& file : testing::MalformedFiles()) {
     SCOPED_TRACE(file.kind);
     WriteLines("Bigfont.txt", file.lines);
     ASSERT_TRUE(job.RunJob(kIdWriteLargeAscii));
     const std::string where = "Bigfont.txt, line " + std::to_string(file.badLine) + ": ";
     const std::string text = job.BoxTexts().at(0);
-    EXPECT_TRUE(text.starts_with(std::string("写入文件格式错误!!!\n") + where)) << text;
+    EXPECT_TRUE(text.starts_with("Write file format error!!!\n" + where)) << text;
     EXPECT_NE(text.find(file.words), std::string::npos) << text;
     ExpectRefusedUntouched(text);
     job.station.view.ClearMessageBoxes();
