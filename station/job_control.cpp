@@ -120,6 +120,33 @@ void CQuillonDlg::CountDownWaitTicks() {
 
 void CQuillonDlg::RunWatchdog() {
   if (g_watchdogTicks.fetch_add(1) + 1 < kWatchdogPeriodTicks) return;
+  RunWatchdogCheck();
+}
+
+void CQuillonDlg::CheckForDeviceNow() {
+  m_dialogThread.Post([this] {
+    // A device that went may hold its tty up a moment longer than the system takes to say so (the
+    // simulator's link goes before its tty hangs up): the link looks healthy to this check, and the
+    // hang-up brings another. Armed before the port is looked at, so that no hang-up falls between.
+    m_checkOnHangUp.store(true);
+    // Not beside a running attempt: it may have looked before the device came, so its end brings the
+    // check instead. Asked for first and looked at again, so that an attempt ending in between is
+    // not missed (at worst the check comes twice, and the second finds the link up).
+    if (m_connectionAttemptRunning.load()) {
+      m_checkAfterAttempt.store(true);
+      if (m_connectionAttemptRunning.load()) return;
+      m_checkAfterAttempt.store(false);
+    }
+    RunWatchdogCheck();
+  });
+}
+
+void CQuillonDlg::PortHungUp() {
+  if (m_checkOnHangUp.exchange(false)) CheckForDeviceNow();
+}
+
+void CQuillonDlg::RunWatchdogCheck() {
+  // The next check comes a whole period after this one, whatever brought this one.
   g_watchdogTicks.store(0);
   // A healthy link keeps the watchdog quiet: the port open, or the USB device up.
   if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return;
@@ -138,6 +165,7 @@ void CQuillonDlg::StartConnectionAttempt() {
   std::thread([this] {
     m_workers.connectThread(*this);
     m_connectionAttemptRunning.store(false);
+    if (m_checkAfterAttempt.exchange(false)) CheckForDeviceNow();
   }).detach();
 }
 

@@ -108,12 +108,18 @@ class CQuillonDlg : public SerialOwner {
   JobOutcome LastJobOutcome() const { return m_jobOutcome.load(); }
   void SetJobOutcome(JobOutcome outcome) { m_jobOutcome.store(outcome); }
   bool ConnectionAttemptRunning() const { return m_connectionAttemptRunning.load(); }
+  // The system says a device came or went: the watchdog's next check comes now instead of at its time,
+  // with the timer's rules (no attempt beside another, none under a job). Callable from any thread;
+  // returns at once. A check asked for while an attempt runs comes when the attempt ends.
+  void CheckForDeviceNow();
 
   // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
   void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   void SendSerialBytes(std::span<const std::uint8_t> bytes, std::intptr_t port) override;
   std::size_t BytesAwaited() const override;
   void DispatchPendingMessages() override;
+  // After the system has told of a device coming or going, a hang-up brings the watchdog's check too.
+  void PortHungUp() override;
 
   const StationTiming& Timing() const { return m_timing; }
   // Why the USB library that is there cannot be used; empty when it can, or when there is none.
@@ -127,6 +133,7 @@ class CQuillonDlg : public SerialOwner {
   void StartConnectionAttempt();
   void CountDownWaitTicks();
   void RunWatchdog();
+  void RunWatchdogCheck();
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);
@@ -144,7 +151,9 @@ class CQuillonDlg : public SerialOwner {
   std::atomic<std::uint32_t> m_jobsStarted{0};
   std::atomic<JobOutcome> m_jobOutcome{JobOutcome::kUnfinished};
   std::atomic<bool> m_connectionAttemptRunning{false};
-  bool m_acceptJobsWhenWorkerEnds = false;  // the dialog thread's only
+  std::atomic<bool> m_checkAfterAttempt{false};  // a check was asked for while an attempt ran
+  std::atomic<bool> m_checkOnHangUp{false};      // the system told of a device: the next hang-up checks
+  bool m_acceptJobsWhenWorkerEnds = false;       // the dialog thread's only
 
  public:
   // Declared first of the owned members so that it is destroyed last, after everything that may still

@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
   CQuillonApp app(view, device->Usb(), std::move(workers));
   std::fprintf(stderr, "Device: %s\n", device->Description().c_str());
   app.Start();
+  device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
   int exitCode = kExitUsage;
   switch (options->command) {
     case CliCommand::kWrite:
@@ -110,6 +111,7 @@ int main(int argc, char** argv) {
   app.Thread().QuitAndWait();
   console.End();
   EndProcess(app, exitCode, [&] {
+    device->StopWatching();
     app.Dialog().m_port.Stop();
     device.reset();
   });

@@ -88,6 +88,37 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
   EXPECT_TRUE(running.ButtonsEnabled(true));
 }
 
+TEST(WatchdogLinkTest, ADeviceAtTheWatchedPortIsLinkedAndLetGoOfWithoutATick) {
+  testing::ScratchWorkingDirectory scratch;
+  const std::filesystem::path tty = scratch.Path() / "tty";
+  std::string error;
+  auto setup = DeviceSetup::Create({.source = DeviceChoice::Source::kPort, .portPath = tty.string()}, error);
+  ASSERT_NE(setup, nullptr) << error;
+  std::unique_ptr<sim::PtyDevice> device;
+  RunningStation running(setup->Usb(), setup->ConnectWorker(), [&] { return device.get(); });
+  setup->WatchDevices([&] { running.station.dlg.CheckForDeviceNow(); });
+  const auto status = [&] { return running.station.dlg.LinkStatus(); };
+  // The timer never ticks by itself here: only the watcher can bring the watchdog's check.
+  EXPECT_EQ(status(), LookingForDeviceText());
+
+  device = sim::PtyDevice::Create({.linkPath = tty}, error);
+  ASSERT_NE(device, nullptr) << error;
+  EXPECT_TRUE(Eventually([&] { return status() == LinkedOnPortText("tty", 460800); })) << status();
+  EXPECT_TRUE(running.ButtonsEnabled(true));
+  EXPECT_EQ(device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters().handshakes; }), 1u);
+
+  device->Unplug();
+  EXPECT_TRUE(Eventually([&] { return status() == NoDeviceFoundText(); })) << status();
+  const std::vector<std::string> statuses = running.station.view.LinkStatuses();
+  EXPECT_NE(std::ranges::find(statuses, LinkLostText()), statuses.end());
+  EXPECT_TRUE(running.ButtonsEnabled(false));
+
+  ASSERT_TRUE(device->Replug(error)) << error;
+  EXPECT_TRUE(Eventually([&] { return status() == LinkedOnPortText("tty", 460800); })) << status();
+  // The callback reaches the dialog: it ends before the station does.
+  setup->StopWatching();
+}
+
 TEST(WatchdogLinkTest, TheBuiltInSimulatorIsFoundOnItsTtyOrAsAUsbDevice) {
   std::string error;
   auto serial = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulator}, error);
