@@ -137,8 +137,17 @@ void CQuillonDlg::CheckForDeviceNow() {
       if (m_connectionAttemptRunning.load()) return;
       m_checkAfterAttempt.store(false);
     }
+    // A USB link looks healthy to the watchdog whatever the bus holds, and only an exchange would find
+    // its device gone: one gone from the bus is let go of here, as the production run does, and the
+    // check looks for the next device at once.
+    if (g_linkKind.load() == kUsbLinkKind && UsbBusEmpty()) LetGoOfUsbDevice();
     RunWatchdogCheck();
   });
+}
+
+bool CQuillonDlg::UsbBusEmpty() {
+  std::uint32_t count = 0;
+  return m_usb.GetNumDevices(&count) != 0 || count == 0;
 }
 
 void CQuillonDlg::PortHungUp() {

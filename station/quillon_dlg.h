@@ -134,6 +134,7 @@ class CQuillonDlg : public SerialOwner {
   void CountDownWaitTicks();
   void RunWatchdog();
   void RunWatchdogCheck();
+  bool UsbBusEmpty();
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);

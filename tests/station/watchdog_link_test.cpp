@@ -138,5 +138,22 @@ TEST(WatchdogLinkTest, TheBuiltInSimulatorIsFoundOnItsTtyOrAsAUsbDevice) {
   running.station.dlg.CloseUsbDevice();
 }
 
+TEST(WatchdogLinkTest, AUsbDeviceGoneFromTheBusIsLetGoOfWhenTheSystemTellsOfIt) {
+  std::string error;
+  auto usb = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}, error);
+  ASSERT_NE(usb, nullptr) << error;
+  RunningStation running(usb->Usb(), usb->ConnectWorker(), [] { return nullptr; });
+  ASSERT_EQ(running.TicksUntilStatus(LinkedOverUsbText()), 1);
+
+  // What the system's report of a USB device taken away brings, without a tick.
+  usb->UsbSimulator()->Unplug(0);
+  running.station.dlg.CheckForDeviceNow();
+  EXPECT_TRUE(Eventually([&] { return running.station.dlg.LinkStatus() == NoDeviceFoundText(); }))
+      << running.station.dlg.LinkStatus();
+  const std::vector<std::string> statuses = running.station.view.LinkStatuses();
+  EXPECT_NE(std::ranges::find(statuses, LinkLostText()), statuses.end());
+  EXPECT_TRUE(running.ButtonsEnabled(false));
+}
+
 }  // namespace
 }  // namespace quillon
