@@ -61,8 +61,8 @@ class SerialOwner {
   // wait for the owner, so a monitor blocked in SendSerialMessage can go on. Elsewhere it does nothing.
   virtual void DispatchPendingMessages() = 0;
 
-  // Called on the monitor thread once the tty has hung up (its adapter taken away), after the port
-  // has been marked failed. Returns at once.
+  // Called on the monitor thread once the tty has hung up (its adapter taken away; on Windows, once the
+  // port is given up after a failed read), after the port has been marked failed. Returns at once.
   virtual void PortHungUp() {}
 };
 
