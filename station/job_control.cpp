@@ -1,6 +1,7 @@
 // The job buttons, one job at a time, and the one-second timer: the wait allowances and the connection
 // watchdog.
 #include <thread>
+#include <utility>
 
 #include "link/link_status.h"
 #include "station/atomic_wait.h"
@@ -130,19 +131,21 @@ void CQuillonDlg::CheckForDeviceNow() {
     // hang-up brings another. Armed before the port is looked at, so that no hang-up falls between.
     m_checkOnHangUp.store(true);
     // Not beside a running attempt: it may have looked before the device came, so its end brings the
-    // check instead. Asked for first and looked at again, so that an attempt ending in between is
-    // not missed (at worst the check comes twice, and the second finds the link up).
+    // check instead. Both are decided here, on the dialog thread, so none falls between.
     if (m_connectionAttemptRunning.load()) {
-      m_checkAfterAttempt.store(true);
-      if (m_connectionAttemptRunning.load()) return;
-      m_checkAfterAttempt.store(false);
+      m_checkAfterAttempt = true;
+      return;
     }
-    // A USB link looks healthy to the watchdog whatever the bus holds, and only an exchange would find
-    // its device gone: one gone from the bus is let go of here, as the production run does, and the
-    // check looks for the next device at once.
-    if (g_linkKind.load() == kUsbLinkKind && UsbBusEmpty()) LetGoOfUsbDevice();
-    RunWatchdogCheck();
+    RunDeviceCheck();
   });
+}
+
+void CQuillonDlg::RunDeviceCheck() {
+  // A USB link looks healthy to the watchdog whatever the bus holds, and only an exchange would find
+  // its device gone: one gone from the bus is let go of here, as the production run does, and the
+  // check looks for the next device at once.
+  if (g_linkKind.load() == kUsbLinkKind && UsbBusEmpty()) LetGoOfUsbDevice();
+  RunWatchdogCheck();
 }
 
 bool CQuillonDlg::UsbBusEmpty() {
@@ -173,8 +176,13 @@ void CQuillonDlg::StartConnectionAttempt() {
   g_jobBusy.store(1);
   std::thread([this] {
     m_workers.connectThread(*this);
-    m_connectionAttemptRunning.store(false);
-    if (m_checkAfterAttempt.exchange(false)) CheckForDeviceNow();
+    // Over on the dialog thread, where checks are asked for: one asked for meanwhile comes now, and
+    // nothing of the dialog is touched once the attempt counts as over.
+    const bool ended = m_dialogThread.Send([this] {
+      m_connectionAttemptRunning.store(false);
+      if (std::exchange(m_checkAfterAttempt, false)) RunDeviceCheck();
+    });
+    if (!ended) m_connectionAttemptRunning.store(false);
   }).detach();
 }
 

@@ -134,6 +134,7 @@ class CQuillonDlg : public SerialOwner {
   void CountDownWaitTicks();
   void RunWatchdog();
   void RunWatchdogCheck();
+  void RunDeviceCheck();
   bool UsbBusEmpty();
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
@@ -152,9 +153,9 @@ class CQuillonDlg : public SerialOwner {
   std::atomic<std::uint32_t> m_jobsStarted{0};
   std::atomic<JobOutcome> m_jobOutcome{JobOutcome::kUnfinished};
   std::atomic<bool> m_connectionAttemptRunning{false};
-  std::atomic<bool> m_checkAfterAttempt{false};  // a check was asked for while an attempt ran
-  std::atomic<bool> m_checkOnHangUp{false};      // the system told of a device: the next hang-up checks
-  bool m_acceptJobsWhenWorkerEnds = false;       // the dialog thread's only
+  std::atomic<bool> m_checkOnHangUp{false};  // the system told of a device: the next hang-up checks
+  bool m_acceptJobsWhenWorkerEnds = false;   // the dialog thread's only
+  bool m_checkAfterAttempt = false;  // the dialog thread's only: a check asked for while an attempt ran
 
  public:
   // Declared first of the owned members so that it is destroyed last, after everything that may still

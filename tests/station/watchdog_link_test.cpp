@@ -94,15 +94,17 @@ TEST(WatchdogLinkTest, ADeviceAtTheWatchedPortIsLinkedAndLetGoOfWithoutATick) {
   std::string error;
   auto setup = DeviceSetup::Create({.source = DeviceChoice::Source::kPort, .portPath = tty.string()}, error);
   ASSERT_NE(setup, nullptr) << error;
-  std::unique_ptr<sim::PtyDevice> device;
+  // Made unplugged before anything watches, so that the attempts find it made.
+  std::unique_ptr<sim::PtyDevice> device = sim::PtyDevice::Create({.linkPath = tty}, error);
+  ASSERT_NE(device, nullptr) << error;
+  device->Unplug();
   RunningStation running(setup->Usb(), setup->ConnectWorker(), [&] { return device.get(); });
   setup->WatchDevices([&] { running.station.dlg.CheckForDeviceNow(); });
   const auto status = [&] { return running.station.dlg.LinkStatus(); };
   // The timer never ticks by itself here: only the watcher can bring the watchdog's check.
   EXPECT_EQ(status(), LookingForDeviceText());
 
-  device = sim::PtyDevice::Create({.linkPath = tty}, error);
-  ASSERT_NE(device, nullptr) << error;
+  ASSERT_TRUE(device->Replug(error)) << error;
   EXPECT_TRUE(Eventually([&] { return status() == LinkedOnPortText("tty", 460800); })) << status();
   EXPECT_TRUE(running.ButtonsEnabled(true));
   EXPECT_EQ(device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters().handshakes; }), 1u);
