@@ -1,7 +1,6 @@
 // The job buttons, one job at a time, and the one-second timer: the wait allowances and the connection
 // watchdog.
 #include <thread>
-#include <utility>
 
 #include "link/link_status.h"
 #include "station/atomic_wait.h"
@@ -130,22 +129,15 @@ void CQuillonDlg::CheckForDeviceNow() {
     // simulator's link goes before its tty hangs up): the link looks healthy to this check, and the
     // hang-up brings another. Armed before the port is looked at, so that no hang-up falls between.
     m_checkOnHangUp.store(true);
-    // Not beside a running attempt: it may have looked before the device came, so its end brings the
-    // check instead. Both are decided here, on the dialog thread, so none falls between.
-    if (m_connectionAttemptRunning.load()) {
-      m_checkAfterAttempt = true;
+    // Not beside a running attempt: it may have looked before the device came, so it checks again as
+    // it ends. Either it takes the request or it has ended, never neither.
+    AttemptState running = AttemptState::kRunning;
+    if (m_attemptState.compare_exchange_strong(running, AttemptState::kRunningCheckAsked) ||
+        running == AttemptState::kRunningCheckAsked) {
       return;
     }
-    RunDeviceCheck();
+    if (WatchdogWantsAttempt(/*letGoOfEmptyUsbBus=*/true)) StartConnectionAttempt();
   });
-}
-
-void CQuillonDlg::RunDeviceCheck() {
-  // A USB link looks healthy to the watchdog whatever the bus holds, and only an exchange would find
-  // its device gone: one gone from the bus is let go of here, as the production run does, and the
-  // check looks for the next device at once.
-  if (g_linkKind.load() == kUsbLinkKind && UsbBusEmpty()) LetGoOfUsbDevice();
-  RunWatchdogCheck();
 }
 
 bool CQuillonDlg::UsbBusEmpty() {
@@ -158,31 +150,51 @@ void CQuillonDlg::PortHungUp() {
 }
 
 void CQuillonDlg::RunWatchdogCheck() {
+  if (WatchdogWantsAttempt(/*letGoOfEmptyUsbBus=*/false)) StartConnectionAttempt();
+}
+
+bool CQuillonDlg::WatchdogWantsAttempt(bool letGoOfEmptyUsbBus) {
   // The next check comes a whole period after this one, whatever brought this one.
   g_watchdogTicks.store(0);
+  // A USB link looks healthy to the watchdog whatever the bus holds, and only an exchange would find
+  // its device gone: when the system has told of a device, one gone from the bus is let go of, as the
+  // production run does, and the check looks for the next device at once.
+  if (letGoOfEmptyUsbBus && g_linkKind.load() == kUsbLinkKind && UsbBusEmpty()) LetGoOfUsbDevice();
   // A healthy link keeps the watchdog quiet: the port open, or the USB device up.
-  if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return;
+  if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return false;
   // A running job still owns a link it has not taken down yet: its next exchange fails and takes the
   // port down itself. An attempt now would stop the port under the job, or link anew beneath it.
-  if (JobWorkerAlive() && g_linkKind.load() != kNoLink) return;
+  if (JobWorkerAlive() && g_linkKind.load() != kNoLink) return false;
   // A serial port that failed while idle (its adapter pulled out) has taken the link with it.
   if (g_linkKind.load() != kNoLink) ShowLinkStatus(LinkLostText());
-  StartConnectionAttempt();
+  return true;
 }
 
 void CQuillonDlg::StartConnectionAttempt() {
   // One attempt at a time: an attempt that outlasts the watchdog's period is not overlapped.
-  if (!m_workers.connectThread || m_connectionAttemptRunning.exchange(true)) return;
+  AttemptState idle = AttemptState::kIdle;
+  if (!m_workers.connectThread || !m_attemptState.compare_exchange_strong(idle, AttemptState::kRunning))
+    return;
   g_jobBusy.store(1);
   std::thread([this] {
-    m_workers.connectThread(*this);
-    // Over on the dialog thread, where checks are asked for: one asked for meanwhile comes now, and
-    // nothing of the dialog is touched once the attempt counts as over.
-    const bool ended = m_dialogThread.Send([this] {
-      m_connectionAttemptRunning.store(false);
-      if (std::exchange(m_checkAfterAttempt, false)) RunDeviceCheck();
-    });
-    if (!ended) m_connectionAttemptRunning.store(false);
+    for (bool attempt = true;;) {
+      if (attempt) m_workers.connectThread(*this);
+      // Over, unless a check was asked for meanwhile; nothing of the dialog is touched once it is.
+      AttemptState running = AttemptState::kRunning;
+      if (m_attemptState.compare_exchange_strong(running, AttemptState::kIdle)) return;
+      // The check, decided on the dialog thread as the timer decides it; an attempt it wants is this
+      // one again, so that none starts beside it.
+      m_attemptState.store(AttemptState::kRunning);
+      bool again = false;
+      if (!m_dialogThread.Send([this, &again] {
+            again = WatchdogWantsAttempt(/*letGoOfEmptyUsbBus=*/true);
+            if (again) g_jobBusy.store(1);
+          })) {
+        m_attemptState.store(AttemptState::kIdle);  // the dialog has ended: nothing to check for
+        return;
+      }
+      attempt = again;
+    }
   }).detach();
 }
 

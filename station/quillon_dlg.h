@@ -107,7 +107,7 @@ class CQuillonDlg : public SerialOwner {
   // of its boxes.
   JobOutcome LastJobOutcome() const { return m_jobOutcome.load(); }
   void SetJobOutcome(JobOutcome outcome) { m_jobOutcome.store(outcome); }
-  bool ConnectionAttemptRunning() const { return m_connectionAttemptRunning.load(); }
+  bool ConnectionAttemptRunning() const { return m_attemptState.load() != AttemptState::kIdle; }
   // The system says a device came or went: the watchdog's next check comes now instead of at its time,
   // with the timer's rules (no attempt beside another, none under a job). Callable from any thread;
   // returns at once. A check asked for while an attempt runs comes when the attempt ends.
@@ -127,6 +127,7 @@ class CQuillonDlg : public SerialOwner {
 
  private:
   enum class UsbDirection { kWrite, kRead };
+  enum class AttemptState : std::uint8_t { kIdle, kRunning, kRunningCheckAsked };
 
   void StartJob(std::uint8_t mode, const Worker& worker);
   void JobWorkerEnded();
@@ -134,7 +135,7 @@ class CQuillonDlg : public SerialOwner {
   void CountDownWaitTicks();
   void RunWatchdog();
   void RunWatchdogCheck();
-  void RunDeviceCheck();
+  bool WatchdogWantsAttempt(bool letGoOfEmptyUsbBus);
   bool UsbBusEmpty();
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
@@ -152,10 +153,11 @@ class CQuillonDlg : public SerialOwner {
   std::atomic<int> m_jobWorkersAlive{0};
   std::atomic<std::uint32_t> m_jobsStarted{0};
   std::atomic<JobOutcome> m_jobOutcome{JobOutcome::kUnfinished};
-  std::atomic<bool> m_connectionAttemptRunning{false};
+  // A connection attempt's thread, from its start to its last touch of the dialog; a check asked for
+  // while it runs is its to make as it ends.
+  std::atomic<AttemptState> m_attemptState{AttemptState::kIdle};
   std::atomic<bool> m_checkOnHangUp{false};  // the system told of a device: the next hang-up checks
   bool m_acceptJobsWhenWorkerEnds = false;   // the dialog thread's only
-  bool m_checkAfterAttempt = false;  // the dialog thread's only: a check asked for while an attempt ran
 
  public:
   // Declared first of the owned members so that it is destroyed last, after everything that may still
