@@ -12,6 +12,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "package/font_package.h"
+#include "texts/catalogue.h"
 
 namespace {
 
@@ -84,6 +85,8 @@ std::optional<std::map<std::uint32_t, Page>> ReferencePages(const std::vector<st
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The promises below are worded in the refusal's English.
+  quillon::SetLanguage(quillon::Language::kEnglish);
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::istringstream file(text);
   const quillon::FontPackage package = quillon::ReadFontPackage(file);

@@ -50,6 +50,10 @@ class SerialOwner {
   // Called on the owner's own thread while it waits for the monitor thread: handles the messages that
   // wait for the owner, so a monitor blocked in SendSerialMessage can go on. Elsewhere it does nothing.
   virtual void DispatchPendingMessages() = 0;
+
+  // Called on the monitor thread once the tty has hung up (its adapter taken away; on Windows, once the
+  // port is given up after a failed read), after the port has been marked failed. Returns at once.
+  virtual void PortHungUp() {}
 };
 
 }  // namespace quillon

@@ -79,6 +79,7 @@ void CSerialPort::MonitorThread() {
       errno = EIO;
       ReportFailure("ppoll() on the tty (it hung up)");
       watchTty = false;
+      if (m_ownerWindow != nullptr) m_ownerWindow->PortHungUp();
     }
   }
 }

@@ -79,11 +79,18 @@ void CSerialPort::MonitorThread() {
   // (the owner may be arming its wait for the next frame while the tail of the last answer comes in)
   // it asks for one byte.
   bool answerDue = false;
+  // A port given up after a failure has most likely gone (its adapter pulled out): the owner hears of
+  // it once, as of a tty that hangs up.
+  bool ownerTold = !watchPort;
   for (;;) {
     if (watchPort && !readPending) {
       readPending = m_platform->StartPendingRead(*this, port, answerDue);
       // The port went away (an unplugged adapter): it would fail every read from now on.
       if (!readPending) watchPort = false;
+    }
+    if (!watchPort && !ownerTold) {
+      ownerTold = true;
+      if (m_ownerWindow != nullptr) m_ownerWindow->PortHungUp();
     }
     const HANDLE waitSet[] = {m_platform->m_stopRequest.handle(), m_platform->m_writeRequest.handle(),
                               m_platform->m_pendingReadDone.handle()};

@@ -130,24 +130,76 @@ void CQuillonDlg::CountDownWaitTicks() {
 
 void CQuillonDlg::RunWatchdog() {
   if (g_watchdogTicks.fetch_add(1) + 1 < kWatchdogPeriodTicks) return;
+  RunWatchdogCheck();
+}
+
+void CQuillonDlg::CheckForDeviceNow() {
+  m_dialogThread.Post([this] {
+    // A device that went may hold its tty up a moment longer than the system takes to say so (the
+    // simulator's link goes before its tty hangs up): the link looks healthy to this check, and the
+    // hang-up brings another. Armed before the port is looked at, so that no hang-up falls between.
+    m_checkOnHangUp.store(true);
+    // Not beside a running attempt: it may have looked before the device came, so it checks again as
+    // it ends. Either it takes the request or it has ended, never neither.
+    AttemptState running = AttemptState::kRunning;
+    if (m_attemptState.compare_exchange_strong(running, AttemptState::kRunningCheckAsked) ||
+        running == AttemptState::kRunningCheckAsked) {
+      return;
+    }
+    if (WatchdogWantsAttempt(/*letGoOfEmptyUsbBus=*/true)) StartConnectionAttempt();
+  });
+}
+
+void CQuillonDlg::PortHungUp() {
+  if (m_checkOnHangUp.exchange(false)) CheckForDeviceNow();
+}
+
+void CQuillonDlg::RunWatchdogCheck() {
+  if (WatchdogWantsAttempt(/*letGoOfEmptyUsbBus=*/false)) StartConnectionAttempt();
+}
+
+bool CQuillonDlg::WatchdogWantsAttempt(bool letGoOfEmptyUsbBus) {
+  // The next check comes a whole period after this one, whatever brought this one.
   g_watchdogTicks.store(0);
+  // A USB link looks healthy to the watchdog whatever the bus holds, and only an exchange would find
+  // its device gone: when the system has told of a device, one gone from the bus is let go of, as the
+  // production run does, and the check looks for the next device at once.
+  if (letGoOfEmptyUsbBus) LetGoOfUsbDeviceIfGone();
   // A healthy link keeps the watchdog quiet: the port open, or the USB device up.
-  if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return;
+  if (m_port.portState.load() == CSerialPort::kStateOpen || g_linkKind.load() == kUsbLinkKind) return false;
   // A running job still owns a link it has not taken down yet: its next exchange fails and takes the
   // port down itself. An attempt now would stop the port under the job, or link anew beneath it.
-  if (JobWorkerAlive() && g_linkKind.load() != kNoLink) return;
+  if (JobWorkerAlive() && g_linkKind.load() != kNoLink) return false;
   // A serial port that failed while idle (its adapter pulled out) has taken the link with it.
   if (g_linkKind.load() != kNoLink) ShowLinkStatus(LinkLostText(m_port.LastFailure()));
-  StartConnectionAttempt();
+  return true;
 }
 
 void CQuillonDlg::StartConnectionAttempt() {
   // One attempt at a time: an attempt that outlasts the watchdog's period is not overlapped.
-  if (!m_workers.connectThread || m_connectionAttemptRunning.exchange(true)) return;
+  AttemptState idle = AttemptState::kIdle;
+  if (!m_workers.connectThread || !m_attemptState.compare_exchange_strong(idle, AttemptState::kRunning))
+    return;
   g_jobBusy.store(1);
   std::thread([this] {
-    m_workers.connectThread(*this);
-    m_connectionAttemptRunning.store(false);
+    for (bool attempt = true;;) {
+      if (attempt) m_workers.connectThread(*this);
+      // Over, unless a check was asked for meanwhile; nothing of the dialog is touched once it is.
+      AttemptState running = AttemptState::kRunning;
+      if (m_attemptState.compare_exchange_strong(running, AttemptState::kIdle)) return;
+      // The check, decided on the dialog thread as the timer decides it; an attempt it wants is this
+      // one again, so that none starts beside it.
+      m_attemptState.store(AttemptState::kRunning);
+      bool again = false;
+      if (!m_dialogThread.Send([this, &again] {
+            again = WatchdogWantsAttempt(/*letGoOfEmptyUsbBus=*/true);
+            if (again) g_jobBusy.store(1);
+          })) {
+        m_attemptState.store(AttemptState::kIdle);  // the dialog has ended: nothing to check for
+        return;
+      }
+      attempt = again;
+    }
   }).detach();
 }
 

@@ -112,13 +112,19 @@ class CQuillonDlg : public SerialOwner {
   // of its boxes.
   JobOutcome LastJobOutcome() const { return m_jobOutcome.load(); }
   void SetJobOutcome(JobOutcome outcome) { m_jobOutcome.store(outcome); }
-  bool ConnectionAttemptRunning() const { return m_connectionAttemptRunning.load(); }
+  bool ConnectionAttemptRunning() const { return m_attemptState.load() != AttemptState::kIdle; }
+  // The system says a device came or went: the watchdog's next check comes now instead of at its time,
+  // with the timer's rules (no attempt beside another, none under a job). Callable from any thread;
+  // returns at once. A check asked for while an attempt runs comes when the attempt ends.
+  void CheckForDeviceNow();
 
   // SerialOwner: the serial driver's messages reach the dialog thread synchronously.
   void SendSerialMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   void SendSerialBytes(std::span<const std::uint8_t> bytes, std::intptr_t port) override;
   std::size_t BytesAwaited() const override;
   void DispatchPendingMessages() override;
+  // After the system has told of a device coming or going, a hang-up brings the watchdog's check too.
+  void PortHungUp() override;
 
   const StationTiming& Timing() const { return m_timing; }
   // Why the USB library that is there cannot be used; empty when it can, or when there is none.
@@ -126,6 +132,7 @@ class CQuillonDlg : public SerialOwner {
 
  private:
   enum class UsbDirection { kWrite, kRead };
+  enum class AttemptState : std::uint8_t { kIdle, kRunning, kRunningCheckAsked };
 
   void StartJob(std::uint8_t mode, const Worker& worker);
   void JobWorkerEnded();
@@ -135,6 +142,8 @@ class CQuillonDlg : public SerialOwner {
   void RunWatchdog();
   // A USB link that no job uses: none runs, or the one closing lost its own link before this came up.
   bool UsbLinkIdle() const;
+  void RunWatchdogCheck();
+  bool WatchdogWantsAttempt(bool letGoOfEmptyUsbBus);
   int TransferUsbBlock(UsbDirection direction);
   int ExchangeSerialFrame(std::uint8_t ticks, std::uint32_t awaitedCount);
   bool WaitForReceivedBytes(std::uint32_t needed);
@@ -151,8 +160,11 @@ class CQuillonDlg : public SerialOwner {
   std::atomic<int> m_jobWorkersAlive{0};
   std::atomic<std::uint32_t> m_jobsStarted{0};
   std::atomic<JobOutcome> m_jobOutcome{JobOutcome::kUnfinished};
-  std::atomic<bool> m_connectionAttemptRunning{false};
-  bool m_acceptJobsWhenWorkerEnds = false;  // the dialog thread's only
+  // A connection attempt's thread, from its start to its last touch of the dialog; a check asked for
+  // while it runs is its to make as it ends.
+  std::atomic<AttemptState> m_attemptState{AttemptState::kIdle};
+  std::atomic<bool> m_checkOnHangUp{false};  // the system told of a device: the next hang-up checks
+  bool m_acceptJobsWhenWorkerEnds = false;   // the dialog thread's only
 
  public:
   // Declared first of the owned members so that it is destroyed last, after everything that may still

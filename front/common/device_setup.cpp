@@ -29,11 +29,13 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
       setup->m_usb = std::make_unique<UsbLibraryBridge>();
       setup->m_ports = SystemSerialPorts();
       setup->m_description = "a USB ID writer, or one on a CH340 serial adapter";
+      setup->m_watch.systemDevices = true;
       break;
     case DeviceChoice::Source::kPort:
       setup->m_usb = std::make_unique<NoUsbBridge>();
       setup->m_ports = std::make_unique<GivenPortList>(choice.portPath);
       setup->m_description = "the ID writer on " + choice.portPath;
+      setup->m_watch.portPath = choice.portPath;
       break;
     case DeviceChoice::Source::kSimulatorUsb: {
       auto usb = std::make_unique<sim::SimulatedUsbBridge>();
@@ -55,6 +57,7 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
       setup->m_usb = std::make_unique<NoUsbBridge>();
       setup->m_ports = std::make_unique<GivenPortList>(link.string());
       setup->m_description = "the simulated ID writer on " + link.string();
+      setup->m_watch.portPath = link.string();
       break;
     }
   }
@@ -62,8 +65,16 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
 }
 
 DeviceSetup::~DeviceSetup() {
+  m_watcher.reset();
   m_simulator.reset();
   m_simulatorDirectory.reset();
+}
+
+void DeviceSetup::WatchDevices(DeviceWatcher::Callback onChange) {
+  m_watcher.reset();
+  // The simulated USB device comes and goes inside the program: nothing for the system to tell.
+  if (!m_watch.systemDevices && m_watch.portPath.empty()) return;
+  m_watcher = DeviceWatcher::Start(m_watch, std::move(onChange));
 }
 
 Worker DeviceSetup::ConnectWorker() {

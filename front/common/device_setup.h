@@ -7,6 +7,7 @@
 #include <string>
 
 #include "front/common/device_choice.h"
+#include "link/device_watcher.h"
 #include "link/serial_port_list.h"
 #include "link/temporary_directory.h"
 #include "link/usb_bridge.h"
@@ -36,6 +37,12 @@ class DeviceSetup {
   // The simulated device, when one was asked for; nullptr otherwise.
   sim::PtyDevice* SerialSimulator() { return m_simulator.get(); }
   sim::SimulatedUsbBridge* UsbSimulator() { return m_usbSimulator; }
+  // From now on, a device of the chosen kind coming or going (a serial adapter or USB device on the
+  // system, a tty appearing at the given path or the simulator's) calls onChange, on another thread:
+  // the station's check for a device comes at once instead of at the watchdog's next. Ends with this
+  // set-up, or at StopWatching.
+  void WatchDevices(DeviceWatcher::Callback onChange);
+  void StopWatching() { m_watcher.reset(); }
 
  private:
   DeviceSetup() = default;
@@ -46,6 +53,8 @@ class DeviceSetup {
   std::unique_ptr<sim::PtyDevice> m_simulator;
   sim::SimulatedUsbBridge* m_usbSimulator = nullptr;  // m_usb, when it is the simulated bridge
   std::string m_description;
+  DeviceWatch m_watch;  // what tells of this choice's devices coming and going
+  std::unique_ptr<DeviceWatcher> m_watcher;
 };
 
 }  // namespace quillon

@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
   CQuillonApp app(view, device->Usb(), std::move(workers));
   std::fprintf(stderr, "Device: %s\n", device->Description().c_str());
   app.Start();
+  device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
   int exitCode = kExitUsage;
   switch (options->command) {
     case CliCommand::kWrite:
@@ -124,6 +125,7 @@ int main(int argc, char** argv) {
   app.Thread().QuitAndWait();
   console.End();
   EndProcess(app, exitCode, [&] {
+    device->StopWatching();
     app.Dialog().m_port.Stop();
     device.reset();
   });

@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   if (buttonToPress != 0) view.PressWhenEnabled(buttonToPress);
   view.OnEnded([] { QApplication::quit(); });
   app.Start();
+  device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
   // Once the dialog's initialisation has run, what it showed is already queued to this thread, and the
   // job buttons wait for a link.
   app.Thread().Send([] {});
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
   QApplication::exec();
   app.WaitForEnd();
   EndProcess(app, screenshotSaved ? 0 : 1, [&] {
+    device->StopWatching();
     app.Dialog().m_port.Stop();
     device.reset();
   });

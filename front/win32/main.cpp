@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
   view.Attach(&app);
   if (options.buttonToPress != 0) view.PressWhenEnabled(options.buttonToPress);
   app.Start();
+  device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
   // Once the dialog's initialisation has run, what it showed is already queued to the window, and the
   // job buttons wait for a link.
   app.Thread().Send([] {});
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
   app.WaitForEnd();
   if (shown && !screenshotSaved) Tell("quillon: cannot write the screenshot\n", true);
   EndProcess(app, shown && screenshotSaved ? 0 : 1, [&] {
+    device->StopWatching();
     app.Dialog().m_port.Stop();
     device.reset();
   });

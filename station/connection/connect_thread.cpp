@@ -24,8 +24,10 @@ bool OpenPort(CQuillonDlg& dlg, int portNumber, int baud) {
 }
 
 void LinkUp(CQuillonDlg& dlg, const std::string& status) {
-  dlg.AcceptJobs();
+  // The status line first: a front end that presses a button the moment it comes up has named the
+  // link before its job can end.
   dlg.ShowLinkStatus(status);
+  dlg.AcceptJobs();
 }
 
 // The status of an attempt that linked nothing, which also says why a USB library that is there cannot be

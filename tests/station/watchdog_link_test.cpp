@@ -93,6 +93,41 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
   EXPECT_TRUE(running.ButtonsEnabled(true));
 }
 
+TEST(WatchdogLinkTest, ADeviceAtTheWatchedPortIsLinkedAndLetGoOfWithoutATick) {
+  testing::ScratchWorkingDirectory scratch;
+  const std::filesystem::path tty = scratch.Path() / "tty";
+  std::string error;
+  auto setup = DeviceSetup::Create({.source = DeviceChoice::Source::kPort, .portPath = tty.string()}, error);
+  ASSERT_NE(setup, nullptr) << error;
+  // Made unplugged before anything watches, so that the attempts find it made.
+  std::unique_ptr<sim::PtyDevice> device = sim::PtyDevice::Create({.linkPath = tty}, error);
+  ASSERT_NE(device, nullptr) << error;
+  device->Unplug();
+  RunningStation running(setup->Usb(), setup->ConnectWorker(), [&] { return device.get(); });
+  setup->WatchDevices([&] { running.station.dlg.CheckForDeviceNow(); });
+  const auto status = [&] { return running.station.dlg.LinkStatus(); };
+  // The timer never ticks by itself here: only the watcher can bring the watchdog's check.
+  EXPECT_EQ(status(), LookingForDeviceText());
+
+  ASSERT_TRUE(device->Replug(error)) << error;
+  EXPECT_TRUE(Eventually([&] { return status() == LinkedOnPortText("tty", 460800); })) << status();
+  EXPECT_TRUE(running.ButtonsEnabled(true));
+  EXPECT_EQ(device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters().handshakes; }), 1u);
+
+  device->Unplug();
+  EXPECT_TRUE(Eventually([&] { return status() == NoDeviceFoundText(); })) << status();
+  const std::vector<std::string> statuses = running.station.view.LinkStatuses();
+  // The hang-up took the link down, and the status names it.
+  const SerialFailure hangUp{"ppoll() on the tty (it hung up)", EIO, std::generic_category().message(EIO)};
+  EXPECT_NE(std::ranges::find(statuses, LinkLostText(hangUp)), statuses.end());
+  EXPECT_TRUE(running.ButtonsEnabled(false));
+
+  ASSERT_TRUE(device->Replug(error)) << error;
+  EXPECT_TRUE(Eventually([&] { return status() == LinkedOnPortText("tty", 460800); })) << status();
+  // The callback reaches the dialog: it ends before the station does.
+  setup->StopWatching();
+}
+
 TEST(WatchdogLinkTest, TheBuiltInSimulatorIsFoundOnItsTtyOrAsAUsbDevice) {
   std::string error;
   auto serial = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulator}, error);
@@ -110,6 +145,23 @@ TEST(WatchdogLinkTest, TheBuiltInSimulatorIsFoundOnItsTtyOrAsAUsbDevice) {
   EXPECT_EQ(g_linkKind, kUsbLinkKind);
   EXPECT_TRUE(usb->UsbSimulator()->IsOpen(0));
   running.station.dlg.CloseUsbDevice();
+}
+
+TEST(WatchdogLinkTest, AUsbDeviceGoneFromTheBusIsLetGoOfWhenTheSystemTellsOfIt) {
+  std::string error;
+  auto usb = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}, error);
+  ASSERT_NE(usb, nullptr) << error;
+  RunningStation running(usb->Usb(), usb->ConnectWorker(), [] { return nullptr; });
+  ASSERT_EQ(running.TicksUntilStatus(LinkedOverUsbText()), 1);
+
+  // What the system's report of a USB device taken away brings, without a tick.
+  usb->UsbSimulator()->Unplug(0);
+  running.station.dlg.CheckForDeviceNow();
+  EXPECT_TRUE(Eventually([&] { return running.station.dlg.LinkStatus() == NoDeviceFoundText(); }))
+      << running.station.dlg.LinkStatus();
+  const std::vector<std::string> statuses = running.station.view.LinkStatuses();
+  EXPECT_NE(std::ranges::find(statuses, LinkLostText()), statuses.end());
+  EXPECT_TRUE(running.ButtonsEnabled(false));
 }
 
 }  // namespace
