@@ -120,7 +120,8 @@ std::string Sentence(const HelpItem& item) {
   for (std::size_t i = 0; i < text.size();) {
     const bool option = text.compare(i, 2, "--") == 0 && (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(');
     if (!option) {
-      roff += Escaped(std::string_view(text).substr(i, 1));
+      // A hyphen within words (Ctrl-C, Intel-HEX) stays one; only options' are minus signs.
+      roff += text[i] == '\\' ? std::string("\\e") : std::string(1, text[i]);
       ++i;
       continue;
     }
