@@ -65,7 +65,8 @@ package:
 	@scripts/install-deps.sh package
 	cmake --preset release
 	cmake --build --preset release
-	rm -rf build/release/package
+	# Only the last .deb: build/release/package is the package/ layer's build folder as well.
+	rm -f build/release/package/quillon_*.deb
 	cmake --build --preset release --target package
 	lintian --fail-on error --display-info build/release/package/quillon_*.deb
 	scripts/check-package.sh build/release/package/quillon_*.deb build/release/tools/quillon-samplegen

@@ -9,6 +9,9 @@ function(quillon_gzip source output)
     DEPENDS ${source})
 endfunction()
 
+# The manual pages and the completion are made at build time from their templates (docs/man/*.1.in,
+# res/bash-completion/quillon-cli.in) and the programs' own help items, by quillon-option-pages: the
+# options they list are the ones --help prints.
 set(quillon_man_programs quillon-cli)
 if(TARGET quillon)
   list(APPEND quillon_man_programs quillon)
@@ -16,18 +19,27 @@ endif()
 if(TARGET quillon-devsim)
   list(APPEND quillon_man_programs quillon-devsim)
 endif()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man ${CMAKE_BINARY_DIR}/bash-completion)
 set(quillon_man_pages)
 foreach(program IN LISTS quillon_man_programs)
-  set(page ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
-  quillon_gzip(${PROJECT_SOURCE_DIR}/docs/man/${program}.1 ${page})
-  list(APPEND quillon_man_pages ${page})
+  set(source ${PROJECT_SOURCE_DIR}/docs/man/${program}.1.in)
+  set(roff ${CMAKE_BINARY_DIR}/man/${program}.1)
+  add_custom_command(OUTPUT ${roff}
+    COMMAND quillon-option-pages man ${program} ${source} ${roff}
+    DEPENDS quillon-option-pages ${source}
+    VERBATIM)
+  quillon_gzip(${roff} ${roff}.gz)
+  list(APPEND quillon_man_pages ${roff}.gz)
 endforeach()
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
-add_custom_target(quillon-man-pages ALL DEPENDS ${quillon_man_pages})
+set(quillon_completion_template ${PROJECT_SOURCE_DIR}/res/bash-completion/quillon-cli.in)
+set(quillon_completion ${CMAKE_BINARY_DIR}/bash-completion/quillon-cli)
+add_custom_command(OUTPUT ${quillon_completion}
+  COMMAND quillon-option-pages completion ${quillon_completion_template} ${quillon_completion}
+  DEPENDS quillon-option-pages ${quillon_completion_template}
+  VERBATIM)
+add_custom_target(quillon-man-pages ALL DEPENDS ${quillon_man_pages} ${quillon_completion})
 install(FILES ${quillon_man_pages} DESTINATION share/man/man1)
-
-install(FILES ${PROJECT_SOURCE_DIR}/res/bash-completion/quillon-cli
-        DESTINATION share/bash-completion/completions)
+install(FILES ${quillon_completion} DESTINATION share/bash-completion/completions)
 
 # The programs play the sounds from their working directory, beside the font packages: these copies
 # are for the operator to put there.

@@ -34,6 +34,9 @@ done
 "$root/usr/bin/quillon-cli" --help | grep -q "quillon-cli write PACKAGE" || fail "quillon-cli --help"
 "$root/usr/bin/quillon" --help | grep -q "^Usage: quillon " || fail "quillon --help"
 "$root/usr/bin/quillon-devsim" --help | grep -q "quillon-devsim \[OPTION\]" || fail "quillon-devsim --help"
+for program in quillon quillon-cli quillon-devsim; do
+  "$root/usr/bin/$program" --version | grep -q "^$program [0-9.]* (commit " || fail "$program --version"
+done
 
 # The station's main job, as an operator runs it: from the directory holding the font packages.
 work=$scratch/work
@@ -74,6 +77,7 @@ expect_completions "colour240-korean" quillon-cli verify --wait 5 colour240-k
 expect_completions "--repeat" quillon-cli write chinese --rep
 expect_completions "raw hex" quillon-cli read 0 0x100 --format ""
 expect_completions "usb" quillon-cli ports --simulator =
+expect_completions "--help --version" quillon-cli --
 
 if [ "$failures" -gt 0 ]; then
   echo "check-package: $failures failed" >&2

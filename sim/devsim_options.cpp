@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "cmdline/command_line.h"
 #include "sim/flash.h"
@@ -33,7 +34,90 @@ std::optional<AnswerDelay> ParseAnswerDelay(const std::string& text, std::uint32
                      .jitter = std::chrono::microseconds(*jitter)};
 }
 
+constexpr HelpItem kLink{
+    .names = "--link",
+    .value = "PATH",
+    .text = "keep a symbolic link to the tty at PATH while plugged in",
+};
+constexpr HelpItem kDump{
+    .names = "--dump", .value = "FILE", .text = "write the 16 MiB flash image to FILE on exit"};
+constexpr HelpItem kBaudDelay{
+    .names = "--baud-delay",
+    .value = "BAUD",
+    .text = "pace every byte as a wire at BAUD would (10 bits per byte)",
+};
+constexpr HelpItem kUsbPackets{
+    .names = "--usb-packets",
+    .text =
+        "hand over what has crossed the wire as a CH340 adapter does: up to\n"
+        "32 bytes once per USB frame (without it: each byte as it crosses)",
+};
+constexpr HelpItem kUsbFrame{
+    .names = "--usb-frame",
+    .value = "US",
+    .text = "the USB frame of --usb-packets in microseconds (default 1000)",
+};
+constexpr HelpItem kNoReply{
+    .names = "--no-reply",
+    .value = "K",
+    .text = "leave the K-th command (1-based, handshake included) unanswered",
+};
+constexpr HelpItem kCorruptOffset{
+    .names = "--corrupt-offset",
+    .value = "N",
+    .text = "invert byte N (0..255) of every page read back",
+};
+constexpr HelpItem kCorruptPage{
+    .names = "--corrupt-page",
+    .value = "ADDR",
+    .text = "invert it only in the page at ADDR (needs --corrupt-offset)",
+};
+constexpr HelpItem kUnplugAfter{
+    .names = "--unplug-after",
+    .value = "N",
+    .text = "leave the bus as page N+1 begins (N pages written)",
+};
+constexpr HelpItem kGarbage{
+    .names = "--garbage",
+    .value = "N",
+    .text = "send N non-header bytes before every reply frame",
+};
+constexpr HelpItem kNoHandshake{.names = "--no-handshake",
+                                .text = "115200-only firmware: never answer the handshake"};
+constexpr HelpItem kHelp{.names = "-h,--help", .text = "show this help and exit"};
+constexpr HelpItem kVersion{.names = "--version", .text = "show the version and exit"};
+
+constexpr HelpItem kDevices{
+    .names = "--devices",
+    .value = "N",
+    .text =
+        "serve N devices (1..64), each on a tty of its own with its own flash\n"
+        "and faults; their paths are printed one a line, device 1 first.\n"
+        "With N > 1, device k's link and dump put k after the name's stem\n"
+        "(--link /tmp/ttyQ: /tmp/ttyQ1.. ; --dump flash.bin: flash1.bin..),\n"
+        "and every device only sleeps between its bytes (no waking early)",
+};
+constexpr HelpItem kAnswerDelay{
+    .names = "--answer-delay",
+    .value = "US[:JITTER]",
+    .text =
+        "start each answer US microseconds, plus 0..JITTER at random, after\n"
+        "the command's last byte has arrived (as a flash page program takes)",
+};
+constexpr HelpItem kSeed{
+    .names = "--seed",
+    .value = "N",
+    .text = "seed of the answer delay's jitter (default 1; device k: N+k-1)",
+};
 }  // namespace
+
+ProgramHelp DevsimHelp() {
+  return {
+      "quillon-devsim",
+      {"[OPTION]..."},
+      {kLink, kDump, kDevices, kBaudDelay, kAnswerDelay, kSeed, kUsbPackets, kUsbFrame, kNoReply,
+       kCorruptOffset, kCorruptPage, kUnplugAfter, kGarbage, kNoHandshake, kLanguageItem, kHelp, kVersion}};
+}
 
 std::filesystem::path DevicePath(const std::filesystem::path& path, std::uint32_t device,
                                  std::uint32_t devices) {
@@ -51,33 +135,12 @@ PtyDeviceOptions DeviceOptions(const DevsimOptions& options, std::uint32_t devic
 }
 
 std::string DevsimUsage() {
-  return "usage: quillon-devsim [OPTION]...\n"
+  const ProgramHelp help = DevsimHelp();
+  return UsageLines(help.program, help.usage) +
          "Simulates the font writer device on a pseudo-terminal and prints the tty's path on one line.\n"
          "Serves until SIGINT or SIGTERM; SIGUSR1 plugs an unplugged device in again.\n"
-         "\n"
-         "  --link PATH            keep a symbolic link to the tty at PATH while plugged in\n"
-         "  --dump FILE            write the 16 MiB flash image to FILE on exit\n"
-         "  --devices N            serve N devices (1..64), each on a tty of its own with its own flash\n"
-         "                         and faults; their paths are printed one a line, device 1 first.\n"
-         "                         With N > 1, device k's link and dump put k after the name's stem\n"
-         "                         (--link /tmp/ttyQ: /tmp/ttyQ1.. ; --dump flash.bin: flash1.bin..),\n"
-         "                         and every device only sleeps between its bytes (no waking early)\n"
-         "  --baud-delay BAUD      pace every byte as a wire at BAUD would (10 bits per byte)\n"
-         "  --answer-delay US[:JITTER]\n"
-         "                         start each answer US microseconds, plus 0..JITTER at random, after\n"
-         "                         the command's last byte has arrived (as a flash page program takes)\n"
-         "  --seed N               seed of the answer delay's jitter (default 1; device k: N+k-1)\n"
-         "  --usb-packets          hand over what has crossed the wire as a CH340 adapter does: up to\n"
-         "                         32 bytes once per USB frame (without it: each byte as it crosses)\n"
-         "  --usb-frame US         the USB frame of --usb-packets in microseconds (default 1000)\n"
-         "  --no-reply K           leave the K-th command (1-based, handshake included) unanswered\n"
-         "  --corrupt-offset N     invert byte N (0..255) of every page read back\n"
-         "  --corrupt-page ADDR    invert it only in the page at ADDR (needs --corrupt-offset)\n"
-         "  --unplug-after N       leave the bus as page N+1 begins (N pages written)\n"
-         "  --garbage N            send N non-header bytes before every reply frame\n"
-         "  --no-handshake         115200-only firmware: never answer the handshake\n"
-         "  --lang zh|en           accepted as every program of the station takes it\n"
-         "  --help                 show this help and exit\n"
+         "\n" +
+         HelpLines(help.items, kDevsimHelpColumn) +
          "\n"
          "Numbers are decimal or hexadecimal with 0x.\n";
 }
@@ -94,21 +157,21 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
 
   // The numbers, as text: judged below, in the simulator's own words.
   struct NumberOption {
-    const char* name;
+    std::string_view name;
     std::uint32_t lowest;
     std::uint32_t limit;
     std::string text;
   };
   std::array<NumberOption, 9> numbers = {{
-      {"--baud-delay", 0, kAnyCount, {}},
-      {"--usb-frame", 1, kLongestUsbFrame, {}},
-      {"--no-reply", 0, kAnyCount, {}},
-      {"--corrupt-offset", 0, kPageSize - 1, {}},
-      {"--corrupt-page", 0, kAddressMask, {}},
-      {"--unplug-after", 0, kAnyCount, {}},
-      {"--garbage", 0, kMostGarbage, {}},
-      {"--devices", 1, kMostDevices, {}},
-      {"--seed", 0, kAnyCount, {}},
+      {kBaudDelay.names, 0, kAnyCount, {}},
+      {kUsbFrame.names, 1, kLongestUsbFrame, {}},
+      {kNoReply.names, 0, kAnyCount, {}},
+      {kCorruptOffset.names, 0, kPageSize - 1, {}},
+      {kCorruptPage.names, 0, kAddressMask, {}},
+      {kUnplugAfter.names, 0, kAnyCount, {}},
+      {kGarbage.names, 0, kMostGarbage, {}},
+      {kDevices.names, 1, kMostDevices, {}},
+      {kSeed.names, 0, kAnyCount, {}},
   }};
   std::string answerDelay;
   std::string link;
@@ -116,18 +179,19 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   bool usbPackets = false;
   CLI::App app("", "quillon-devsim");
   PrepareApp(app);
-  app.add_flag("-h,--help", options.help);
-  app.add_flag("--no-handshake", faults.handshakeless);
-  app.add_flag("--usb-packets", usbPackets);
-  app.add_option("--link", link);
-  app.add_option("--dump", dump);
-  app.add_option("--answer-delay", answerDelay);
-  for (NumberOption& number : numbers) app.add_option(number.name, number.text);
+  app.add_flag(std::string(kHelp.names), options.help);
+  app.add_flag(std::string(kVersion.names), options.version);
+  app.add_flag(std::string(kNoHandshake.names), faults.handshakeless);
+  app.add_flag(std::string(kUsbPackets.names), usbPackets);
+  app.add_option(std::string(kLink.names), link);
+  app.add_option(std::string(kDump.names), dump);
+  app.add_option(std::string(kAnswerDelay.names), answerDelay);
+  for (NumberOption& number : numbers) app.add_option(std::string(number.name), number.text);
   parse.error = Parse(app, arguments);
-  if (!parse.error.empty() || options.help) return parse;
+  if (!parse.error.empty() || options.help || options.version) return parse;
 
-  for (const char* name : {"--link", "--dump"}) {
-    if (app.count(name) != 0 && (name == std::string("--link") ? link : dump).empty()) {
+  for (const auto& [name, path] : {std::pair{kLink.names, &link}, std::pair{kDump.names, &dump}}) {
+    if (app.count(std::string(name)) != 0 && path->empty()) {
       parse.error = std::string(name) + " needs a path";
       return parse;
     }
@@ -139,7 +203,7 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   std::array<std::optional<std::uint32_t>, numbers.size()> values;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     const NumberOption& number = numbers[i];
-    if (app.count(number.name) == 0) continue;
+    if (app.count(std::string(number.name)) == 0) continue;
     values[i] = ParseNumber(number.text, number.limit);
     if (!values[i] || *values[i] < number.lowest) {
       parse.error = std::string(number.name) + ": '" + number.text + "' is not a number from " +
@@ -149,7 +213,7 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   }
   const auto& [baud, usbFrame, noReply, corruptOffset, corruptPage, unplugAfter, garbage, devices, seed] =
       values;
-  if (app.count("--answer-delay") != 0) {
+  if (app.count(std::string(kAnswerDelay.names)) != 0) {
     const std::optional<AnswerDelay> delay = ParseAnswerDelay(answerDelay, kLongestAnswerDelay);
     if (!delay) {
       parse.error = "--answer-delay: '" + answerDelay + "' is not US or US:JITTER, microseconds from 0 to " +

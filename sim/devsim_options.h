@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline/help_items.h"
 #include "sim/pty_device.h"
 
 namespace quillon::sim {
@@ -15,6 +16,7 @@ struct DevsimOptions {
   std::filesystem::path dumpPath;  // empty: no dump
   std::uint32_t devices = 1;
   bool help = false;
+  bool version = false;
 };
 
 inline constexpr std::uint32_t kMostDevices = 64;
@@ -32,6 +34,9 @@ struct DevsimParse {
 };
 
 DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments);
+// The simulator's options, which its help and its manual page are made from (help_items.h).
+ProgramHelp DevsimHelp();
+inline constexpr std::size_t kDevsimHelpColumn = 25;
 std::string DevsimUsage();
 
 }  // namespace quillon::sim

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline/program_version.h"
 #include "sim/devsim_options.h"
 #include "sim/pty_device.h"
 
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
   }
   if (parse.options.help) {
     std::printf("%s", DevsimUsage().c_str());
+    return 0;
+  }
+  if (parse.options.version) {
+    std::printf("%s\n", quillon::VersionLine("quillon-devsim").c_str());
     return 0;
   }
 

@@ -6,12 +6,44 @@
 #include "link/port_path_check.h"
 
 namespace quillon {
+namespace {
+
+constexpr HelpItem kPort{
+    .names = "--port",
+    .value = "PATH",
+    .text =
+        "use the tty at PATH as the ID writer's serial port (an adapter\n"
+        "of another make, or an external quillon-devsim --link PATH;\n"
+        "COMn on Windows); what is no serial port is refused",
+    .manual =
+        "Nothing but a serial port is ever written to: a regular file, a directory, a named pipe,\n"
+        "a disk, a device other than a terminal, a console or the program's own terminal is\n"
+        "refused in words that say what it is (usage error), and so is a name other than COM1\n"
+        "to COM255 on Windows. A port whose line settings cannot be applied is no link.",
+};
+constexpr HelpItem kSimulator{
+    .names = "--simulator",
+    .value = "[=usb]",
+    .text =
+        "use the simulated ID writer built into the program, on a serial\n"
+        "port (default) or as a USB device",
+};
+constexpr HelpItem kDeviceItems[] = {kPort, kSimulator};
+
+}  // namespace
 
 void AddDeviceOptions(CLI::App& app, DeviceOptionValues& values) {
-  app.add_option("--port", values.ports)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  // A flag with a value: "--simulator" alone means the serial device, and never takes the next argument.
-  app.add_flag("--simulator{serial}", values.simulators)
+  app.add_option(std::string(kPort.names), values.ports)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  // A flag with a value: "--simulator" alone means the serial device, and never takes the next argument.
+  app.add_flag(std::string(kSimulator.names) + "{serial}", values.simulators)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+std::vector<HelpItem> DeviceOptionItems(std::string_view commands) {
+  std::vector<HelpItem> items(std::begin(kDeviceItems), std::end(kDeviceItems));
+  for (HelpItem& item : items) item.commands = commands;
+  return items;
 }
 
 bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::string& error) {
@@ -46,13 +78,8 @@ bool CheckGivenPort(const DeviceChoice& choice, std::string& error) {
   return !notSerialPort;
 }
 
-const char* DeviceOptionsHelp() {
-  return "  --port PATH        use the tty at PATH as the ID writer's serial port (an adapter\n"
-         "                     of another make, or an external quillon-devsim --link PATH;\n"
-         "                     COMn on Windows); what is no serial port is refused\n"
-         "  --simulator[=usb]  use the simulated ID writer built into the program, on a serial\n"
-         "                     port (default) or as a USB device\n"
-         "Without --port or --simulator only real hardware is used: a USB ID writer, else a\n"
+const char* DeviceOptionsNote() {
+  return "Without --port or --simulator only real hardware is used: a USB ID writer, else a\n"
          "CH340 serial adapter.\n";
 }
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "cmdline/help_items.h"
 
 namespace CLI {
 class App;
@@ -23,6 +26,10 @@ struct DeviceOptionValues {
   std::vector<std::string> simulators;
 };
 void AddDeviceOptions(CLI::App& app, DeviceOptionValues& values);
+// Their items for a program's help (help_items.h), going with the commands named.
+std::vector<HelpItem> DeviceOptionItems(std::string_view commands = {});
+// What the help says after them: which device is used without them.
+const char* DeviceOptionsNote();
 // The device chosen by what was given; false with the reason in `error`.
 bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::string& error);
 
@@ -30,8 +37,5 @@ bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::s
 // device other than a terminal; on Windows a name other than COMn) is refused before the station
 // starts, false with words in `error` that say what it is.
 bool CheckGivenPort(const DeviceChoice& choice, std::string& error);
-
-// The options' lines for a program's --help.
-const char* DeviceOptionsHelp();
 
 }  // namespace quillon

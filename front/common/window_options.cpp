@@ -4,6 +4,24 @@
 #include "front/common/package_buttons.h"
 
 namespace quillon {
+namespace {
+
+constexpr HelpItem kWrite{
+    .names = "--write",
+    .value = "PACKAGE",
+    .text =
+        "press the package's button once a device is linked (as quillon-cli\n"
+        "names it: chinese, korean, ...), for demonstrations",
+};
+constexpr HelpItem kScreenshot{
+    .names = "--screenshot",
+    .value = "FILE",
+    .text = "save the window as a PNG image once it is shown, then exit",
+};
+constexpr HelpItem kHelp{.names = "-h,--help", .text = "show this help and exit"};
+constexpr HelpItem kVersion{.names = "--version", .text = "show the version and exit"};
+
+}  // namespace
 
 std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& arguments,
                                                 std::string& error) {
@@ -12,12 +30,13 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
   std::string package;
   CLI::App app("", "quillon");
   PrepareApp(app);
-  app.add_flag("-h,--help", options.help);
-  app.add_option("--write", package);
-  app.add_option("--screenshot", options.screenshotFile);
+  app.add_flag(std::string(kHelp.names), options.help);
+  app.add_flag(std::string(kVersion.names), options.version);
+  app.add_option(std::string(kWrite.names), package);
+  app.add_option(std::string(kScreenshot.names), options.screenshotFile);
   AddDeviceOptions(app, device);
   error = Parse(app, arguments);
-  if (options.help) {
+  if (options.help || options.version) {
     error.clear();
     return options;
   }
@@ -35,18 +54,20 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
   return options;
 }
 
+ProgramHelp WindowHelp() {
+  ProgramHelp help{"quillon",
+                   {"[--port PATH | --simulator[=usb]] [--write PACKAGE] [--screenshot FILE]"},
+                   {kWrite, kScreenshot, kLanguageItem, kHelp, kVersion}};
+  for (const HelpItem& item : DeviceOptionItems()) help.items.push_back(item);
+  return help;
+}
+
 std::string WindowUsage() {
-  return std::string(
-             "Usage: quillon [--port PATH | --simulator[=usb]] [--write PACKAGE] [--screenshot FILE]\n"
-             "The font writer station's window: writes font packages into the device's flash.\n"
-             "\n"
-             "  --write PACKAGE    press the package's button once a device is linked (as quillon-cli\n"
-             "                     names it: chinese, korean, ...), for demonstrations\n"
-             "  --screenshot FILE  save the window as a PNG image once it is shown, then exit\n"
-             "  --lang zh|en       the language of the window (default: the system's, Chinese unless\n"
-             "                     it is English)\n"
-             "  --help             show this help and exit\n") +
-         DeviceOptionsHelp();
+  const ProgramHelp help = WindowHelp();
+  return UsageLines(help.program, help.usage) +
+         "The font writer station's window: writes font packages into the device's flash.\n"
+         "\n" +
+         HelpLines(help.items, kWindowHelpColumn) + DeviceOptionsNote();
 }
 
 }  // namespace quillon

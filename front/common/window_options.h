@@ -14,12 +14,16 @@ struct WindowOptions {
   int buttonToPress = 0;       // pressed once a device is linked; 0: none
   std::string screenshotFile;  // a PNG of the window as it first shows, then exit; empty: none
   bool help = false;
+  bool version = false;
 };
 
 // The options (arguments without the program's name), or nothing with the reason in `error`.
 std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& arguments,
                                                 std::string& error);
 
+// The window's options, which its help and its manual page are made from (help_items.h).
+ProgramHelp WindowHelp();
+inline constexpr std::size_t kWindowHelpColumn = 21;
 std::string WindowUsage();
 
 }  // namespace quillon

@@ -8,6 +8,7 @@ namespace quillon::console {
 namespace {
 
 constexpr int kLongestWaitSeconds = 24 * 60 * 60;
+constexpr std::string_view kCommands = "write verify read ports";
 
 std::optional<int> Seconds(const std::string& text) {
   int value = 0;
@@ -30,9 +31,103 @@ std::optional<std::uint64_t> Number(const std::string& text) {
   return value;
 }
 
+using Kind = HelpItem::Kind;
+
+constexpr HelpItem kWrite{
+    .kind = Kind::kCommand,
+    .names = "write",
+    .value = "PACKAGE",
+    .text = "press the package's job button once a device is linked, run the job",
+};
+constexpr HelpItem kRepeat{
+    .names = "--repeat",
+    .text =
+        "production: after each unit wait for the device to be taken away and\n"
+        "the next to be linked, and write again, until Ctrl-C",
+    .commands = "write",
+    .manual = "Ctrl-C ends the run after the unit in hand.",
+};
+constexpr HelpItem kLog{
+    .names = "--log",
+    .value = "FILE",
+    .text = "append one JSON line per unit to FILE",
+    .commands = "write",
+    .manual = "Only with\n.B \\-\\-repeat\nor a gang, whose lines carry their\n.BR slot .",
+};
+constexpr HelpItem kJson{
+    .names = "--json",
+    .text =
+        "the station's events as JSON lines on standard output (schema 1):\n"
+        "linked, started, progress, ended, idle (and a gang's exited)",
+    .commands = "write",
+    .manual =
+        "One JSON object a line, each with\n.B schema\n(1),\n.B event\nand\n.BR slot :\n"
+        ".B linked\n.RB ( link ),\n.B started\n.RB ( unit \", \" pages ),\n"
+        ".B progress\nat most every tenth of the job\n.RB ( unit \", \" done \", \" pages \", \" seconds ),\n"
+        ".B ended\n.RB ( unit\nand the log's fields),\n.B idle\n"
+        "(waiting for the device to be taken away), and in a gang\n.B exited\n.RB ( code ).",
+};
+constexpr HelpItem kGang{
+    .kind = Kind::kNote,
+    .names = "several --port",
+    .text =
+        "a gang: every device at once, each slot a station of its own, a line\n"
+        "per slot; the log has every slot's units, each with its slot",
+    .commands = "write",
+    .manual =
+        "Each slot runs in a process of its own, its line redrawn on a terminal.\n"
+        "The exit status is 0 only when every unit of every slot completed; the tally on\n"
+        "standard error names the failing slots.",
+};
+constexpr HelpItem kVerify{
+    .kind = Kind::kCommand,
+    .names = "verify",
+    .value = "PACKAGE",
+    .text =
+        "read the package's pages back from the device and compare them, without\n"
+        "writing anything",
+    .manual =
+        "The first page that differs is named with the byte, what the device holds and\n"
+        "what the package has.",
+};
+constexpr HelpItem kRead{
+    .kind = Kind::kCommand,
+    .names = "read",
+    .value = "ADDRESS LENGTH",
+    .text = "copy the flash from ADDRESS (decimal or 0x hex), whole pages, into a file",
+    .manual =
+        "The file is the one given with\n.BR \\-\\-out ;\nthe range must lie inside the 24-bit flash and\n"
+        ".I LENGTH\nbe at least 1.",
+};
+constexpr HelpItem kOut{.names = "--out", .value = "FILE", .text = "the file", .commands = "read"};
+constexpr HelpItem kFormat{
+    .names = "--format",
+    .value = "F",
+    .text = "raw (an image, the default) or hex (Intel-HEX that write accepts)",
+    .commands = "read",
+};
+constexpr HelpItem kPorts{
+    .kind = Kind::kCommand,
+    .names = "ports",
+    .text =
+        "list the USB devices and serial ports the station would search, and\n"
+        "whether each port can be opened",
+};
+constexpr HelpItem kWait{
+    .names = "--wait",
+    .value = "SECONDS",
+    .text = "how long to wait for a device (default 30; --repeat waits until Ctrl-C)",
+    .commands = "write verify read",
+};
+constexpr HelpItem kQuiet{
+    .names = "--quiet", .text = "no finish and error sounds", .commands = "write verify"};
+constexpr HelpItem kHelp{.names = "-h,--help", .text = "show this help and exit"};
+constexpr HelpItem kVersion{.names = "--version", .text = "show the version and exit"};
+
 // What the command line held, as text: the values are judged below, in the console's own words.
 struct GivenArguments {
   bool help = false;
+  bool version = false;
   bool quiet = false;
   bool repeat = false;
   bool json = false;
@@ -159,29 +254,32 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
   GivenArguments given;
   CLI::App app("", "quillon-cli");
   PrepareApp(app);
-  app.add_flag("-h,--help", given.help);
-  app.add_flag("--quiet", given.quiet);
-  app.add_option("--wait", given.wait);
+  app.add_flag(std::string(kHelp.names), given.help);
+  app.add_flag(std::string(kVersion.names), given.version);
+  app.add_flag(std::string(kQuiet.names), given.quiet);
+  app.add_option(std::string(kWait.names), given.wait);
   AddDeviceOptions(app, given.device);
-  CLI::App* write = AddCommand(app, "write");
+  CLI::App* write = AddCommand(app, std::string(kWrite.names));
   write->add_option("package", given.words);
-  write->add_flag("--repeat", given.repeat);
-  write->add_option("--log", given.log);
-  write->add_flag("--json", given.json);
-  CLI::App* verify = AddCommand(app, "verify");
+  write->add_flag(std::string(kRepeat.names), given.repeat);
+  write->add_option(std::string(kLog.names), given.log);
+  write->add_flag(std::string(kJson.names), given.json);
+  CLI::App* verify = AddCommand(app, std::string(kVerify.names));
   verify->add_option("package", given.words);
-  CLI::App* read = AddCommand(app, "read");
+  CLI::App* read = AddCommand(app, std::string(kRead.names));
   read->add_option("range", given.words);
-  read->add_option("--out", given.out);
-  read->add_option("--format", given.format);
-  CLI::App* ports = AddCommand(app, "ports");
+  read->add_option(std::string(kOut.names), given.out);
+  read->add_option(std::string(kFormat.names), given.format);
+  CLI::App* ports = AddCommand(app, std::string(kPorts.names));
   ports->add_option("nothing", given.words);
   app.require_subcommand(0, 1);
 
   error = Parse(app, arguments);
-  if (given.help) {
+  if (given.help || given.version) {
     error.clear();
-    return CliOptions{};
+    CliOptions options;
+    options.command = given.help ? CliCommand::kHelp : CliCommand::kVersion;
+    return options;
   }
   if (!error.empty()) {
     // A first word that is no command is what the operator got wrong.
@@ -212,42 +310,31 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
   return options;
 }
 
+ProgramHelp CliHelp() {
+  ProgramHelp help{
+      "quillon-cli",
+      {"write PACKAGE [--repeat [--log FILE]] [--json] [--wait SECONDS] [DEVICE] [--quiet]",
+       "write PACKAGE --port PATH --port PATH... [--repeat] [--log FILE] [--json]\n[--wait SECONDS] "
+       "[--quiet]",
+       "verify PACKAGE [--wait SECONDS] [DEVICE] [--quiet]",
+       "read ADDRESS LENGTH --out FILE [--format raw|hex] [--wait SECONDS] [DEVICE]", "ports [DEVICE]",
+       "--help", "--version"},
+      {kWrite, kRepeat, kLog, kJson, kGang, kVerify, kRead, kOut, kFormat, kPorts, kWait, kQuiet,
+       kLanguageItem, kHelp, kVersion},
+  };
+  for (const HelpItem& item : DeviceOptionItems(kCommands)) help.items.push_back(item);
+  return help;
+}
+
 std::string UsageText() {
+  const ProgramHelp help = CliHelp();
   std::string text =
-      "Usage: quillon-cli write PACKAGE [--repeat [--log FILE]] [--json] [--wait SECONDS] [DEVICE] "
-      "[--quiet]\n"
-      "       quillon-cli write PACKAGE --port PATH --port PATH... [--repeat] [--log FILE] [--json]\n"
-      "                  [--wait SECONDS] [--quiet]\n"
-      "       quillon-cli verify PACKAGE [--wait SECONDS] [DEVICE] [--quiet]\n"
-      "       quillon-cli read ADDRESS LENGTH --out FILE [--format raw|hex] [--wait SECONDS] [DEVICE]\n"
-      "       quillon-cli ports [DEVICE]\n"
-      "       quillon-cli --help\n"
+      UsageLines(help.program, help.usage) +
       "DEVICE: --port PATH | --simulator[=usb]\n"
       "\n"
       "Writes a font package into the font writer device, page by page, reading every page back.\n"
-      "\n"
-      "  write PACKAGE      press the package's job button once a device is linked, run the job\n"
-      "    --repeat         production: after each unit wait for the device to be taken away and\n"
-      "                     the next to be linked, and write again, until Ctrl-C\n"
-      "    --log FILE       append one JSON line per unit to FILE\n"
-      "    --json           the station's events as JSON lines on standard output (schema 1):\n"
-      "                     linked, started, progress, ended, idle (and a gang's exited)\n"
-      "    several --port   a gang: every device at once, each slot a station of its own, a line\n"
-      "                     per slot; the log has every slot's units, each with its slot\n"
-      "  verify PACKAGE     read the package's pages back from the device and compare them, without\n"
-      "                     writing anything\n"
-      "  read ADDRESS LENGTH  copy the flash from ADDRESS (decimal or 0x hex), whole pages, into a file\n"
-      "    --out FILE       the file\n"
-      "    --format F       raw (an image, the default) or hex (Intel-HEX that write accepts)\n"
-      "  ports              list the USB devices and serial ports the station would search, and\n"
-      "                     whether each port can be opened\n"
-      "  --wait SECONDS     how long to wait for a device (default 30; --repeat waits until Ctrl-C)\n"
-      "  --quiet            no finish and error sounds\n"
-      "  --lang zh|en       the language of the station's texts (default: the system's, Chinese\n"
-      "                     unless it is English)\n"
-      "  --help             this text\n";
-  text += DeviceOptionsHelp();
-  text +=
+      "\n" +
+      HelpLines(help.items, kCliHelpColumn) + DeviceOptionsNote() +
       "\n"
       "Packages:\n";
   for (const PackageButton& package : Packages()) text += std::string("  ") + package.name + "\n";

@@ -11,7 +11,7 @@
 
 namespace quillon::console {
 
-enum class CliCommand { kHelp, kWrite, kVerify, kRead, kPorts };
+enum class CliCommand { kHelp, kVersion, kWrite, kVerify, kRead, kPorts };
 enum class ImageFormat { kRaw, kIntelHex };
 
 // The device's flash: 24-bit addresses.
@@ -43,6 +43,10 @@ struct CliOptions {
 // The options, or nothing with the reason in `error`.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);
 
+// quillon-cli's commands and options, which its help, manual page and completion are made from
+// (help_items.h).
+ProgramHelp CliHelp();
+inline constexpr std::size_t kCliHelpColumn = 21;
 std::string UsageText();
 
 }  // namespace quillon::console

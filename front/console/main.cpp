@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline/program_version.h"
 #include "front/common/device_setup.h"
 #include "front/common/program_arguments.h"
 #include "front/console/cli_options.h"
@@ -49,6 +50,10 @@ int main(int argc, char** argv) {
   }
   if (options->command == CliCommand::kHelp) {
     std::fputs(UsageText().c_str(), stdout);
+    return kExitWriteComplete;
+  }
+  if (options->command == CliCommand::kVersion) {
+    std::printf("%s\n", VersionLine("quillon-cli").c_str());
     return kExitWriteComplete;
   }
   // Before the device hears anything: an input or output that cannot be used ends the command here.
@@ -118,6 +123,7 @@ int main(int argc, char** argv) {
       exitCode = RunRead(*options, readOut, app, view, stderr);
       break;
     case CliCommand::kHelp:
+    case CliCommand::kVersion:
     case CliCommand::kPorts:
       break;
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline/program_version.h"
 #include "front/common/device_setup.h"
 #include "front/common/window_options.h"
 #include "front/qt/qt_view.h"
@@ -18,9 +19,10 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-bool WantsHelp(int argc, char** argv) {
+bool Given(int argc, char** argv, const char* option, const char* alias = nullptr) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    if (std::strcmp(argv[i], option) == 0 || (alias != nullptr && std::strcmp(argv[i], alias) == 0))
+      return true;
   }
   return false;
 }
@@ -31,10 +33,14 @@ int main(int argc, char** argv) {
   using namespace quillon;
   SetLanguage(SystemLanguage());  // --lang may change it
 
-  // Before Qt starts, so that the help needs no display.
-  if (WantsHelp(argc, argv)) {
+  // Before Qt starts, so that the help and the version need no display.
+  if (Given(argc, argv, "--help", "-h")) {
     std::fputs(WindowUsage().c_str(), stdout);
     std::fputs("Qt's own options (-platform, -style, ...) are taken as well.\n", stdout);
+    return 0;
+  }
+  if (Given(argc, argv, "--version")) {
+    std::printf("%s\n", VersionLine("quillon").c_str());
     return 0;
   }
 

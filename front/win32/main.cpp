@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline/program_version.h"
 #include "front/common/device_setup.h"
 #include "front/common/program_arguments.h"
 #include "front/common/window_options.h"
@@ -49,6 +50,10 @@ int main(int argc, char** argv) {
   const WindowOptions& options = *parsed;
   if (options.help) {
     Tell(WindowUsage(), false);
+    return 0;
+  }
+  if (options.version) {
+    Tell(VersionLine("quillon") + "\n", false);
     return 0;
   }
   std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options.device, error);

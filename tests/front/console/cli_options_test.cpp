@@ -52,6 +52,8 @@ TEST(CliOptionsTest, PortsTakesNoArgument) {
 TEST(CliOptionsTest, HelpWinsOverEverythingElse) {
   EXPECT_EQ(Parse({"write", "nonsense", "--help"})->command, CliCommand::kHelp);
   EXPECT_EQ(Parse({"-h"})->command, CliCommand::kHelp);
+  EXPECT_EQ(Parse({"--version", "--help"})->command, CliCommand::kHelp);
+  EXPECT_EQ(Parse({"ports", "--version"})->command, CliCommand::kVersion);
 }
 
 TEST(CliOptionsTest, MistakesAreRefusedWithTheirReason) {
