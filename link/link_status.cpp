@@ -18,6 +18,10 @@ std::string NoDeviceFoundText() {
   return "No ID writer found: plug it in (USB, or its CH340 serial adapter).";
 }
 
+std::string NoDeviceOnPortText(const std::string& port) {
+  return "No ID writer on " + port + ": plug it in.";
+}
+
 std::string NoLinkText(const std::string& usbUnusableReason, const std::string& serialText) {
   if (usbUnusableReason.empty()) return serialText;
   // Plugging in USB will not help while the library cannot be used.

@@ -24,6 +24,9 @@ class SerialPortList {
  public:
   virtual ~SerialPortList() = default;
   virtual std::vector<SerialPortEntry> Ports() = 0;
+  // The port as the operator named it when the list is that port alone, so that the status can say
+  // where no device was found; none for the system's own listing.
+  virtual std::optional<std::string> NamedPort() const { return std::nullopt; }
 };
 
 // The ports the system lists, present or not.

@@ -1,5 +1,6 @@
 // The connection attempt that the watchdog starts whenever no link is up.
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 #include "link/link_status.h"
@@ -34,13 +35,15 @@ void ShowNoLink(CQuillonDlg& dlg, const std::string& serialText) {
   dlg.ShowLinkStatus(NoLinkText(dlg.UsbUnusableReason(), serialText));
 }
 
-// A port that the operator can free (busy, not permitted) says how; one that is not there is no device.
-std::string NoPortStatus(const PortSearchReport& search) {
+// A port that the operator can free (busy, not permitted) says how; one that is not there is no device,
+// on the port the operator named when there is one.
+std::string NoPortStatus(const PortSearchReport& search, const SerialPortList& ports) {
   for (const PortRefusal& refusal : search.refusals) {
     if (refusal.probe.availability != PortAvailability::kMissing) {
       return PortNotUsableText(refusal.portName, refusal.probe);
     }
   }
+  if (const std::optional<std::string> named = ports.NamedPort()) return NoDeviceOnPortText(*named);
   return NoDeviceFoundText();
 }
 
@@ -65,7 +68,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
   PortSearchReport search;
   const int portNumber = FindCh340Port(ports, &search);
   if (portNumber == 0) {
-    ShowNoLink(dlg, NoPortStatus(search));
+    ShowNoLink(dlg, NoPortStatus(search, ports));
     return;  // the buttons stay disabled, the station busy; the watchdog tries again
   }
   g_serialEventMask.store(EV_RXCHAR);

@@ -170,9 +170,9 @@ bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::secon
     // The adapter is pulled while no job runs, and the station says so; then it comes back, or another
     // device comes whose firmware answers the handshake late, or never.
     session.Unplug();
-    if (!session.View().WaitUntil(Clock::now() + bound, [](const auto&, const std::string& status) {
-          return status == NoDeviceFoundText();
-        })) {
+    const std::string gone = NoDeviceOnPortText(session.Ports().NamedPort().value_or(""));
+    if (!session.View().WaitUntil(Clock::now() + bound,
+                                  [&](const auto&, const std::string& status) { return status == gone; })) {
       report.breaches.push_back("the station never said the device was gone after its port vanished");
     }
     session.WithEngine([&](sim::DeviceEngine& engine) {

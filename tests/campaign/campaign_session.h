@@ -56,6 +56,8 @@ class CampaignSession {
   bool Replug(std::string& error);
   // The serial device's tty; empty on USB or while unplugged.
   std::string SerialPath();
+  // The ports the station searches: on the serial link the tty link, named as --port names it.
+  const SerialPortList& Ports() const { return *m_ports; }
 
   std::uint32_t Ticks() const { return m_ticks.load(); }
   // While held, the timer does nothing, the watchdog included.
