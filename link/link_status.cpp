@@ -109,7 +109,10 @@ std::string AvailabilityWords(const PortProbe& probe) {
     case PortAvailability::kMissing:
       return "gone";
     case PortAvailability::kNoPermission:
-      return "not open to this user: add the user to the dialout group "
+      // The package's udev rule gives a known CH340 adapter to the user at the desk; an adapter of
+      // another make, or a session from elsewhere, still needs the group.
+      return "not open to this user: plug it in again once the quillon package (its udev rule "
+             "60-quillon.rules) is installed, or add the user to the dialout group "
              "(sudo usermod -aG dialout $USER), then log in again";
     case PortAvailability::kBusy:
       return probe.holder.empty() ? "busy in another program"
