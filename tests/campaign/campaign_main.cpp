@@ -3,9 +3,12 @@
 // stand-in), in sessions of a fresh station each. Every other job meets a fault drawn at random; the job
 // after it meets none and must complete. After every job the campaign checks what the operator was
 // told against the device's flash, the link's return, and the process's threads and descriptors; after
-// every session, that the station gave back all it held. It prints a table, and for any breach the
-// command that runs its job again (with the faulty job before it): quillon-faults --seed S --from J
-// --jobs K runs jobs J..K-1 of campaign S, each planned from its own seed alone.
+// every session, that the station gave back all it held. With --long-session N it then runs one session
+// of N jobs on each link, and checks that the heap in use does not grow inside it. It prints a table,
+// and for any breach the command that runs its job again (with the faulty job before it):
+// quillon-faults --seed S --from J --jobs K runs jobs J..K-1 of campaign S, each planned from its own
+// seed alone.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +35,7 @@ struct Options {
   std::size_t from = 0;  // the first job run; the ones before it are only planned
   std::chrono::milliseconds tick{100};
   std::chrono::seconds bound{60};
+  std::size_t longSession = 0;  // jobs of each long session, numbered after the campaign's; none when 0
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -49,6 +53,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.tick = std::chrono::milliseconds(value);
     } else if (name == "--bound-s") {
       options.bound = std::chrono::seconds(value);
+    } else if (name == "--long-session") {
+      options.longSession = value;
     } else {
       return std::nullopt;
     }
@@ -83,6 +89,23 @@ std::vector<SessionPlan> PlanSessions(const Options& options) {
   return sessions;
 }
 
+// The heap in use inside one long session, each figure taken with the station idle and linked after a job.
+struct SessionHeap {
+  Link link = Link::kSerial;
+  std::size_t jobs = 0;
+  std::size_t warmUpJob = 0;  // counted from 1 in the session
+  std::size_t afterWarmUp = 0;
+  std::size_t halfJob = 0;
+  std::size_t afterHalf = 0;
+  std::size_t afterLast = 0;
+  std::size_t least = 0;
+  std::size_t most = 0;
+};
+
+// Jobs of a long session before its heap is first taken: the first of each fault kind grows what is
+// kept for the next (buffers, the status line's text) to its size.
+constexpr std::size_t kWarmUpJobs = 10;
+
 struct Tally {
   std::size_t jobs = 0;
   std::map<Outcome, std::size_t> outcomes;
@@ -101,6 +124,7 @@ class Campaign {
       }
     }
     m_sessions[Link::kSerial] = m_sessions[Link::kUsb] = 0;
+    m_sessionHeaps.reserve(2);
   }
 
   // True when every invariant held.
@@ -110,13 +134,21 @@ class Campaign {
       if (session.firstJob + session.jobs <= m_options.from) continue;
       if (!RunSession(session)) break;
     }
+    if (m_options.longSession > 0 && !m_stopped) {
+      std::size_t first = m_options.jobs;
+      for (Link link : {Link::kSerial, Link::kUsb}) {
+        if (!RunSession({link, first, m_options.longSession}, true)) break;
+        first += m_options.longSession;
+      }
+    }
     m_seconds = std::chrono::duration<double>(Clock::now() - start).count();
     PrintTable();
     return m_breaches == 0 && !m_stopped;
   }
 
  private:
-  bool RunSession(const SessionPlan& plan) {
+  // With countHeap, the heap in use is taken after every job, once the station is idle again.
+  bool RunSession(const SessionPlan& plan, bool countHeap = false) {
     std::string error;
     auto session = CampaignSession::Create(plan.link, m_scratch.Path() / "ttySIM0", m_options.tick, error);
     if (!session) {
@@ -136,6 +168,8 @@ class Campaign {
     const std::size_t threads = m_start.threads + (plan.link == Link::kSerial ? 3 : 1);
     Census steady{threads, 0, 0};
     if (SettlesTo(threads)) steady.descriptors = TakeCensus().descriptors;
+    std::vector<std::size_t> heaps;  // reserved: its own growth would show as the session's
+    if (countHeap) heaps.reserve(plan.jobs);
     for (std::size_t job = std::max(plan.firstJob, m_options.from); job < plan.firstJob + plan.jobs; ++job) {
       const JobPlan jobPlan = PlanJob(JobSeed(m_options.seed, job), plan.link, job % 2 == 0);
       const JobReport report = RunJob(*session, jobPlan, m_options.bound);
@@ -149,6 +183,8 @@ class Campaign {
         breaches.push_back("threads " + std::to_string(steady.threads) + " -> " +
                            std::to_string(now.threads) + ", descriptors " +
                            std::to_string(steady.descriptors) + " -> " + std::to_string(now.descriptors));
+      } else if (countHeap && !report.hung) {
+        heaps.push_back(TakeCensus().heapBytes);
       }
       if (!breaches.empty()) ++tally.breached;
       for (const std::string& breach : breaches) {
@@ -160,6 +196,7 @@ class Campaign {
         return false;
       }
     }
+    if (countHeap && heaps.size() == plan.jobs && plan.jobs > kWarmUpJobs) CheckSessionHeap(plan, heaps);
     session.reset();
     // With the station gone, the process holds what it held after the first session: its one thread,
     // the same descriptors and, where every allocation is counted, the same heap bytes.
@@ -175,6 +212,26 @@ class Campaign {
                  std::to_string(m_baseline->heapBytes) + " -> " + std::to_string(after.heapBytes));
     }
     return true;
+  }
+
+  // A leak of a job's, or of a fault's, grows the heap with every job that has it: the heap after the last
+  // job may not exceed the heap after the session's middle one.
+  void CheckSessionHeap(const SessionPlan& plan, const std::vector<std::size_t>& heaps) {
+    SessionHeap heap{plan.link, plan.jobs};
+    heap.warmUpJob = kWarmUpJobs;
+    heap.afterWarmUp = heaps[kWarmUpJobs - 1];
+    heap.halfJob = plan.jobs / 2;
+    heap.afterHalf = heaps[heap.halfJob - 1];
+    heap.afterLast = heaps.back();
+    heap.least = *std::min_element(heaps.begin() + kWarmUpJobs - 1, heaps.end());
+    heap.most = *std::max_element(heaps.begin() + kWarmUpJobs - 1, heaps.end());
+    m_sessionHeaps.push_back(heap);
+    if (HeapCounted() && heap.afterLast > heap.afterHalf) {
+      Breach(plan.firstJob + plan.jobs - 1, "inside the session the heap in use grew from " +
+                                                std::to_string(heap.afterHalf) + " bytes after job " +
+                                                std::to_string(heap.halfJob) + " to " +
+                                                std::to_string(heap.afterLast) + " after the last");
+    }
   }
 
   // Detached workers end a moment after they are done: give them that moment, no more.
@@ -198,9 +255,18 @@ class Campaign {
 
   void Breach(std::size_t job, const std::string& what) {
     ++m_breaches;
-    std::printf("BREACH job %zu: %s\n  reproduce: quillon-faults --seed %llu --from %zu --jobs %zu\n", job,
-                what.c_str(), static_cast<unsigned long long>(m_options.seed), job & ~std::size_t{1},
-                job + 1);
+    if (job >= m_options.jobs) {
+      // A long session's job: its session is run again whole, without the campaign's before it.
+      std::printf(
+          "BREACH job %zu: %s\n  reproduce: quillon-faults --seed %llu --from %zu --jobs %zu "
+          "--long-session %zu\n",
+          job, what.c_str(), static_cast<unsigned long long>(m_options.seed), m_options.jobs, m_options.jobs,
+          m_options.longSession);
+    } else {
+      std::printf("BREACH job %zu: %s\n  reproduce: quillon-faults --seed %llu --from %zu --jobs %zu\n", job,
+                  what.c_str(), static_cast<unsigned long long>(m_options.seed), job & ~std::size_t{1},
+                  job + 1);
+    }
     std::fflush(stdout);
   }
 
@@ -234,6 +300,17 @@ class Campaign {
           m_baseline->heapBytes, m_last->heapBytes, heapChange,
           HeapCounted() ? "every allocation counted" : "the C library's main arena only, not checked");
     }
+    for (const SessionHeap& heap : m_sessionHeaps) {
+      std::printf(
+          "Inside one %s session of %zu jobs, the station idle after a job: heap in use after job %zu %zu, "
+          "after job %zu %zu, after the last %zu bytes (%+lld since job %zu; %zu to %zu from job %zu on, "
+          "%s)\n",
+          heap.link == Link::kUsb ? "USB" : "serial", heap.jobs, heap.warmUpJob, heap.afterWarmUp,
+          heap.halfJob, heap.afterHalf, heap.afterLast,
+          static_cast<long long>(heap.afterLast) - static_cast<long long>(heap.afterHalf), heap.halfJob,
+          heap.least, heap.most, heap.warmUpJob,
+          HeapCounted() ? "every allocation counted" : "the C library's main arena only, not checked");
+    }
     std::printf("%s\n", m_breaches == 0 && !m_stopped ? "Every invariant held."
                                                       : (std::to_string(m_breaches) + " breaches.").c_str());
   }
@@ -258,6 +335,7 @@ class Campaign {
   const Census m_start;  // before the first session
   std::optional<Census> m_baseline;
   std::optional<Census> m_last;
+  std::vector<SessionHeap> m_sessionHeaps;
 };
 
 }  // namespace
@@ -268,9 +346,11 @@ int main(int argc, char** argv) {
   if (!options) {
     std::fprintf(
         stderr,
-        "usage: quillon-faults [--seed S] [--jobs N] [--from J] [--tick-ms T] [--bound-s B]\n"
+        "usage: quillon-faults [--seed S] [--jobs N] [--from J] [--tick-ms T] [--bound-s B] [--long-session "
+        "L]\n"
         "  runs jobs J..N-1 of the campaign of seed S (default: seed 1, jobs 0..99) on the built-in\n"
-        "  simulated device, with a timer tick of T ms (100); a job past B s (60) is a hang\n");
+        "  simulated device, with a timer tick of T ms (100); a job past B s (60) is a hang. With L, then\n"
+        "  one session of L jobs on each link, in which the heap in use must not grow\n");
     return 2;
   }
   // The jobs' files are written in a directory of the campaign's own.

@@ -13,6 +13,7 @@ namespace quillon::campaign {
 namespace {
 
 constexpr char kLinkedStatusStart[] = "ID writer linked";
+constexpr std::size_t kAttemptsReserved = 4096;
 
 class NoSerialPorts final : public SerialPortList {
  public:
@@ -51,6 +52,10 @@ std::unique_ptr<CampaignSession> CampaignSession::Create(Link link, const std::f
                                                          std::chrono::milliseconds tickPeriod,
                                                          std::string& error) {
   std::unique_ptr<CampaignSession> session(new CampaignSession(link, tickPeriod));
+  // The record of connection attempts grows with every one: reserved, it does not show as the heap's
+  // growth inside a long session.
+  session->m_attemptStartTicks.reserve(kAttemptsReserved);
+  session->m_attemptLinked.reserve(kAttemptsReserved);
   if (link == Link::kUsb) {
     session->m_usbDevice = std::make_unique<sim::SimulatedUsbBridge>();
     session->m_usb = std::make_unique<ForwardingUsbBridge>(*session->m_usbDevice);
