@@ -70,7 +70,9 @@ package:
 	@scripts/install-deps.sh package
 	cmake --preset release
 	cmake --build --preset release
-	rm -rf build/release/package
+	# The .deb goes into build/release/package, which is also the package layer's build directory:
+	# only CPack's own files are removed, not the layer's install script.
+	rm -rf build/release/package/_CPack_Packages build/release/package/quillon_*.deb
 	cmake --build --preset release --target package
 	lintian --fail-on error --display-info build/release/package/quillon_*.deb
 	scripts/check-package.sh build/release/package/quillon_*.deb build/release/tools/quillon-samplegen

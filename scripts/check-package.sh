@@ -95,4 +95,4 @@ if [ "$failures" -gt 0 ]; then
   echo "check-package: $failures failed" >&2
   exit 1
 fi
-echo "check-package: $(basename "$deb") installs, runs, writes the Chinese sample package, has its manual pages and completion"
+echo "check-package: $(basename "$deb") installs, runs, writes the Chinese sample package, has its manual pages, completion and udev rule"
