@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <filesystem>
@@ -65,6 +66,9 @@ class CampaignSession {
   // Connection attempts started so far (they start only on ticks, where they are counted), and those
   // from the one numbered `first` (counted from 0) on that have ended, in order.
   std::size_t AttemptsStarted();
+  // The tick counted last and the attempts started by then, taken together: never between a tick's
+  // start of an attempt and its counting.
+  std::pair<std::uint32_t, std::size_t> TicksAndAttemptsStarted();
   std::vector<ConnectionAttempt> AttemptsFrom(std::size_t first);
   bool AttemptRunning() const { return m_dlg->ConnectionAttemptRunning(); }
 
