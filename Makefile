@@ -11,12 +11,17 @@
 # make fonts: draw the built-in font assets (fonts/assets) anew from the fonts Debian packages.
 # make fuzz: the fuzz targets (clang, libFuzzer, ASan + UBSan), one after another, FUZZ_SECONDS each.
 # make soak: the fault campaign, SOAK_JOBS jobs of seed SOAK_SEED, on the ASan + UBSan build (its
-#   allocator counts every heap byte, and leaks are reported at the end).
-.PHONY: deps build test test-release test-asan test-tsan windows test-windows windows-installer demo bench package fonts fuzz soak format clean
+#   allocator counts every heap byte, and leaks are reported at the end), then a session of
+#   SOAK_SESSION_JOBS jobs on each link in which the heap in use must not grow.
+# make soak-tsan: the same campaign, SOAK_TSAN_JOBS jobs, on the thread-sanitizer build (a data race
+#   ends it; that allocator counts every heap byte too).
+.PHONY: deps build test test-release test-asan test-tsan windows test-windows windows-installer demo bench package fonts fuzz soak soak-tsan format clean
 
 FUZZ_SECONDS ?= 600
 SOAK_JOBS ?= 1000
 SOAK_SEED ?= 1
+SOAK_TSAN_JOBS ?= 300
+SOAK_SESSION_JOBS ?= 200
 
 deps:
 	@scripts/install-deps.sh
@@ -65,8 +70,9 @@ package:
 	@scripts/install-deps.sh package
 	cmake --preset release
 	cmake --build --preset release
-	# Only the last .deb: build/release/package is the package/ layer's build folder as well.
-	rm -f build/release/package/quillon_*.deb
+	# The .deb goes into build/release/package, which is also the package layer's build directory:
+	# only CPack's own files are removed, not the layer's install script.
+	rm -rf build/release/package/_CPack_Packages build/release/package/quillon_*.deb
 	cmake --build --preset release --target package
 	lintian --fail-on error --display-info build/release/package/quillon_*.deb
 	scripts/check-package.sh build/release/package/quillon_*.deb build/release/tools/quillon-samplegen
@@ -84,7 +90,14 @@ fuzz:
 soak: deps
 	cmake --preset asan
 	cmake --build --preset asan --target quillon-faults
-	ASAN_OPTIONS=detect_leaks=1 build/asan/tests/campaign/quillon-faults --seed $(SOAK_SEED) --jobs $(SOAK_JOBS)
+	ASAN_OPTIONS=detect_leaks=1 build/asan/tests/campaign/quillon-faults --seed $(SOAK_SEED) --jobs $(SOAK_JOBS) \
+	  --long-session $(SOAK_SESSION_JOBS)
+
+soak-tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan --target quillon-faults
+	TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/campaign/quillon-faults --seed $(SOAK_SEED) \
+	  --jobs $(SOAK_TSAN_JOBS) --long-session $(SOAK_SESSION_JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -45,3 +45,8 @@ install(FILES ${quillon_completion} DESTINATION share/bash-completion/completion
 # are for the operator to put there.
 install(FILES ${PROJECT_SOURCE_DIR}/res/FinishVoice.wav ${PROJECT_SOURCE_DIR}/res/ErrorVoice.wav
         DESTINATION share/quillon)
+
+# The CH340 adapters' udev rule: ModemManager leaves them alone, and the user at the desk may open them.
+# udev reads /usr/lib/udev/rules.d, which the Debian package's /usr prefix gives; another prefix puts the
+# rule where udev does not look, for an administrator to copy.
+install(FILES ${PROJECT_SOURCE_DIR}/res/udev/60-quillon.rules DESTINATION lib/udev/rules.d)

@@ -4,6 +4,7 @@
 // by mistake) is listed under a name that says so, and the presence test says what it is.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "link/serial_port_list.h"
@@ -14,11 +15,13 @@ class GivenPortList final : public SerialPortList {
  public:
   explicit GivenPortList(std::string path);
   std::vector<SerialPortEntry> Ports() override;
+  std::optional<std::string> NamedPort() const override { return m_given; }
 
  private:
   // Named as a CH340's driver names it, or as no serial port.
   SerialPortEntry Entry(bool mayBeSerialPort) const;
 
+  std::string m_given;  // as the operator wrote it
   std::string m_path;
   std::string m_name;
 };

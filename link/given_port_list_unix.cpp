@@ -8,7 +8,7 @@
 namespace quillon {
 
 GivenPortList::GivenPortList(std::string path)
-    : m_path(std::move(path)), m_name(std::filesystem::path(m_path).filename().string()) {}
+    : m_given(path), m_path(std::move(path)), m_name(std::filesystem::path(m_path).filename().string()) {}
 
 std::vector<SerialPortEntry> GivenPortList::Ports() {
   std::error_code error;

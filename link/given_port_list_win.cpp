@@ -7,7 +7,7 @@
 
 namespace quillon {
 
-GivenPortList::GivenPortList(std::string path) : m_path(path), m_name(std::move(path)) {
+GivenPortList::GivenPortList(std::string path) : m_given(path), m_path(path), m_name(std::move(path)) {
   if (const std::optional<std::string> name = ComPortName(m_name)) {
     m_name = *name;
     m_path = ComDevicePath(*name);

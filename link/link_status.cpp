@@ -20,6 +20,10 @@ std::string NoDeviceFoundText() {
   return Tr("No ID writer found: plug it in (USB, or its CH340 serial adapter).");
 }
 
+std::string NoDeviceOnPortText(const std::string& port) {
+  return Tr("No ID writer on {1}: plug it in.", {port});
+}
+
 std::string NoLinkText(const std::string& usbUnusableReason, const std::string& serialText) {
   if (usbUnusableReason.empty()) return serialText;
   // Plugging in USB will not help while the library cannot be used.
@@ -45,11 +49,6 @@ std::string PortNotUsableText(const std::string& portName, const PortProbe& prob
         return Tr("ID writer port {1} is busy in another program: close it there.", {portName});
       return Tr("ID writer port {1} is busy in another program ({2}): close it there.",
                 {portName, probe.holder});
-    case PortAvailability::kNoPermission:
-      return Tr(
-          "ID writer port {1} is not open to this user: add the user to the dialout group (sudo usermod "
-          "-aG dialout $USER), then log in again.",
-          {portName});
     case PortAvailability::kUnusable:
       return Tr("ID writer port {1} is not usable: {2}.", {portName, probe.reason});
     default:
@@ -122,9 +121,12 @@ std::string AvailabilityWords(const PortProbe& probe) {
     case PortAvailability::kMissing:
       return Tr("gone");
     case PortAvailability::kNoPermission:
+      // The package's udev rule gives a known CH340 adapter to the user at the desk; an adapter of
+      // another make, or a session from elsewhere, still needs the group.
       return Tr(
-          "not open to this user: add the user to the dialout group (sudo usermod -aG dialout $USER), "
-          "then log in again");
+          "not open to this user: plug it in again once the quillon package (its udev rule 60-quillon.rules) "
+          "is installed, or add the user to the dialout group (sudo usermod -aG dialout $USER), then log in "
+          "again");
     case PortAvailability::kBusy:
       return probe.holder.empty() ? std::string(Tr("busy in another program"))
                                   : Tr("busy in another program ({1})", {probe.holder});

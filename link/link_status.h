@@ -14,6 +14,8 @@ std::string LookingForDeviceText();
 std::string LinkedOverUsbText();
 std::string LinkedOnPortText(const std::string& portName, int baud);
 std::string NoDeviceFoundText();
+// The same when the operator named the port (--port): "No ID writer on /dev/ttyUSB3: plug it in."
+std::string NoDeviceOnPortText(const std::string& port);
 std::string LinkLostText();
 // The same, with the driver's failure that took the link down when there was one.
 std::string LinkLostText(const std::optional<SerialFailure>& failure);

@@ -18,6 +18,10 @@ constexpr std::array<UsbId, 6> kCh340Ids = {{
 
 }  // namespace
 
+std::span<const UsbId> Ch340UsbIds() {
+  return kCh340Ids;
+}
+
 std::string PortNameInFriendlyName(const std::string& friendlyName) {
   const std::size_t open = friendlyName.find('(');
   const std::size_t start = open == std::string::npos ? 0 : open + 1;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ class SerialPortList {
  public:
   virtual ~SerialPortList() = default;
   virtual std::vector<SerialPortEntry> Ports() = 0;
+  // The port as the operator named it when the list is that port alone, so that the status can say
+  // where no device was found; none for the system's own listing.
+  virtual std::optional<std::string> NamedPort() const { return std::nullopt; }
 };
 
 // The ports the system lists, present or not.
@@ -38,6 +42,10 @@ struct UsbId {
   std::uint16_t vendor = 0;
   std::uint16_t product = 0;
 };
+
+// The USB ids under which CH340 adapters are sold, as the station knows them (res/udev/60-quillon.rules
+// has a rule for each).
+std::span<const UsbId> Ch340UsbIds();
 
 // A CH340 adapter (known by its USB id) is named "USB-SERIAL CH340 (name)", as its driver names it
 // elsewhere; any other port "description (name)".

@@ -2,7 +2,7 @@
 # Checks the Debian package as an operator meets it, unpacked into a fresh root: every file in its
 # place, the programs' help, quillon-cli writing the Chinese sample package into the built-in simulated
 # device from a working directory that holds the packages and the installed sounds, the manual pages,
-# and the bash completion.
+# and the bash completion; the udev rule for the CH340 adapters.
 # Usage: scripts/check-package.sh PACKAGE.deb QUILLON-SAMPLEGEN
 set -euo pipefail
 deb=$1
@@ -26,9 +26,25 @@ for file in \
     share/quillon/FinishVoice.wav share/quillon/ErrorVoice.wav \
     share/man/man1/quillon.1.gz share/man/man1/quillon-cli.1.gz share/man/man1/quillon-devsim.1.gz \
     share/bash-completion/completions/quillon-cli \
-    share/doc/quillon/copyright share/doc/quillon/changelog.Debian.gz; do
+    share/doc/quillon/copyright share/doc/quillon/changelog.Debian.gz \
+    lib/udev/rules.d/60-quillon.rules; do
   [ -f "$root/usr/$file" ] || fail "/usr/$file is not in the package"
 done
+
+# The CH340 adapters' udev rule, as dpkg lists it (udev reads only /usr/lib/udev/rules.d and /etc), a
+# regular file of mode 0644.
+dpkg -c "$deb" | grep -Eq '^-rw-r--r-- .* \./usr/lib/udev/rules\.d/60-quillon\.rules$' ||
+  fail "dpkg -c does not list ./usr/lib/udev/rules.d/60-quillon.rules (mode 0644)"
+# Its rule lines tell ModemManager to keep off a CH340 adapter and give the port to the user at the desk
+# (that they cover exactly the station's CH340 ids is a unit test's); every other line is a comment,
+# blank, the label or a jump to it.
+rules=$root/usr/lib/udev/rules.d/60-quillon.rules
+grep -Eq '^ATTRS\{idVendor\}=="1a86", ATTRS\{idProduct\}=="7523", ENV\{ID_MM_DEVICE_IGNORE\}="1", TAG\+="uaccess"$' \
+  "$rules" || fail "60-quillon.rules has no rule for the CH340's 1a86:7523"
+if grep -Ev '^(#.*|$|ATTRS\{idVendor\}=="[0-9a-f]{4}", ATTRS\{idProduct\}=="[0-9a-f]{4}", ENV\{ID_MM_DEVICE_IGNORE\}="1", TAG\+="uaccess"|LABEL="quillon_end"|.*GOTO="quillon_end")$' \
+    "$rules" >&2; then
+  fail "60-quillon.rules has the lines above, which are none of its kinds"
+fi
 
 # The help needs neither a display nor a device.
 "$root/usr/bin/quillon-cli" --help | grep -q "quillon-cli write PACKAGE" || fail "quillon-cli --help"
@@ -83,4 +99,4 @@ if [ "$failures" -gt 0 ]; then
   echo "check-package: $failures failed" >&2
   exit 1
 fi
-echo "check-package: $(basename "$deb") installs, runs, writes the Chinese sample package, has its manual pages and completion"
+echo "check-package: $(basename "$deb") installs, runs, writes the Chinese sample package, has its manual pages, completion and udev rule"

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(font_package_fuzz frame_finder_fuzz serial_exchange_fuzz speed_file_fuzz)
+[ ${#targets[@]} -eq 0 ] && targets=(font_package_fuzz frame_finder_fuzz serial_exchange_fuzz speed_file_fuzz usb_exchange_fuzz)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -66,6 +66,9 @@ class DeviceEngine {
   const DeviceCounters& Counters() const { return m_counters; }
   // Page addresses in the order their last chunk arrived.
   const std::vector<std::uint32_t>& PageLog() const { return m_pageLog; }
+  // Forgets the addresses logged so far (keeping the room they took): a device that serves job after
+  // job, as in the fault campaign's long sessions, does not grow its log without end.
+  void ClearPageLog() { m_pageLog.clear(); }
   const Flash& Memory() const { return m_flash; }
   Flash& Memory() { return m_flash; }
 

@@ -89,6 +89,13 @@ void CQuillonDlg::JobWorkerEnded() {
   WakeAllWaiters(m_jobWorkersAlive);
 }
 
+void CQuillonDlg::LinkUp(const std::string& status) {
+  m_dialogThread.Send([this, &status] {
+    ShowLinkStatus(status);
+    AcceptJobs();
+  });
+}
+
 void CQuillonDlg::AcceptJobs() {
   // Decided on the dialog thread, so that neither a press nor a job's end can come in between.
   m_dialogThread.Send([this] {

@@ -59,6 +59,9 @@ class CQuillonDlg : public SerialOwner {
   // so a press the moment they come up starts its job; a job worker still closing after the last link
   // failure keeps both until it has ended.
   void AcceptJobs();
+  // A link is up: the status line names it and the station takes jobs, in one step of the dialog
+  // thread, so that whoever sees the buttons come up finds the link named, and the other way round.
+  void LinkUp(const std::string& status);
   bool IsControlEnabled(int controlId) const;
   // Shows a box titled with the window title and waits until the operator has closed it.
   void MessageBox(const std::string& text, MessageIcon icon);

@@ -1,5 +1,6 @@
 // The connection attempt that the watchdog starts whenever no link is up.
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 #include "link/link_status.h"
@@ -23,26 +24,21 @@ bool OpenPort(CQuillonDlg& dlg, int portNumber, int baud) {
                               kPortWriteBufferSize);
 }
 
-void LinkUp(CQuillonDlg& dlg, const std::string& status) {
-  // The status line first: a front end that presses a button the moment it comes up has named the
-  // link before its job can end.
-  dlg.ShowLinkStatus(status);
-  dlg.AcceptJobs();
-}
-
 // The status of an attempt that linked nothing, which also says why a USB library that is there cannot be
 // used: the operator who has one expects the USB way.
 void ShowNoLink(CQuillonDlg& dlg, const std::string& serialText) {
   dlg.ShowLinkStatus(NoLinkText(dlg.UsbUnusableReason(), serialText));
 }
 
-// A port that the operator can free (busy, not permitted) says how; one that is not there is no device.
-std::string NoPortStatus(const PortSearchReport& search) {
+// A port that the operator can free (busy, not permitted) says how; one that is not there is no device,
+// on the port the operator named when there is one.
+std::string NoPortStatus(const PortSearchReport& search, const SerialPortList& ports) {
   for (const PortRefusal& refusal : search.refusals) {
     if (refusal.probe.availability != PortAvailability::kMissing) {
       return PortNotUsableText(refusal.portName, refusal.probe);
     }
   }
+  if (const std::optional<std::string> named = ports.NamedPort()) return NoDeviceOnPortText(*named);
   return NoDeviceFoundText();
 }
 
@@ -57,7 +53,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
 
   if (dlg.OpenUsbDevice(kUsbDeviceString) == 1) {
     g_linkKind.store(kUsbLinkKind);
-    LinkUp(dlg, LinkedOverUsbText());
+    dlg.LinkUp(LinkedOverUsbText());
     return;
   }
 
@@ -67,7 +63,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
   PortSearchReport search;
   const int portNumber = FindCh340Port(ports, &search);
   if (portNumber == 0) {
-    ShowNoLink(dlg, NoPortStatus(search));
+    ShowNoLink(dlg, NoPortStatus(search, ports));
     return;  // the buttons stay disabled, the station busy; the watchdog tries again
   }
   g_serialEventMask.store(EV_RXCHAR);
@@ -77,7 +73,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
     QueueHandshake(dlg.m_port);
     dlg.Timing().Pause(dlg.Timing().handshakeWait);
     if (g_handshakeReply.load() == kHandshakeSeen) {
-      LinkUp(dlg, LinkedOnPortText(search.portName, kHandshakeBaud));
+      dlg.LinkUp(LinkedOnPortText(search.portName, kHandshakeBaud));
       return;
     }
   }
@@ -98,7 +94,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
                                      : PortNotSetUpText(search.portName));
     return;
   }
-  LinkUp(dlg, LinkedOnPortText(search.portName, kFallbackBaud));
+  dlg.LinkUp(LinkedOnPortText(search.portName, kFallbackBaud));
 }
 
 Worker ConnectWorker(SerialPortList& ports) {

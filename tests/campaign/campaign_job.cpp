@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -127,7 +128,19 @@ struct DeviceReturn {
   std::size_t attemptsBefore;
 };
 DeviceReturn Now(CampaignSession& session) {
-  return {session.Ticks(), session.AttemptsStarted()};
+  const auto [tick, attempts] = session.TicksAndAttemptsStarted();
+  return {tick, attempts};
+}
+
+// Plugs the device in again with the timer held, so that no attempt starts while the device is half
+// there (its tty link made, the pty not yet served): the device has returned once Replug has.
+std::optional<DeviceReturn> ReplugHeld(CampaignSession& session, std::string& error) {
+  session.HoldTimer(true);
+  const bool plugged = session.Replug(error);
+  const DeviceReturn back = Now(session);
+  session.HoldTimer(false);
+  if (!plugged) return std::nullopt;
+  return back;
 }
 
 // After the device came back: the link is up again, and the first connection attempt that started
@@ -171,9 +184,9 @@ bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::secon
     // The adapter is pulled while no job runs, and the station says so; then it comes back, or another
     // device comes whose firmware answers the handshake late, or never.
     session.Unplug();
-    if (!session.View().WaitUntil(Clock::now() + bound, [](const auto&, const std::string& status) {
-          return status == NoDeviceFoundText();
-        })) {
+    const std::string gone = NoDeviceOnPortText(session.Ports().NamedPort().value_or(""));
+    if (!session.View().WaitUntil(Clock::now() + bound,
+                                  [&](const auto&, const std::string& status) { return status == gone; })) {
       report.breaches.push_back("the station never said the device was gone after its port vanished");
     }
     session.WithEngine([&](sim::DeviceEngine& engine) {
@@ -203,9 +216,9 @@ bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::secon
   } else {
     return true;
   }
-  const DeviceReturn back = Now(session);
-  if (!session.Replug(error)) return false;
-  CheckLinkReturns(session, back, bound, report, "after the device was plugged in");
+  const std::optional<DeviceReturn> back = ReplugHeld(session, error);
+  if (!back) return false;
+  CheckLinkReturns(session, *back, bound, report, "after the device was plugged in");
   // A device that does not answer the handshake in time is taken at 115200 baud.
   const bool fallback = kind == FaultKind::kLateHandshake || kind == FaultKind::kHandshakeless;
   if (!report.hung && fallback && !session.View().LinkStatus().ends_with(" 115200")) {
@@ -347,15 +360,16 @@ JobReport RunJob(CampaignSession& session, const JobPlan& plan, std::chrono::sec
 
   // The device comes back, and with it the link; the faults go.
   std::string error;
-  const DeviceReturn back = Now(session);
-  if (plan.fault.kind == FaultKind::kUnplugMidJob && !session.Replug(error)) {
+  std::optional<DeviceReturn> back = Now(session);
+  if (plan.fault.kind == FaultKind::kUnplugMidJob) back = ReplugHeld(session, error);
+  if (!back) {
     report.breaches.push_back("the device could not be plugged in again: " + error);
     report.hung = true;
     return report;
   }
   session.WithEngine([](sim::DeviceEngine& engine) { engine.Faults() = {}; });
   if (report.outcome == Outcome::kFailed) {
-    CheckLinkReturns(session, back, bound, report, "after the failed job");
+    CheckLinkReturns(session, *back, bound, report, "after the failed job");
   } else if (session.AttemptsStarted() != attemptsBeforeJob || !WaitUntilReady(session, bound)) {
     report.breaches.push_back("the link went down during a job that did not fail");
   }

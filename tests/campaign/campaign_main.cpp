@@ -3,9 +3,13 @@
 // stand-in), in sessions of a fresh station each. Every other job meets a fault drawn at random; the job
 // after it meets none and must complete. After every job the campaign checks what the operator was
 // told against the device's flash, the link's return, and the process's threads and descriptors; after
-// every session, that the station gave back all it held. It prints a table, and for any breach the
-// command that runs its job again (with the faulty job before it): quillon-faults --seed S --from J
-// --jobs K runs jobs J..K-1 of campaign S, each planned from its own seed alone.
+// every session, that the station gave back all it held. With --long-session N it then runs one session
+// of N jobs on each link, and checks that the heap in use does not grow inside it. It prints a table,
+// and for any breach the command that runs its job again (with the faulty job before it):
+// quillon-faults --seed S --from J --jobs K runs jobs J..K-1 of campaign S, each planned from its own
+// seed alone.
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/device_engine.h"
 #include "tests/campaign/campaign_job.h"
 #include "tests/campaign/campaign_session.h"
 #include "tests/campaign/process_census.h"
@@ -32,6 +37,7 @@ struct Options {
   std::size_t from = 0;  // the first job run; the ones before it are only planned
   std::chrono::milliseconds tick{100};
   std::chrono::seconds bound{60};
+  std::size_t longSession = 0;  // jobs of each long session, numbered after the campaign's; none when 0
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -49,6 +55,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.tick = std::chrono::milliseconds(value);
     } else if (name == "--bound-s") {
       options.bound = std::chrono::seconds(value);
+    } else if (name == "--long-session") {
+      options.longSession = value;
     } else {
       return std::nullopt;
     }
@@ -83,6 +91,17 @@ std::vector<SessionPlan> PlanSessions(const Options& options) {
   return sessions;
 }
 
+// The heap in use inside one long session, each figure taken with the station idle and linked after a
+// job. What the station keeps after a job depends on that job (its package, the status line's text),
+// so single figures differ by tens of kilobytes from job to job; the lowest figure over a quarter of the
+// session does not, and a leak raises it quarter after quarter.
+struct SessionHeap {
+  Link link = Link::kSerial;
+  std::size_t jobs = 0;
+  std::array<std::size_t, 4> lowest{};  // over each quarter of the session's jobs
+  std::size_t most = 0;
+};
+
 struct Tally {
   std::size_t jobs = 0;
   std::map<Outcome, std::size_t> outcomes;
@@ -93,7 +112,7 @@ class Campaign {
  public:
   // Jobs' files and the serial device's tty link go to the scratch directory, the working directory.
   Campaign(const Options& options, const testing::ScratchWorkingDirectory& scratch)
-      : m_options(options), m_scratch(scratch), m_start(TakeCensus()) {
+      : m_options(options), m_scratch(scratch), m_start(CensusWithRuntimeThreads()) {
     // Every entry of the tallies made now: what the campaign counts must not show as the heap's growth.
     for (std::size_t i = 0; i < kFaultKinds; ++i) {
       for (Outcome outcome : {Outcome::kCompleted, Outcome::kFailed, Outcome::kRefused}) {
@@ -101,6 +120,14 @@ class Campaign {
       }
     }
     m_sessions[Link::kSerial] = m_sessions[Link::kUsb] = 0;
+    m_sessionHeaps.reserve(2);
+  }
+
+  // What the process holds before the first session, once the thread sanitizer's runtime has started
+  // the thread of its own that it starts with the process's first thread, and keeps from then on.
+  static Census CensusWithRuntimeThreads() {
+    std::thread([] {}).join();
+    return TakeCensus();
   }
 
   // True when every invariant held.
@@ -110,13 +137,21 @@ class Campaign {
       if (session.firstJob + session.jobs <= m_options.from) continue;
       if (!RunSession(session)) break;
     }
+    if (m_options.longSession > 0 && !m_stopped) {
+      std::size_t first = m_options.jobs;
+      for (Link link : {Link::kSerial, Link::kUsb}) {
+        if (!RunSession({link, first, m_options.longSession}, true)) break;
+        first += m_options.longSession;
+      }
+    }
     m_seconds = std::chrono::duration<double>(Clock::now() - start).count();
     PrintTable();
     return m_breaches == 0 && !m_stopped;
   }
 
  private:
-  bool RunSession(const SessionPlan& plan) {
+  // With countHeap, the heap in use is taken after every job, once the station is idle again.
+  bool RunSession(const SessionPlan& plan, bool countHeap = false) {
     std::string error;
     auto session = CampaignSession::Create(plan.link, m_scratch.Path() / "ttySIM0", m_options.tick, error);
     if (!session) {
@@ -136,8 +171,12 @@ class Campaign {
     const std::size_t threads = m_start.threads + (plan.link == Link::kSerial ? 3 : 1);
     Census steady{threads, 0, 0};
     if (SettlesTo(threads)) steady.descriptors = TakeCensus().descriptors;
+    std::vector<std::size_t> heaps;  // reserved: its own growth would show as the session's
+    if (countHeap) heaps.reserve(plan.jobs);
     for (std::size_t job = std::max(plan.firstJob, m_options.from); job < plan.firstJob + plan.jobs; ++job) {
       const JobPlan jobPlan = PlanJob(JobSeed(m_options.seed, job), plan.link, job % 2 == 0);
+      // The simulated device logs every page it is written; the campaign does not read the log.
+      session->WithEngine([](sim::DeviceEngine& engine) { engine.ClearPageLog(); });
       const JobReport report = RunJob(*session, jobPlan, m_options.bound);
       Tally& tally = m_tallies[jobPlan.fault.kind];
       ++tally.jobs;
@@ -149,6 +188,8 @@ class Campaign {
         breaches.push_back("threads " + std::to_string(steady.threads) + " -> " +
                            std::to_string(now.threads) + ", descriptors " +
                            std::to_string(steady.descriptors) + " -> " + std::to_string(now.descriptors));
+      } else if (countHeap && !report.hung) {
+        heaps.push_back(TakeCensus().heapBytes);
       }
       if (!breaches.empty()) ++tally.breached;
       for (const std::string& breach : breaches) {
@@ -160,6 +201,7 @@ class Campaign {
         return false;
       }
     }
+    if (countHeap && heaps.size() == plan.jobs && plan.jobs >= 4) CheckSessionHeap(plan, heaps);
     session.reset();
     // With the station gone, the process holds what it held after the first session: its one thread,
     // the same descriptors and, where every allocation is counted, the same heap bytes.
@@ -175,6 +217,25 @@ class Campaign {
                  std::to_string(m_baseline->heapBytes) + " -> " + std::to_string(after.heapBytes));
     }
     return true;
+  }
+
+  // A leak of a job's, or of a fault's, grows the heap with every job that has it. The first quarter
+  // grows what is kept for the next job (buffers, texts) to its size; after it, the lowest heap in use
+  // over the last quarter may not exceed the lowest over the second.
+  void CheckSessionHeap(const SessionPlan& plan, const std::vector<std::size_t>& heaps) {
+    SessionHeap heap{plan.link, plan.jobs};
+    for (std::size_t quarter = 0; quarter < 4; ++quarter) {
+      const auto first = heaps.begin() + static_cast<std::ptrdiff_t>(quarter * heaps.size() / 4);
+      const auto last = heaps.begin() + static_cast<std::ptrdiff_t>((quarter + 1) * heaps.size() / 4);
+      heap.lowest[quarter] = *std::min_element(first, last);
+    }
+    heap.most = *std::max_element(heaps.begin(), heaps.end());
+    m_sessionHeaps.push_back(heap);
+    if (HeapCounted() && heap.lowest[3] > heap.lowest[1]) {
+      Breach(plan.firstJob + plan.jobs - 1,
+             "inside the session the lowest heap in use grew from " + std::to_string(heap.lowest[1]) +
+                 " bytes over its second quarter to " + std::to_string(heap.lowest[3]) + " over its last");
+    }
   }
 
   // Detached workers end a moment after they are done: give them that moment, no more.
@@ -198,9 +259,18 @@ class Campaign {
 
   void Breach(std::size_t job, const std::string& what) {
     ++m_breaches;
-    std::printf("BREACH job %zu: %s\n  reproduce: quillon-faults --seed %llu --from %zu --jobs %zu\n", job,
-                what.c_str(), static_cast<unsigned long long>(m_options.seed), job & ~std::size_t{1},
-                job + 1);
+    if (job >= m_options.jobs) {
+      // A long session's job: its session is run again whole, without the campaign's before it.
+      std::printf(
+          "BREACH job %zu: %s\n  reproduce: quillon-faults --seed %llu --from %zu --jobs %zu "
+          "--long-session %zu\n",
+          job, what.c_str(), static_cast<unsigned long long>(m_options.seed), m_options.jobs, m_options.jobs,
+          m_options.longSession);
+    } else {
+      std::printf("BREACH job %zu: %s\n  reproduce: quillon-faults --seed %llu --from %zu --jobs %zu\n", job,
+                  what.c_str(), static_cast<unsigned long long>(m_options.seed), job & ~std::size_t{1},
+                  job + 1);
+    }
     std::fflush(stdout);
   }
 
@@ -234,6 +304,15 @@ class Campaign {
           m_baseline->heapBytes, m_last->heapBytes, heapChange,
           HeapCounted() ? "every allocation counted" : "the C library's main arena only, not checked");
     }
+    for (const SessionHeap& heap : m_sessionHeaps) {
+      std::printf(
+          "Inside one %s session of %zu jobs, the station idle after each: lowest heap in use per quarter "
+          "%zu, %zu, %zu, %zu bytes (%+lld from the second quarter to the last; highest %zu, %s)\n",
+          heap.link == Link::kUsb ? "USB" : "serial", heap.jobs, heap.lowest[0], heap.lowest[1],
+          heap.lowest[2], heap.lowest[3],
+          static_cast<long long>(heap.lowest[3]) - static_cast<long long>(heap.lowest[1]), heap.most,
+          HeapCounted() ? "every allocation counted" : "the C library's main arena only, not checked");
+    }
     std::printf("%s\n", m_breaches == 0 && !m_stopped ? "Every invariant held."
                                                       : (std::to_string(m_breaches) + " breaches.").c_str());
   }
@@ -258,6 +337,7 @@ class Campaign {
   const Census m_start;  // before the first session
   std::optional<Census> m_baseline;
   std::optional<Census> m_last;
+  std::vector<SessionHeap> m_sessionHeaps;
 };
 
 }  // namespace
@@ -268,9 +348,11 @@ int main(int argc, char** argv) {
   if (!options) {
     std::fprintf(
         stderr,
-        "usage: quillon-faults [--seed S] [--jobs N] [--from J] [--tick-ms T] [--bound-s B]\n"
+        "usage: quillon-faults [--seed S] [--jobs N] [--from J] [--tick-ms T] [--bound-s B] [--long-session "
+        "L]\n"
         "  runs jobs J..N-1 of the campaign of seed S (default: seed 1, jobs 0..99) on the built-in\n"
-        "  simulated device, with a timer tick of T ms (100); a job past B s (60) is a hang\n");
+        "  simulated device, with a timer tick of T ms (100); a job past B s (60) is a hang. With L, then\n"
+        "  one session of L jobs on each link, in which the heap in use must not grow\n");
     return 2;
   }
   // The jobs' files are written in a directory of the campaign's own.

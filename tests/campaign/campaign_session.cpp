@@ -13,6 +13,7 @@ namespace quillon::campaign {
 namespace {
 
 constexpr char kLinkedStatusStart[] = "ID writer linked";
+constexpr std::size_t kAttemptsReserved = 4096;
 
 class NoSerialPorts final : public SerialPortList {
  public:
@@ -51,6 +52,10 @@ std::unique_ptr<CampaignSession> CampaignSession::Create(Link link, const std::f
                                                          std::chrono::milliseconds tickPeriod,
                                                          std::string& error) {
   std::unique_ptr<CampaignSession> session(new CampaignSession(link, tickPeriod));
+  // The record of connection attempts grows with every one: reserved, it does not show as the heap's
+  // growth inside a long session.
+  session->m_attemptStartTicks.reserve(kAttemptsReserved);
+  session->m_attemptLinked.reserve(kAttemptsReserved);
   if (link == Link::kUsb) {
     session->m_usbDevice = std::make_unique<sim::SimulatedUsbBridge>();
     session->m_usb = std::make_unique<ForwardingUsbBridge>(*session->m_usbDevice);
@@ -104,6 +109,9 @@ CampaignSession::~CampaignSession() {
 }
 
 void CampaignSession::OnTick() {
+  // The tick, the attempt it starts and its counting go together: whoever takes the moment sees all of
+  // them or none. An attempt that ends waits for the lock at its very end, which nothing here waits for.
+  std::scoped_lock guard(m_attemptLock);
   if (m_timerHeld.load()) return;
   const std::uint32_t tick = m_ticks.fetch_add(1) + 1;
   // An attempt this tick starts is running or, if it was quick, has ended by the time OnTimer returns.
@@ -112,10 +120,12 @@ void CampaignSession::OnTick() {
   };
   const std::uint32_t before = started();
   m_dlg->OnTimer(1);
-  if (started() > before) {
-    std::scoped_lock guard(m_attemptLock);
-    m_attemptStartTicks.push_back(tick);
-  }
+  if (started() > before) m_attemptStartTicks.push_back(tick);
+}
+
+std::pair<std::uint32_t, std::size_t> CampaignSession::TicksAndAttemptsStarted() {
+  std::scoped_lock guard(m_attemptLock);
+  return {m_ticks.load(), m_attemptStartTicks.size()};
 }
 
 std::size_t CampaignSession::AttemptsStarted() {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <filesystem>
@@ -56,6 +57,8 @@ class CampaignSession {
   bool Replug(std::string& error);
   // The serial device's tty; empty on USB or while unplugged.
   std::string SerialPath();
+  // The ports the station searches: on the serial link the tty link, named as --port names it.
+  const SerialPortList& Ports() const { return *m_ports; }
 
   std::uint32_t Ticks() const { return m_ticks.load(); }
   // While held, the timer does nothing, the watchdog included.
@@ -63,6 +66,9 @@ class CampaignSession {
   // Connection attempts started so far (they start only on ticks, where they are counted), and those
   // from the one numbered `first` (counted from 0) on that have ended, in order.
   std::size_t AttemptsStarted();
+  // The tick counted last and the attempts started by then, taken together: never between a tick's
+  // start of an attempt and its counting.
+  std::pair<std::uint32_t, std::size_t> TicksAndAttemptsStarted();
   std::vector<ConnectionAttempt> AttemptsFrom(std::size_t first);
   bool AttemptRunning() const { return m_dlg->ConnectionAttemptRunning(); }
 

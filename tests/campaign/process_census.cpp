@@ -3,8 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer's runtime has it; gcc ships no header that declares it.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define QUILLON_SANITIZER_HEAP 1
+#endif
+
+#if defined(QUILLON_SANITIZER_HEAP)
+// The sanitizers' runtimes have it; gcc ships no header that declares it.
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
@@ -24,7 +28,7 @@ std::size_t Entries(const char* directory) {
 }
 
 std::size_t HeapBytesInUse() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(QUILLON_SANITIZER_HEAP)
   // The sanitizer's allocator serves every allocation and keeps its own count.
   return __sanitizer_get_current_allocated_bytes();
 #else
@@ -35,7 +39,7 @@ std::size_t HeapBytesInUse() {
 }  // namespace
 
 bool HeapCounted() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(QUILLON_SANITIZER_HEAP)
   return true;
 #else
   return false;

@@ -17,8 +17,8 @@ struct Census {
 
 Census TakeCensus();
 
-// Whether heapBytes counts every allocation of every thread: under the address sanitizer, whose
-// allocator keeps the count. The C library's own count covers only its main arena.
+// Whether heapBytes counts every allocation of every thread: under the address or thread sanitizer,
+// whose allocator keeps the count. The C library's own count covers only its main arena.
 bool HeapCounted();
 
 }  // namespace quillon::campaign

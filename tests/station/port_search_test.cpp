@@ -183,6 +183,7 @@ TEST(PortProbeTest, AFailedOpenIsPutInTermsAnOperatorCanActOn) {
       PortNotUsableText("ttyUSB0", {.availability = PortAvailability::kNoPermission});
   EXPECT_NE(noPermission.find("ttyUSB0"), std::string::npos);
   EXPECT_NE(noPermission.find("dialout group"), std::string::npos);
+  EXPECT_NE(noPermission.find("udev rule 60-quillon.rules"), std::string::npos);
   EXPECT_EQ(
       PortNotUsableText("ttyUSB0", {.availability = PortAvailability::kBusy, .holder = "minicom, pid 42"}),
       "ID writer port ttyUSB0 is busy in another program (minicom, pid 42): close it there.");

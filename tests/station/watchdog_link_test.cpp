@@ -65,7 +65,7 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
   EXPECT_EQ(running.station.dlg.LinkStatus(), LookingForDeviceText());
 
   // Started without a device: the first check finds nothing.
-  EXPECT_EQ(running.TicksUntilStatus(NoDeviceFoundText()), 1);
+  EXPECT_EQ(running.TicksUntilStatus(NoDeviceOnPortText(tty.string())), 1);
   EXPECT_TRUE(running.ButtonsEnabled(false));
   EXPECT_EQ(g_jobBusy, 1);
 
@@ -80,7 +80,7 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
   device->Unplug();
   ASSERT_TRUE(
       Eventually([&] { return running.station.dlg.m_port.portState.load() == CSerialPort::kStateFailed; }));
-  EXPECT_NE(running.TicksUntilStatus(NoDeviceFoundText()), -1);
+  EXPECT_NE(running.TicksUntilStatus(NoDeviceOnPortText(tty.string())), -1);
   const std::vector<std::string> statuses = running.station.view.LinkStatuses();
   // The hang-up the monitor met is what took the link down, and the status says so.
   const SerialFailure hangUp{"ppoll() on the tty (it hung up)", EIO, std::generic_category().message(EIO)};
@@ -115,7 +115,7 @@ TEST(WatchdogLinkTest, ADeviceAtTheWatchedPortIsLinkedAndLetGoOfWithoutATick) {
   EXPECT_EQ(device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters().handshakes; }), 1u);
 
   device->Unplug();
-  EXPECT_TRUE(Eventually([&] { return status() == NoDeviceFoundText(); })) << status();
+  EXPECT_TRUE(Eventually([&] { return status() == NoDeviceOnPortText(tty.string()); })) << status();
   const std::vector<std::string> statuses = running.station.view.LinkStatuses();
   // The hang-up took the link down, and the status names it.
   const SerialFailure hangUp{"ppoll() on the tty (it hung up)", EIO, std::generic_category().message(EIO)};

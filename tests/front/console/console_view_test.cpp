@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <regex>
+#include <set>
 
 #include "front/console/ports_command.h"
 #include "front/console/progress_meter.h"
 #include "front/console/write_command.h"
 #include "link/no_usb_bridge.h"
+#include "link/serial_port_list.h"
 #include "link/tty_io.h"
 #include "sim/usb_device.h"
 #include "tests/support/captured_file.h"
@@ -122,6 +126,23 @@ TEST(FriendlyPortNameTest, ACh340IsKnownByItsUsbIdAndOthersByTheirDescription) {
   EXPECT_EQ(FriendlyPortName("ttyUSB1", "FT232R USB UART", UsbId{0x0403, 0x6001}),
             "FT232R USB UART (ttyUSB1)");
   EXPECT_EQ(FriendlyPortName("ttyS0", "", std::nullopt), "Serial port (ttyS0)");
+}
+
+TEST(FriendlyPortNameTest, TheUdevRuleCoversExactlyTheCh340IdsTheStationKnows) {
+  std::ifstream rules(QUILLON_SOURCE_DIR "/res/udev/60-quillon.rules");
+  ASSERT_TRUE(rules);
+  const std::regex rule(R"re(ATTRS\{idVendor\}=="([0-9a-f]{4})", ATTRS\{idProduct\}=="([0-9a-f]{4})", )re"
+                        R"re(ENV\{ID_MM_DEVICE_IGNORE\}="1", TAG\+="uaccess")re");
+  std::set<std::pair<int, int>> inRules;
+  std::smatch match;
+  for (std::string line; std::getline(rules, line);) {
+    if (std::regex_match(line, match, rule)) {
+      inRules.emplace(std::stoi(match[1], nullptr, 16), std::stoi(match[2], nullptr, 16));
+    }
+  }
+  std::set<std::pair<int, int>> known;
+  for (const UsbId& id : Ch340UsbIds()) known.emplace(id.vendor, id.product);
+  EXPECT_EQ(inRules, known);
 }
 
 }  // namespace
