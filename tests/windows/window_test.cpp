@@ -288,7 +288,7 @@ TEST_F(WindowTest, TheWindowPlacesEveryControlAtItsDialogUnitsAndMirrorsTheDialo
   EXPECT_EQ(::SendMessageW(station.Control(kIdProgress), PBM_GETRANGE, FALSE, 0), 1046);
   EXPECT_EQ(::SendMessageW(station.Control(kIdSlider), TBM_GETRANGEMAX, 0, 0), 255);
   EXPECT_EQ(::SendMessageW(station.Control(kIdSlider), TBM_GETPOS, 0, 0), 50) << "no Speed.txt";
-  EXPECT_EQ(TextOf(station.Control(kIdLinkStatus)), "Looking for the ID writer...");
+  EXPECT_EQ(TextOf(station.Control(kIdLinkStatus)), "正在查找写入器...");
 
   station.App().Dialog().EnableJobButtons(true);
   station.Settle();

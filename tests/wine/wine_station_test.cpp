@@ -57,6 +57,8 @@ class WineStationTest : public ::testing::Test {
 
   static CliRun RunCli(std::vector<std::string> arguments, const fs::path& program = QUILLON_WINDOWS_CLI) {
     arguments.insert(arguments.begin(), {"wine", program.string()});
+    // Its words are compared in English, whatever language Wine's locale gives the station.
+    arguments.insert(arguments.end(), {"--lang", "en"});
     ChildProcess cli(std::move(arguments));
     CliRun run;
     run.exitCode = cli.Finish(&run.output, kPatience);
@@ -104,7 +106,7 @@ TEST_F(WineStationTest, TheChineseSamplePackageGoesIntoTheFlashExactlyThroughACO
   const CliRun run = RunCli({"write", "chinese", "--port", device.com.Name()});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_TRUE(run.Says("ID writer linked: " + device.com.Name() + " 460800")) << run.output;
-  EXPECT_TRUE(run.Says("写入完成!!!")) << run.output;
+  EXPECT_TRUE(run.Says("Write complete!!!")) << run.output;
   EXPECT_TRUE(testing::SameFlash(FlashWithPackage("flash.txt"), device.Flash()));
 }
 
@@ -132,7 +134,7 @@ TEST_F(WineStationTest, ADeviceThatStopsAnsweringTakesTheLinkDownAndTheJobFails)
   EXPECT_EQ(run.exitCode, 1) << run.output;
   EXPECT_TRUE(run.Says("Write Error!!!")) << run.output;
   EXPECT_TRUE(run.Says("The link to the ID writer was lost")) << run.output;
-  EXPECT_FALSE(run.Says("写入完成!!!")) << run.output;
+  EXPECT_FALSE(run.Says("Write complete!!!")) << run.output;
 }
 
 // quillon-cli.exe installed in a folder of its own with `library` beside it as the vendor's SiUSBXp.dll,

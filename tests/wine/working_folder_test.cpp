@@ -219,7 +219,11 @@ TEST_P(WorkingFolderTest, TheConsoleWritesThePackageKeepsTheSpeedPlaysTheSoundAn
   SerialDevice device;
   ASSERT_FALSE(device.com.Name().empty());
   std::string output;
-  EXPECT_EQ(RunWine({QUILLON_WINDOWS_CLI, "write", "large-ascii", "--port", device.com.Name()}, output), 0)
+  // In Chinese whatever the code page, so that the console shows Chinese text under each.
+  EXPECT_EQ(
+      RunWine({QUILLON_WINDOWS_CLI, "write", "large-ascii", "--port", device.com.Name(), "--lang", "zh"},
+              output),
+      0)
       << output;
   EXPECT_NE(output.find("写入完成!!!"), std::string::npos) << output;
   EXPECT_EQ(SpeedFile(), std::string(kStoredSpeed) + "\r\n");  // a text file, as Windows writes one
