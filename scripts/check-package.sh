@@ -33,7 +33,10 @@ done
 
 # The CH340 adapters' udev rule, as dpkg lists it (udev reads only /usr/lib/udev/rules.d and /etc), a
 # regular file of mode 0644.
-dpkg -c "$deb" | grep -Eq '^-rw-r--r-- .* \./usr/lib/udev/rules\.d/60-quillon\.rules$' ||
+# The listing is taken whole first: grep -q stops reading at its match, and dpkg-deb, cut off, fails
+# the pipeline.
+listing=$(dpkg -c "$deb")
+grep -Eq '^-rw-r--r-- .* \./usr/lib/udev/rules\.d/60-quillon\.rules$' <<<"$listing" ||
   fail "dpkg -c does not list ./usr/lib/udev/rules.d/60-quillon.rules (mode 0644)"
 # Its rule lines tell ModemManager to keep off a CH340 adapter and give the port to the user at the desk
 # (that they cover exactly the station's CH340 ids is a unit test's); every other line is a comment,
@@ -46,12 +49,19 @@ if grep -Ev '^(#.*|$|ATTRS\{idVendor\}=="[0-9a-f]{4}", ATTRS\{idProduct\}=="[0-9
   fail "60-quillon.rules has the lines above, which are none of its kinds"
 fi
 
-# The help needs neither a display nor a device.
-"$root/usr/bin/quillon-cli" --help | grep -q "quillon-cli write PACKAGE" || fail "quillon-cli --help"
-"$root/usr/bin/quillon" --help | grep -q "^Usage: quillon " || fail "quillon --help"
-"$root/usr/bin/quillon-devsim" --help | grep -q "quillon-devsim \[OPTION\]" || fail "quillon-devsim --help"
+# The help needs neither a display nor a device. Each program's output is taken whole before grep
+# looks at it: grep -q stops reading at its match, and a program still writing would die of SIGPIPE.
+says() {
+  local pattern=$1
+  shift
+  local output
+  output=$("$@" 2>&1) && grep -q "$pattern" <<<"$output"
+}
+says "quillon-cli write PACKAGE" "$root/usr/bin/quillon-cli" --help || fail "quillon-cli --help"
+says "^Usage: quillon " "$root/usr/bin/quillon" --help || fail "quillon --help"
+says "quillon-devsim \[OPTION\]" "$root/usr/bin/quillon-devsim" --help || fail "quillon-devsim --help"
 for program in quillon quillon-cli quillon-devsim; do
-  "$root/usr/bin/$program" --version | grep -q "^$program [0-9.]* (commit " || fail "$program --version"
+  says "^$program [0-9.]* (commit " "$root/usr/bin/$program" --version || fail "$program --version"
 done
 
 # The station's main job, as an operator runs it: from the directory holding the font packages.
@@ -67,7 +77,7 @@ else
 fi
 
 for page in quillon quillon-cli quillon-devsim; do
-  MANWIDTH=80 man -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 | grep -q "^NAME" || fail "man -l $page.1.gz"
+  says "^NAME" env MANWIDTH=80 man -l "$root/usr/share/man/man1/$page.1.gz" || fail "man -l $page.1.gz"
 done
 
 # What bash offers after the words given, the last one being completed.
@@ -93,7 +103,7 @@ expect_completions "colour240-korean" quillon-cli verify --wait 5 colour240-k
 expect_completions "--repeat" quillon-cli write chinese --rep
 expect_completions "raw hex" quillon-cli read 0 0x100 --format ""
 expect_completions "usb" quillon-cli ports --simulator =
-expect_completions "--help --version" quillon-cli --
+expect_completions "--lang --help --version" quillon-cli --
 
 if [ "$failures" -gt 0 ]; then
   echo "check-package: $failures failed" >&2

@@ -104,7 +104,7 @@ devsim_pid=
 srec_cat "$work/Bigfont.txt" -intel -fill 0xFF 0 "$(stat -c %s "$scratch/flash.bin")" -o "$scratch/expected.bin" -binary
 cmp -s "$scratch/expected.bin" "$scratch/flash.bin" || fail "the flash does not hold exactly Bigfont.txt"
 
-wine "$folder/64-bit/quillon-cli.exe" --help 2>&1 | grep -q "quillon-cli write PACKAGE" ||
+help=$(wine "$folder/64-bit/quillon-cli.exe" --help 2>&1) && grep -q "quillon-cli write PACKAGE" <<<"$help" ||
   fail "the installed 64-bit quillon-cli.exe --help"
 
 # The uninstaller copies itself into the temporary folder, starts the copy and returns: the Wine

@@ -56,7 +56,32 @@ for architecture in $(printf '%s\n' "${missing[@]}" "${missing_recommended[@]}" 
     "${as_root[@]}" dpkg --add-architecture "$architecture"
   fi
 done
-"${as_root[@]}" apt-get update -q
+# A mirror in the middle of a sync can serve a package list older than the signed release file that
+# names it: apt refuses it ("File has unexpected size ... Mirror sync in progress?"). For a foreign
+# architecture apt then knows none of the security updates the native packages already have, and
+# nothing of that architecture installs (seen for days with bookworm-security's i386 list). After three
+# tries such a list is taken as the mirror serves it: it is a few updates behind, the list itself is
+# then unchecked, and apt still checks every package it downloads against it.
+update_package_lists() {
+  local log attempt url list
+  for attempt in 1 2 3; do
+    if log=$("${as_root[@]}" apt-get update -q 2>&1); then
+      echo "$log"
+      return 0
+    fi
+    echo "$log"
+    grep -q "Mirror sync in progress" <<<"$log" || return 1
+    [ "$attempt" -lt 3 ] && sleep 20
+  done
+  for url in $(sed -n 's/^E: Failed to fetch \(http[^ ]*\.xz\) .*Mirror sync in progress.*/\1/p' <<<"$log"); do
+    list=/var/lib/apt/lists/$(sed 's|^[a-z]*://||; s|/|_|g; s|\.xz$||' <<<"$url")
+    echo "Taking $url as the mirror serves it"
+    "${as_root[@]}" /usr/lib/apt/apt-helper download-file "$url" /tmp/quillon-list.xz
+    xz -dc /tmp/quillon-list.xz | "${as_root[@]}" tee "$list" >/dev/null
+    rm -f /tmp/quillon-list.xz
+  done
+}
+update_package_lists
 if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
