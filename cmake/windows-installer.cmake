@@ -15,7 +15,7 @@ set(setup ${installer_dir}/quillon-setup-${PROJECT_VERSION}.exe)
 set(archive ${installer_dir}/${stage_name}.zip)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/quillon.nsi.in ${installer_dir}/quillon.nsi @ONLY)
 
-set(station64 ${QUILLON_WINDOWS64_BUILD}/app)
+set(station64 ${QUILLON_WINDOWS64_BUILD}/front)
 add_custom_target(windows-installer
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage} ${setup} ${archive}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/64-bit

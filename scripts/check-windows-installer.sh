@@ -82,7 +82,7 @@ for entry in 'Quillon.lnk' 'Quillon 64-bit.lnk'; do
 done
 
 # The installed station's console writes a package into the simulator, from a working folder that holds
-# the packages and the installed sounds, as an operator's does.
+# the packages and the installed sounds, as an operator's does, in Chinese whatever the prefix's locale.
 work=$scratch/work
 mkdir "$work"
 "$linux_build/tools/quillon-samplegen" "$work" >/dev/null 2>&1
@@ -91,7 +91,7 @@ exec {devsim_output}< <(exec "$linux_build/sim/quillon-devsim" --link "$scratch/
 devsim_pid=$!
 read -r -t 10 -u "$devsim_output" _ || fail "the simulator did not start"
 ln -s "$scratch/ttyW" "$WINEPREFIX/dosdevices/com50"
-if (cd "$work" && wine "$folder/quillon-cli.exe" write large-ascii --port COM50) >"$scratch/write.log" 2>&1; then
+if (cd "$work" && wine "$folder/quillon-cli.exe" write large-ascii --port COM50 --lang zh) >"$scratch/write.log" 2>&1; then
   grep -q "写入完成!!!" "$scratch/write.log" || fail "the installed quillon-cli.exe did not say the write was complete"
 else
   fail "the installed quillon-cli.exe write large-ascii --port COM50 failed:"
