@@ -36,6 +36,7 @@ DeviceProcess::DeviceProcess(const std::filesystem::path& link, unsigned baud, P
   std::vector<const char*> argv = {QUILLON_DEVSIM_PATH, "--link", linkArgument.c_str(), "--baud-delay",
                                    baudArgument.c_str()};
   if (delivery == ByteDelivery::kUsbPackets) argv.push_back("--usb-packets");
+  if (delivery == ByteDelivery::kUartFifo) argv.push_back("--fifo");
   if (!answerDelay.empty()) {
     argv.push_back("--answer-delay");
     argv.push_back(answerDelay.c_str());

@@ -13,8 +13,9 @@ namespace quillon::bench {
 // hardware of its own; shared, wherever the scheduler puts them.
 enum class Placement { kShared, kOwnProcessors };
 
-// How the device's bytes reach the station: each as it crosses the wire, or in a CH340's USB packets.
-enum class ByteDelivery { kByByte, kUsbPackets };
+// How the device's bytes reach the station: each as it crosses the wire, up to 16 together as from a
+// UART's receive FIFO, or in a CH340's USB packets.
+enum class ByteDelivery { kByByte, kUartFifo, kUsbPackets };
 
 class DeviceProcess {
  public:

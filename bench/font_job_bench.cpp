@@ -181,7 +181,7 @@ void StationAgainstBareLoop(benchmark::State& state) {
   const fs::path previous = fs::current_path();
   fs::current_path(directory.Path());
   WritePackage("flash.txt", kPairedPages);
-  const ByteDelivery delivery = state.range(0) != 0 ? ByteDelivery::kUsbPackets : ByteDelivery::kByByte;
+  const auto delivery = static_cast<ByteDelivery>(state.range(0));
   const std::string answerDelay = std::to_string(state.range(1)) + ":" + std::to_string(state.range(2));
   double stationSeconds = 0;
   double bareSeconds = 0;
@@ -216,10 +216,13 @@ void StationAgainstBareLoop(benchmark::State& state) {
 // A real device takes a while to program a page and answers a little later at one time than another:
 // at once, a fixed 200 us, and 1 ms +- 500 us (500 us plus 0..1000 us, quillon-devsim's
 // --answer-delay 500:1000).
+// Each in the three deliveries: bytes one by one, by a UART's FIFO, in USB packets.
 void AtAnswerDelays(benchmark::internal::Benchmark* registration) {
-  registration->ArgNames({"usb_packets", "delay_us", "jitter_us"});
-  for (const std::int64_t usbPackets : {0, 1}) {
-    registration->Args({usbPackets, 0, 0})->Args({usbPackets, 200, 0})->Args({usbPackets, 500, 1000});
+  registration->ArgNames({"delivery", "delay_us", "jitter_us"});
+  for (const ByteDelivery delivery :
+       {ByteDelivery::kByByte, ByteDelivery::kUartFifo, ByteDelivery::kUsbPackets}) {
+    const auto kind = static_cast<std::int64_t>(delivery);
+    registration->Args({kind, 0, 0})->Args({kind, 200, 0})->Args({kind, 500, 1000});
   }
 }
 BENCHMARK(StationAgainstBareLoop)

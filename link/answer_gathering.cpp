@@ -12,8 +12,12 @@ void AnswerGathering::Sent(Clock::time_point now, std::size_t sentBytes, std::si
 
 void AnswerGathering::Read(Clock::time_point now, std::size_t awaitedBytes) {
   ++m_readsForAnswer;
+  if (awaitedBytes > kHeldBackBytes) {
+    WaitFor(now, awaitedBytes - kHeldBackBytes);
+    return;
+  }
   if (awaitedBytes > 0) {
-    WaitFor(now, awaitedBytes);
+    m_until = {};
     return;
   }
   // The answer is in: whole at the first look, the wait was longer than the device needed; in pieces,

@@ -2,8 +2,11 @@
 // cannot all be in before they have crossed the line, so waking for each one before then would be
 // wasted: one wake-up for the lot is enough. A device that answers faster than the line (a simulator on
 // a pty) must not be held to the line's pace, though: the wait halves while answers turn out to be
-// complete at the first look, and returns to the line's pace as soon as one comes in pieces. Times are
-// passed in, so this is plain arithmetic on a clock.
+// complete at the first look, and returns to the line's pace as soon as one comes in pieces. Bytes that
+// have crossed the line may still be held back a while (a UART's receive FIFO hands over up to 16
+// together, a USB adapter a packet a frame): when a look finds the answer short, the wait for the rest
+// leaves out the last kHeldBackBytes, and the monitor watches the tty for them, so that a burst is
+// read the moment it comes. Times are passed in, so this is plain arithmetic on a clock.
 #pragma once
 
 #include <chrono>
@@ -29,6 +32,7 @@ class AnswerGathering {
   // that much early, and the last bytes wake the monitor as they come.
   static constexpr std::chrono::microseconds kTimerLateness{60};
   static constexpr int kMostHalvings = 8;
+  static constexpr std::size_t kHeldBackBytes = 16;
 
  private:
   void WaitFor(Clock::time_point now, std::size_t bytes);

@@ -52,6 +52,12 @@ constexpr HelpItem kUsbPackets{
         "hand over what has crossed the wire as a CH340 adapter does: up to\n"
         "32 bytes once per USB frame (without it: each byte as it crosses)",
 };
+constexpr HelpItem kFifo{
+    .names = "--fifo",
+    .text =
+        "hand over bytes as a UART's receive FIFO does: up to 16 that follow\n"
+        "each other together, the last of an answer as soon as it has crossed",
+};
 constexpr HelpItem kUsbFrame{
     .names = "--usb-frame",
     .value = "US",
@@ -95,7 +101,8 @@ constexpr HelpItem kDevices{
         "and faults; their paths are printed one a line, device 1 first.\n"
         "With N > 1, device k's link and dump put k after the name's stem\n"
         "(--link /tmp/ttyQ: /tmp/ttyQ1.. ; --dump flash.bin: flash1.bin..),\n"
-        "and every device only sleeps between its bytes (no waking early)",
+        "and every device only sleeps between its bytes (no waking early)\n"
+        "and, without --usb-packets, hands them over as with --fifo",
 };
 constexpr HelpItem kAnswerDelay{
     .names = "--answer-delay",
@@ -115,7 +122,7 @@ ProgramHelp DevsimHelp() {
   return {
       "quillon-devsim",
       {"[OPTION]..."},
-      {kLink, kDump, kDevices, kBaudDelay, kAnswerDelay, kSeed, kUsbPackets, kUsbFrame, kNoReply,
+      {kLink, kDump, kDevices, kBaudDelay, kAnswerDelay, kSeed, kFifo, kUsbPackets, kUsbFrame, kNoReply,
        kCorruptOffset, kCorruptPage, kUnplugAfter, kGarbage, kNoHandshake, kLanguageItem, kHelp, kVersion}};
 }
 
@@ -177,12 +184,14 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   std::string link;
   std::string dump;
   bool usbPackets = false;
+  bool fifo = false;
   CLI::App app("", "quillon-devsim");
   PrepareApp(app);
   app.add_flag(std::string(kHelp.names), options.help);
   app.add_flag(std::string(kVersion.names), options.version);
   app.add_flag(std::string(kNoHandshake.names), faults.handshakeless);
   app.add_flag(std::string(kUsbPackets.names), usbPackets);
+  app.add_flag(std::string(kFifo.names), fifo);
   app.add_option(std::string(kLink.names), link);
   app.add_option(std::string(kDump.names), dump);
   app.add_option(std::string(kAnswerDelay.names), answerDelay);
@@ -224,8 +233,10 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   }
   if (seed) options.device.answerDelay.seed = *seed;
   if (devices) options.devices = *devices;
-  // Threads that stay awake near their bytes would take a processor each.
+  // Threads that stay awake near their bytes would take a processor each, and a wake-up for every
+  // byte of many devices costs more than the stations they serve.
   if (options.devices > 1) options.device.wakefulness = Wakefulness::kOnlySleeps;
+  if (fifo || options.devices > 1) options.device.delivery.fifoBytes = Delivery::kUartFifoBytes;
   if (baud) options.device.emulatedBaud = *baud;
   if (usbFrame) options.device.delivery.usbFrame = std::chrono::microseconds(*usbFrame);
   if (noReply) faults.noReplyTo = *noReply;

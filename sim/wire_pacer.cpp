@@ -52,9 +52,11 @@ WirePacer::Clock::time_point WirePacer::QueueAnswer(std::span<const std::uint8_t
 
 void WirePacer::TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out) {
   if (m_delivery.packetBytes == 0) {
-    while (!m_queue.empty() && m_queue.front().second <= now) {
-      out.push_back(m_queue.front().first);
-      m_queue.pop_front();
+    for (std::optional<Clock::time_point> due = NextDue(); due && *due <= now; due = NextDue()) {
+      for (std::size_t taken = FifoRun(); taken > 0; --taken) {
+        out.push_back(m_queue.front().first);
+        m_queue.pop_front();
+      }
       m_lastTaken = now;
     }
     return;
@@ -71,10 +73,19 @@ void WirePacer::TakeDue(Clock::time_point now, std::vector<std::uint8_t>& out) {
   }
 }
 
+std::size_t WirePacer::FifoRun() const {
+  std::size_t run = std::min<std::size_t>(m_queue.size(), 1);
+  while (run < std::min(m_queue.size(), m_delivery.fifoBytes) &&
+         m_queue[run].second == m_queue[run - 1].second + m_byteTime) {
+    ++run;
+  }
+  return run;
+}
+
 std::optional<WirePacer::Clock::time_point> WirePacer::NextDue() const {
   if (m_queue.empty()) return std::nullopt;
   const Clock::time_point crossed = m_queue.front().second;
-  if (m_delivery.packetBytes == 0) return crossed;
+  if (m_delivery.packetBytes == 0) return m_queue[FifoRun() - 1].second;
   // The first frame, after the last one served, that begins once the byte has crossed.
   return std::max(FrameAfter(m_lastFrame), FrameAfter(crossed - Clock::duration(1)));
 }

@@ -1,8 +1,9 @@
 // Emulates a serial wire's speed on a pty, which moves bytes instantly: each byte takes 10 bit times
 // (start, 8 data, stop) in each direction, and the device cannot answer a frame before the frame has
 // finished arriving. The bytes that have crossed the wire reach the station one by one, as on a plain
-// serial port, or as a CH340 hands them to its USB host: in packets of at most 32 bytes, one packet a
-// USB frame. Times are passed in, so the pacing is plain arithmetic on a clock.
+// serial port, as a UART's receive FIFO hands them to its driver (up to 16 together, the last of an
+// answer as soon as it has crossed), or as a CH340 hands them to its USB host: in packets of at most
+// 32 bytes, one packet a USB frame. Times are passed in, so the pacing is plain arithmetic on a clock.
 #pragma once
 
 #include <chrono>
@@ -21,8 +22,12 @@ struct Delivery {
   // 0: each byte as soon as it has crossed; else at most this many a USB frame.
   std::size_t packetBytes = 0;
   std::chrono::microseconds usbFrame{1000};
+  // Without packets: 0, each byte on its own; else up to this many that follow each other on the wire
+  // together, once the last of them has crossed.
+  std::size_t fifoBytes = 0;
 
   static constexpr std::size_t kCh340PacketBytes = 32;
+  static constexpr std::size_t kUartFifoBytes = 16;
 };
 
 // How long the device takes before it starts sending an answer, counted from the last byte of the
@@ -78,6 +83,9 @@ class WirePacer {
  private:
   // The start of the first USB frame that begins after `time`.
   Clock::time_point FrameAfter(Clock::time_point time) const;
+  // How many of the queued bytes, one at least, are handed over together next: up to the FIFO's size,
+  // as long as each follows the one before on the wire without a pause. The queue is not empty.
+  std::size_t FifoRun() const;
 
   Clock::duration m_byteTime;
   Delivery m_delivery;

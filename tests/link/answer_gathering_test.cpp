@@ -16,10 +16,12 @@ TEST(AnswerGatheringTest, TheTtyIsLeftAloneWhileTheAwaitedBytesCrossTheLine) {
   EXPECT_LT(gathering.Until(), kStart) << "nothing awaited: watched";
   gathering.Sent(kStart, 39, 9);
   EXPECT_EQ(gathering.Until(), kStart + 480us - kLateness) << "the frame out, then the answer back";
-  gathering.Read(kStart + 500us, 8);  // the tail of the last answer came first
-  EXPECT_EQ(gathering.Until(), kStart + 580us - kLateness);
-  gathering.Read(kStart + 600us, 0);
-  EXPECT_LT(gathering.Until(), kStart + 600us);
+  gathering.Read(kStart + 500us, 30);  // the tail of the last answer came first
+  EXPECT_EQ(gathering.Until(), kStart + 640us - kLateness) << "the line's time but for a FIFO's worth";
+  gathering.Read(kStart + 600us, 16);
+  EXPECT_LT(gathering.Until(), kStart + 600us) << "the last bytes may all be waiting in a FIFO: watched";
+  gathering.Read(kStart + 700us, 0);
+  EXPECT_LT(gathering.Until(), kStart + 700us);
 
   gathering.Sent(kStart + 1ms, 39, 39);
   EXPECT_EQ(gathering.Until(), kStart + 1ms + 780us - kLateness) << "an answer in pieces keeps the pace";

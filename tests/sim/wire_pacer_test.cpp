@@ -127,6 +127,22 @@ TEST(SimWirePacer, OnlySleepingItSleepsUntilTheByteIsDueAndNotAfterTheLast) {
   EXPECT_FALSE(pacer.AllowedSleep(kStart + 1ms));
 }
 
+TEST(SimWirePacer, AFifoHandsOverUpToItsSizeAndTheLastOfAnAnswerOnceItHasCrossed) {
+  WirePacer pacer(10'000, Delivery{.fifoBytes = 4}, {}, Wakefulness::kOnlySleeps);  // 1 ms a byte
+  pacer.Queue(std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}, kStart);
+  pacer.Queue(std::vector<std::uint8_t>{7}, kStart + 10ms);  // an answer after a pause
+  std::vector<std::uint8_t> sent;
+  EXPECT_EQ(pacer.AllowedSleep(kStart), 4ms);  // one wake-up for the first four
+  pacer.TakeDue(kStart + 3ms, sent);
+  EXPECT_TRUE(sent.empty());
+  pacer.TakeDue(kStart + 4ms, sent);
+  EXPECT_EQ(sent, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+  EXPECT_EQ(pacer.NextDue(), kStart + 6ms);  // the answer's last two, not held for more
+  pacer.TakeDue(kStart + 6ms, sent);
+  EXPECT_EQ(sent.size(), 6u);
+  EXPECT_EQ(pacer.NextDue(), kStart + 11ms);
+}
+
 TEST(SimWirePacer, WithoutABaudItNeverStaysAwake) {
   WirePacer pacer(0);
   pacer.Queue(std::vector<std::uint8_t>{7}, kStart);
