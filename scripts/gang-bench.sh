@@ -29,14 +29,16 @@ cd "$work"
   >/dev/null 2>&1 &
 devsims+=($!)
 # Under Wine each device is a COM port, COM61 onwards, linked to its tty in the prefix.
+under_wine=
+[[ $cli == wine* ]] && under_wine=1
 port_of() {
-  if [[ $cli == wine* ]]; then
+  if [[ -n $under_wine ]]; then
     echo "COM$((60 + $1))"
   else
     echo "$work/tty$1"
   fi
 }
-if [[ $cli == wine* ]]; then
+if [[ -n $under_wine ]]; then
   for ((k = 1; k <= slots; k++)); do
     ln -sfn "$work/tty$k" "${WINEPREFIX:-$HOME/.wine}/dosdevices/com$((60 + k))"
   done
@@ -64,7 +66,7 @@ read -r user system <gang.time
 echo "one slot alone: $alone pages/s"
 rates gang.jsonl | awk '{ printf "slot %d: %s pages/s\n", $1, $2 }'
 awk -v total="$total" -v alone="$alone" -v slots="$slots" -v completed="$completed" \
-  -v cpu="$(echo "$user + $system" | bc)" -v pages="$pages" -v wine="$([[ $cli == wine* ]] && echo 1)" 'BEGIN {
+  -v cpu="$(echo "$user + $system" | bc)" -v pages="$pages" -v wine="$under_wine" 'BEGIN {
     printf "gang of %d (%d completed): %.1f pages/s, %.1f %% of %d x one slot alone\n", slots, completed, total, 100 * total / (slots * alone), slots
     if (wine) print "stations processor time: not measured under Wine (the slots run beside wine itself)"
     else printf "stations processor time: %.2f ms a page a slot (%.2f s for %d pages)\n", 1000 * cpu / pages, cpu, pages
