@@ -56,14 +56,42 @@ for architecture in $(printf '%s\n' "${missing[@]}" "${missing_recommended[@]}" 
     "${as_root[@]}" dpkg --add-architecture "$architecture"
   fi
 done
-# A mirror in the middle of a sync can serve a package list older than the signed release file that
-# names it: apt refuses it ("File has unexpected size ... Mirror sync in progress?"). For a foreign
-# architecture apt then knows none of the security updates the native packages already have, and
-# nothing of that architecture installs (seen for days with bookworm-security's i386 list). After three
-# tries such a list is taken as the mirror serves it: it is a few updates behind, the list itself is
-# then unchecked, and apt still checks every package it downloads against it.
+# A mirror in the middle of a sync can serve a package list that its signed release file does not name
+# (apt: "File has unexpected size ... Mirror sync in progress?"), and apt refuses it, rightly: that list
+# is the only link between each package's hash and the signature. Such a failure is tried again twice;
+# then the script stops and says what to do. Only on a throwaway machine, and only when asked for with
+# QUILLON_ACCEPT_UNVERIFIED_APT_LISTS=1 (CI sets it), is such a list taken as the mirror serves it,
+# unchecked, so that the packages of a foreign architecture (wine32:i386) install beside the native
+# security updates.
+accept_unverified=${QUILLON_ACCEPT_UNVERIFIED_APT_LISTS:-0}
+scratch=""
+
+# The lists apt failed to fetch from a mirror mid-sync, by URL, from apt-get update's output.
+lists_mid_sync() {
+  sed -n 's/^E: Failed to fetch \([a-z]*:[^ ]*\) .*Mirror sync in progress.*/\1/p' <<<"$1"
+}
+
+# Takes the list at URL as the mirror serves it: downloaded and unpacked into a temporary file first,
+# so that a failed download or decompression leaves apt's lists as they were.
+take_unverified_list() {
+  local url=$1 lists list
+  eval "$(apt-config shell lists Dir::State::lists/d)"
+  list=${lists%/}/$(sed 's|^[a-z]*://||; s|/|_|g; s|\.xz$||' <<<"$url")
+  if [ -z "$scratch" ]; then
+    scratch=$(mktemp -d)
+    trap 'rm -rf "$scratch"' EXIT
+  fi
+  rm -f "$scratch/list.xz" "$scratch/list"
+  echo "WARNING: taking the package list $list UNVERIFIED from $url, as the mirror serves it (its" \
+       "signed release file names another): packages apt installs from it are checked only against it." >&2
+  case $url in *.xz) ;; *) echo "install-deps: $url is not a compressed list" >&2; return 1 ;; esac
+  PATH=$PATH:/usr/lib/apt "${as_root[@]}" apt-helper download-file "$url" "$scratch/list.xz" &&
+    xz -dc "$scratch/list.xz" >"$scratch/list" &&
+    "${as_root[@]}" install -m 0644 "$scratch/list" "$list"
+}
+
 update_package_lists() {
-  local log attempt url list
+  local log attempt url
   for attempt in 1 2 3; do
     if log=$("${as_root[@]}" apt-get update -q 2>&1); then
       echo "$log"
@@ -73,12 +101,18 @@ update_package_lists() {
     grep -q "Mirror sync in progress" <<<"$log" || return 1
     [ "$attempt" -lt 3 ] && sleep 20
   done
-  for url in $(sed -n 's/^E: Failed to fetch \(http[^ ]*\.xz\) .*Mirror sync in progress.*/\1/p' <<<"$log"); do
-    list=/var/lib/apt/lists/$(sed 's|^[a-z]*://||; s|/|_|g; s|\.xz$||' <<<"$url")
-    echo "Taking $url as the mirror serves it"
-    "${as_root[@]}" /usr/lib/apt/apt-helper download-file "$url" /tmp/quillon-list.xz
-    xz -dc /tmp/quillon-list.xz | "${as_root[@]}" tee "$list" >/dev/null
-    rm -f /tmp/quillon-list.xz
+  if [ "$accept_unverified" != 1 ]; then
+    {
+      echo "install-deps: apt-get update failed three times: the mirror serves a package list that its"
+      echo "signed release file does not name (it is mid-sync), and apt rightly refuses it:"
+      lists_mid_sync "$log" | sed 's/^/  /'
+      echo "Try again later, or use another mirror. Only on a throwaway machine (CI), where a list a few"
+      echo "updates behind and unchecked is acceptable, set QUILLON_ACCEPT_UNVERIFIED_APT_LISTS=1."
+    } >&2
+    exit 1
+  fi
+  for url in $(lists_mid_sync "$log"); do
+    take_unverified_list "$url" || { echo "install-deps: could not take $url" >&2; exit 1; }
   done
 }
 update_package_lists
