@@ -4,6 +4,14 @@
 
 namespace quillon {
 
+std::string DeviceLink::Name() const {
+  return usb ? "USB" : port + " " + std::to_string(baud);
+}
+
+std::string LinkedText(const DeviceLink& link) {
+  return link.usb ? LinkedOverUsbText() : LinkedOnPortText(link.port, link.baud);
+}
+
 std::string LookingForDeviceText() {
   return Tr("Looking for the ID writer...");
 }

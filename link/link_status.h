@@ -10,7 +10,19 @@
 
 namespace quillon {
 
+// The link that is up, as a value for whoever records it: the same in every language.
+struct DeviceLink {
+  bool usb = false;
+  std::string port;  // the serial port's name ("ttyUSB0", "COM5"); empty over USB
+  int baud = 0;
+  // "USB", or the port and its speed: "ttyUSB0 460800", as the unit log and --json keep it.
+  std::string Name() const;
+  bool operator==(const DeviceLink&) const = default;
+};
+
 std::string LookingForDeviceText();
+// The status line's words for the link: "ID writer linked: ttyUSB0 460800".
+std::string LinkedText(const DeviceLink& link);
 std::string LinkedOverUsbText();
 std::string LinkedOnPortText(const std::string& portName, int baud);
 std::string NoDeviceFoundText();

@@ -75,6 +75,9 @@ class PageAssembler {
     return std::nullopt;
   }
 
+  // Data bytes that lie at or above the limit: checked, never written.
+  std::size_t BytesLeftOut() const { return m_bytesLeftOut; }
+
   // The pages below the limit, the one being assembled included.
   std::vector<FontPage> TakePages() {
     KeepPage();
@@ -102,6 +105,7 @@ class PageAssembler {
           {HexText(recordAddress, 6), HexText(m_nextFree - 1, 6)});
     }
     std::copy_n(bytes, count, m_page->bytes.begin() + (at - pageAddress));
+    if (pageAddress >= kFontAddressLimit) m_bytesLeftOut += count;
     m_nextFree = at + static_cast<std::uint32_t>(count);
     return std::nullopt;
   }
@@ -116,7 +120,17 @@ class PageAssembler {
   std::optional<FontPage> m_page;  // being assembled
   std::uint32_t m_nextFree = 0;    // where the next record of m_page may start
   std::vector<FontPage> m_pages;
+  std::size_t m_bytesLeftOut = 0;
 };
+
+// Windows editors begin a UTF-8 file with a byte order mark; anything else is left for the reader.
+void SkipByteOrderMark(std::istream& file) {
+  const std::istream::pos_type start = file.tellg();
+  char mark[3] = {};
+  if (file.read(mark, sizeof mark) && mark[0] == '\xEF' && mark[1] == '\xBB' && mark[2] == '\xBF') return;
+  file.clear();
+  file.seekg(start);
+}
 
 // What one well-formed record does to the package; the words of what is wrong otherwise.
 std::optional<std::string> Apply(const IntelHexRecord& record, PageAssembler& pages) {
@@ -147,27 +161,33 @@ FontPackage ReadFontPackage(std::istream& file) {
   PageAssembler pages;
   IntelHexRecord record;
   FontPackage package;
-  const auto refuse = [&](std::string what) {
-    package.problem = FontFileProblem{lines.Number(), std::move(what)};
+  const auto refuse = [&](std::size_t line, std::string what) {
+    package.problem = FontFileProblem{line, std::move(what)};
     return package;
   };
+  SkipByteOrderMark(file);
   for (std::string_view line;;) {
     switch (lines.Next(line)) {
       case RecordLines::Outcome::kLine:
         break;
       case RecordLines::Outcome::kEndOfFile:
-        if (lines.Number() == 1) return refuse(Tr("the file is empty"));
-        package.pages = pages.TakePages();  // a file without an end record ends here
-        return package;
+        if (lines.Number() == 1) return refuse(1, Tr("the file is empty"));
+        // A copy interrupted or a download truncated: what is there is well-formed, and not all.
+        return refuse(lines.Number() - 1, Tr("the file ends here without an end record: it is cut short"));
       case RecordLines::Outcome::kReadError:
-        return refuse(Tr("the file cannot be read on from here"));
+        return refuse(lines.Number(), Tr("the file cannot be read on from here"));
     }
     std::optional<std::string> problem = ReadIntelHexRecord(line, record);
     if (!problem && record.type == kRecordEndOfFile) break;  // nothing after it is read
     if (!problem) problem = Apply(record, pages);
-    if (problem) return refuse(std::move(*problem));
+    if (problem) return refuse(lines.Number(), std::move(*problem));
   }
+  package.bytesLeftOut = pages.BytesLeftOut();
   package.pages = pages.TakePages();
+  if (package.pages.empty()) {
+    return refuse(lines.Number(), Tr("the package writes no page: it holds no data below {1}",
+                                     {"0x" + HexText(kFontAddressLimit, 6)}));
+  }
   return package;
 }
 

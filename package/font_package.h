@@ -35,12 +35,15 @@ struct FontPage {
 struct FontPackage {
   std::optional<FontFileProblem> problem;  // set: the file is refused, and nothing of it is written
   std::vector<FontPage> pages;             // ascending, below kFontAddressLimit
+  std::size_t bytesLeftOut = 0;            // data bytes at or above kFontAddressLimit, not written
 };
 
 // Data records of 1 to 32 bytes land at their own addresses, a record across a page boundary split
 // there; a page begins when a record's bytes lie in another page than the one before, and bytes of a
 // page that no record fills are 0xFF. Refused: records out of order or overlapping, a page below the
-// one before it, and any line that is not a well-formed record.
+// one before it, any line that is not a well-formed record, a file that ends without its end record (it
+// was cut short) and a package that writes no page. A UTF-8 byte order mark before the first record is
+// passed over.
 FontPackage ReadFontPackage(std::istream& file);
 
 // The first line of the box that refuses a file.

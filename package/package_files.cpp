@@ -22,6 +22,12 @@ std::string ShortImageFileText(const ColourImageFile& image, std::uint64_t size)
              std::to_string(image.RequiredSize())});
 }
 
+std::string InputFileRefusalText(const Problem& problem, const char* missingText) {
+  // The box translates the station's own texts as it shows them; the log keeps them as they are.
+  if (problem.kind == ProblemKind::kInputMissing) return missingText;
+  return Tr("{1}.", {problem.words});
+}
+
 std::string UnreadableImageFileText(const ColourImageFile& image) {
   return Tr("{1}\n{2} cannot be read.", {Tr(kBadReadFileText), image.name});
 }

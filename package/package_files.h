@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include "texts/catalogue.h"
+#include "texts/problem.h"
 
 namespace quillon {
 
@@ -33,6 +34,9 @@ inline constexpr ColourImageFile kTraditionalImageFile{"FT_color240_32X32.bin", 
 
 // The refusal box's text for a file of `size` bytes, too short for its region.
 std::string ShortImageFileText(const ColourImageFile& image, std::uint64_t size);
+// The box's text for an input file that cannot be opened: the missing file's text when it is not there,
+// else what is wrong with it ("flash.txt is a named pipe, not a file.").
+std::string InputFileRefusalText(const Problem& problem, const char* missingText);
 // The box's text for an image file whose size or bytes cannot be read.
 std::string UnreadableImageFileText(const ColourImageFile& image);
 

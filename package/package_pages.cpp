@@ -1,9 +1,8 @@
 #include "package/package_pages.h"
 
-#include <fstream>
-
-#include "link/utf8_path.h"
+#include "link/files/input_file.h"
 #include "package/colour_regions.h"
+#include "package/hex_records.h"
 #include "texts/catalogue.h"
 
 namespace quillon {
@@ -26,14 +25,20 @@ void AddScreen240Regions(std::vector<FontPage>& pages) {
 
 }  // namespace
 
+std::string LeftOutBytesText(const std::string& fileName, std::size_t bytes) {
+  return Tr("{1}: {2} bytes at or above {3} are left out: the font area ends there.",
+            {fileName, std::to_string(bytes), "0x" + HexText(kFontAddressLimit, 6)});
+}
+
 PackagePages FontFilePages(std::uint8_t jobMode) {
   const char* fileName = FontFileName(jobMode);
-  if (fileName == nullptr) return {{}, Tr(kWriteFileMissingText)};
-  std::ifstream file(PathFromUtf8(fileName), std::ios::binary);
-  if (!file.is_open()) return {{}, Tr(kWriteFileMissingText)};
+  if (fileName == nullptr) return {{}, kWriteFileMissingText};
+  Result<InputFile> opened = OpenInputFile(fileName);
+  if (!opened) return {{}, InputFileRefusalText(opened.Failure(), kWriteFileMissingText)};
+  InputFileStream file(std::move(*opened));
   FontPackage package = ReadFontPackage(file);
   if (package.problem) return {{}, RefusedFontFileText(fileName, *package.problem)};
-  return {std::move(package.pages), std::nullopt};
+  return {std::move(package.pages), std::nullopt, package.bytesLeftOut};
 }
 
 PackagePages Screen240Pages(bool withGlyphs) {
@@ -51,8 +56,9 @@ PackagePages SmallScreenPages() {
 
 PackagePages ImageFilePages(const ColourImageFile& image) {
   PackagePages result;
-  std::ifstream file(PathFromUtf8(image.name), std::ios::binary);
-  if (!file.is_open()) return {{}, Tr(kReadFileMissingText)};
+  Result<InputFile> opened = OpenInputFile(image.name);
+  if (!opened) return {{}, InputFileRefusalText(opened.Failure(), kReadFileMissingText)};
+  InputFileStream file(std::move(*opened));
   file.seekg(0, std::ios::end);
   const auto size = static_cast<std::uint64_t>(std::max<std::streamoff>(file.tellg(), 0));
   if (size < image.RequiredSize()) return {{}, ShortImageFileText(image, size)};

@@ -16,7 +16,12 @@ struct PackagePages {
   std::vector<FontPage> pages;
   // Set when the package's input cannot be used: the words the job's box would show.
   std::optional<std::string> refusal;
+  std::size_t bytesLeftOut = 0;  // an Intel-HEX package's data at or above kFontAddressLimit
 };
+
+// The words for the data a package leaves out, said once before it is written: "Bigfont.txt: 512 bytes
+// at or above 0x061500 are left out: the font area ends there."
+std::string LeftOutBytesText(const std::string& fileName, std::size_t bytes);
 
 // The Intel-HEX package of job mode 1..5.
 PackagePages FontFilePages(std::uint8_t jobMode);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "link/link_status.h"
+
 namespace quillon {
 
 enum class MessageIcon : unsigned {
@@ -22,6 +24,13 @@ class DialogView {
   virtual void ShowSlider(int position) = 0;
   // The status line: which link is up, or why none is.
   virtual void ShowLinkStatus(const std::string& text) = 0;
+  // A link has come up (its status line shown just before): the link as a value, for whoever records
+  // units; the window has nothing more to show.
+  virtual void ShowLinked(const DeviceLink& /*link*/) {}
+  // Something the operator should know that needs no answer ("Speed.txt is a named pipe, not a file"),
+  // said once: the console writes it on standard error; the window leaves it to its status line's
+  // next words.
+  virtual void ShowNotice(const std::string& /*text*/) {}
 
   // Called from any thread. Blocks the caller until the operator has closed the box.
   virtual void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;

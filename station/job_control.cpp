@@ -89,9 +89,10 @@ void CQuillonDlg::JobWorkerEnded() {
   WakeAllWaiters(m_jobWorkersAlive);
 }
 
-void CQuillonDlg::LinkUp(const std::string& status) {
-  m_dialogThread.Send([this, &status] {
-    ShowLinkStatus(status);
+void CQuillonDlg::LinkUp(const DeviceLink& link) {
+  m_dialogThread.Send([this, &link] {
+    ShowLinkStatus(LinkedText(link));
+    m_view.ShowLinked(link);
     AcceptJobs();
   });
 }

@@ -158,6 +158,10 @@ void CQuillonDlg::ShowLinkStatus(const std::string& text) {
   });
 }
 
+void CQuillonDlg::ShowNotice(const std::string& text) {
+  m_dialogThread.Send([this, text] { m_view.ShowNotice(text); });
+}
+
 std::string CQuillonDlg::LinkStatus() {
   std::string text;
   m_dialogThread.Send([&] { text = m_linkStatus; });

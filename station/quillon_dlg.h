@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "link/link_status.h"
 #include "link/serial_messages.h"
 #include "link/serial_port.h"
 #include "link/usb_bridge.h"
@@ -61,7 +62,7 @@ class CQuillonDlg : public SerialOwner {
   void AcceptJobs();
   // A link is up: the status line names it and the station takes jobs, in one step of the dialog
   // thread, so that whoever sees the buttons come up finds the link named, and the other way round.
-  void LinkUp(const std::string& status);
+  void LinkUp(const DeviceLink& link);
   bool IsControlEnabled(int controlId) const;
   // Shows a box titled with the window title and waits until the operator has closed it.
   void MessageBox(const std::string& text, MessageIcon icon);
@@ -78,6 +79,8 @@ class CQuillonDlg : public SerialOwner {
   // The status line: which link is up, or why none is.
   void ShowLinkStatus(const std::string& text);
   std::string LinkStatus();
+  // Something the operator should know that needs no answer, said once where it arises.
+  void ShowNotice(const std::string& text);
   // Starts the sound and returns at once.
   void PlaySoundFile(const std::string& path);
 

@@ -1,10 +1,11 @@
 // The write speed kept between runs in "Speed.txt": one decimal number on the first line.
 #include <cstdlib>
-#include <fstream>
 
-#include "link/utf8_path.h"
+#include "link/files/input_file.h"
+#include "link/files/replaced_file.h"
 #include "station/quillon_dlg.h"
 #include "station/shared_state.h"
+#include "texts/catalogue.h"
 
 namespace quillon {
 namespace {
@@ -16,10 +17,16 @@ constexpr std::size_t kLongestSpeedLine = 255;
 }  // namespace
 
 int CQuillonDlg::LoadSpeed() {
-  std::ifstream file(PathFromUtf8(kSpeedFile));
-  if (!file) return 0;  // the speed stays as it is
+  Result<InputFile> file = OpenInputFile(kSpeedFile);
+  if (!file) {
+    // Missing, the speed stays as it is; anything else that is no file is treated as missing, and said.
+    if (file.Failure().kind != ProblemKind::kInputMissing) {
+      ShowNotice(Tr("{1}: the write speed stays as it is.", {file.Failure().words}));
+    }
+    return 0;
+  }
   char line[kLongestSpeedLine + 1] = {};
-  file.getline(line, sizeof line);
+  if (std::fgets(line, sizeof line, file->get()) == nullptr) line[0] = '\0';
   // Read as the C library reads a long: blanks, a sign, digits, anything else ends it, none gives 0.
   // Only the low 8 bits are a speed: 300 gives 44, -1 gives 255.
   const long value = std::strtol(line, nullptr, 10);
@@ -28,9 +35,9 @@ int CQuillonDlg::LoadSpeed() {
 }
 
 int CQuillonDlg::SaveSpeed() {
-  std::ofstream file(PathFromUtf8(kSpeedFile), std::ios::trunc);
-  if (!file) return 0;  // not stored, and nobody is told
-  file << static_cast<int>(g_writeSpeed.load()) << '\n';
+  // Replaced whole, never rewritten in place: the slots of a gang, each a station, save it at once, and
+  // none may find it empty.
+  (void)ReplaceFileWith(kSpeedFile, std::to_string(g_writeSpeed.load()) + "\n");  // nobody is told
   return 0;
 }
 

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   if (options->command == CliCommand::kVerify) {
     package = ExpectedPackagePages(options->jobButton);
     if (package.refusal) {
-      std::fprintf(stderr, "quillon-cli: %s: %s\n", options->package.c_str(), package.refusal->c_str());
+      std::fprintf(stderr, "quillon-cli: %s: %s\n", options->package.c_str(), Tr(package.refusal->c_str()));
       return kExitInputRefused;
     }
   }

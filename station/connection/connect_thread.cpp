@@ -53,7 +53,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
 
   if (dlg.OpenUsbDevice(kUsbDeviceString) == 1) {
     g_linkKind.store(kUsbLinkKind);
-    dlg.LinkUp(LinkedOverUsbText());
+    dlg.LinkUp({.usb = true});
     return;
   }
 
@@ -73,7 +73,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
     QueueHandshake(dlg.m_port);
     dlg.Timing().Pause(dlg.Timing().handshakeWait);
     if (g_handshakeReply.load() == kHandshakeSeen) {
-      dlg.LinkUp(LinkedOnPortText(search.portName, kHandshakeBaud));
+      dlg.LinkUp({.port = search.portName, .baud = kHandshakeBaud});
       return;
     }
   }
@@ -94,7 +94,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
                                      : PortNotSetUpText(search.portName));
     return;
   }
-  dlg.LinkUp(LinkedOnPortText(search.portName, kFallbackBaud));
+  dlg.LinkUp({.port = search.portName, .baud = kFallbackBaud});
 }
 
 Worker ConnectWorker(SerialPortList& ports) {

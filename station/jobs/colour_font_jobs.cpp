@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "link/utf8_path.h"
+#include "link/files/input_file.h"
 #include "package/colour_regions.h"
 #include "station/jobs/job_frame.h"
 #include "station/quillon_dlg.h"
@@ -43,11 +43,6 @@ bool WriteScreen240Regions(CQuillonDlg& dlg) {
                              [&](const BuiltinRegion& region) { return WriteBuiltinRegion(dlg, region); });
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using ImageFile = std::unique_ptr<std::FILE, FileCloser>;
-
 std::optional<std::uint64_t> FileSize(std::FILE* file) {
   if (std::fseek(file, 0, SEEK_END) != 0) return std::nullopt;
   const long size = std::ftell(file);
@@ -67,11 +62,12 @@ bool ReadImagePage(std::FILE* file, std::uint32_t offset) {
 // Opens the image file, checks it and writes its region. The job is closed here unless this answers
 // true; the file is closed before this returns, after any box it shows.
 bool WriteFileRegion(CQuillonDlg& dlg, const ColourImageFile& image) {
-  const ImageFile file(OpenFile(PathFromUtf8(image.name), "rb"));
-  if (!file) {
-    ReportMissingFile(dlg, kReadFileMissingText);
+  Result<InputFile> opened = OpenInputFile(image.name);
+  if (!opened) {
+    ReportMissingFile(dlg, InputFileRefusalText(opened.Failure(), kReadFileMissingText));
     return false;
   }
+  const InputFile file = std::move(*opened);
   const std::optional<std::uint64_t> size = FileSize(file.get());
   if (!size) {
     ReportMissingFile(dlg, UnreadableImageFileText(image));

@@ -1,10 +1,8 @@
 #include "station/jobs/font_file_job.h"
 
 #include <algorithm>
-#include <fstream>
 
-#include "link/utf8_path.h"
-#include "package/font_package.h"
+#include "package/package_pages.h"
 #include "station/jobs/job_frame.h"
 #include "station/quillon_dlg.h"
 #include "station/shared_state.h"
@@ -25,23 +23,20 @@ bool WritePages(CQuillonDlg& dlg, const std::vector<FontPage>& pages) {
 }  // namespace
 
 void FontFileJob(CQuillonDlg& dlg) {
-  const char* fileName = FontFileName(g_jobMode.load());
-  // Binary: line ends are the reader's business, the same on every platform.
-  std::ifstream file;
-  if (fileName != nullptr) file.open(PathFromUtf8(fileName), std::ios::binary);
-  if (!file.is_open()) {
-    ReportMissingFile(dlg, kWriteFileMissingText);
-    return;
-  }
   // The whole file is judged before the device hears of the job.
-  const FontPackage package = ReadFontPackage(file);
-  file.close();
-  if (package.problem) {
-    ReportMissingFile(dlg, RefusedFontFileText(fileName, *package.problem));
+  const PackagePages package = FontFilePages(g_jobMode.load());
+  if (package.refusal) {
+    ReportMissingFile(dlg, *package.refusal);
     return;
   }
+  if (package.bytesLeftOut > 0)
+    dlg.ShowNotice(LeftOutBytesText(FontFileName(g_jobMode.load()), package.bytesLeftOut));
+  WritePackageJob(dlg, package.pages);
+}
+
+void WritePackageJob(CQuillonDlg& dlg, const std::vector<FontPage>& pages) {
   if (!BeginJob(dlg)) return;
-  if (WritePages(dlg, package.pages)) {
+  if (WritePages(dlg, pages)) {
     FinishJob(dlg);
   } else {
     FailJob(dlg);

@@ -95,12 +95,22 @@ TEST(FontPackageTest, ARecordAcrossAPageBoundaryIsSplitThereEachByteAtItsAddress
   EXPECT_EQ(Flash(package, 0x1000, 0x200), expected);
 }
 
-TEST(FontPackageTest, PagesFromTheLimitOnAreCheckedButNotKept) {
-  auto lines = PackageLines(0x61400, PatternBytes(0x61400, 0x200), /*withEndRecord=*/false);
-  EXPECT_EQ(Addresses(Read(lines)), std::vector<std::uint32_t>{0x61400});
-  lines.push_back(":bad");
+TEST(FontPackageTest, PagesFromTheLimitOnAreCheckedButNotKeptAndTheirBytesCounted) {
+  auto lines = PackageLines(0x61400, PatternBytes(0x61400, 0x200));
+  const FontPackage package = Read(lines);
+  EXPECT_EQ(Addresses(package), std::vector<std::uint32_t>{0x61400});
+  EXPECT_EQ(package.bytesLeftOut, 0x100u);
+  lines.insert(lines.end() - 1, ":bad");
   EXPECT_EQ(Read(lines).problem,
-            (FontFileProblem{lines.size(), "the record is too short to hold its fields"}));
+            (FontFileProblem{lines.size() - 1, "the record is too short to hold its fields"}));
+}
+
+TEST(FontPackageTest, AByteOrderMarkBeforeTheFirstRecordIsPassedOver) {
+  auto lines = PackageLines(0, PatternBytes(0, 0x100));
+  lines.front().insert(0, "\xEF\xBB\xBF");
+  EXPECT_EQ(Addresses(Read(lines)), std::vector<std::uint32_t>{0});
+  lines.front().erase(0, 1);  // a mark cut short is no mark: the line is refused
+  EXPECT_EQ(Read(lines).problem->line, 1u);
 }
 
 TEST(FontPackageTest, NothingAfterTheEndRecordIsRead) {
