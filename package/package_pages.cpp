@@ -38,7 +38,7 @@ PackagePages FontFilePages(std::uint8_t jobMode) {
   InputFileStream file(std::move(*opened));
   FontPackage package = ReadFontPackage(file);
   if (package.problem) return {{}, RefusedFontFileText(fileName, *package.problem)};
-  return {std::move(package.pages), std::nullopt, package.bytesLeftOut};
+  return {std::move(package.pages), std::nullopt, package.bytesLeftOut, fileName};
 }
 
 PackagePages Screen240Pages(bool withGlyphs) {

@@ -17,6 +17,7 @@ struct PackagePages {
   // Set when the package's input cannot be used: the words the job's box would show.
   std::optional<std::string> refusal;
   std::size_t bytesLeftOut = 0;  // an Intel-HEX package's data at or above kFontAddressLimit
+  std::string fileName;          // the Intel-HEX file it was read from; empty for the others
 };
 
 // The words for the data a package leaves out, said once before it is written: "Bigfont.txt: 512 bytes

@@ -9,7 +9,7 @@ cd "$root" || exit 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-mapfile -t sources < <(find front link package station texts cmdline -name '*.cpp' -o -name '*.h' | sort)
+mapfile -t sources < <(find front line link package station texts cmdline -name '*.cpp' -o -name '*.h' | sort)
 LC_ALL=C.UTF-8 xgettext --language=C++ --keyword=Tr:1 --keyword=N_:1 --from-code=UTF-8 --no-wrap \
   --output="$work/station.pot" "${sources[@]}" || exit 2
 

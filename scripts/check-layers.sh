@@ -12,7 +12,8 @@ cd "$root" || exit 2
 
 # What each layer may include besides itself.
 declare -A below=(
-  [front]="station package link fonts texts cmdline sim res"
+  [front]="line station package link fonts texts cmdline sim res"
+  [line]="package link fonts texts"
   [station]="package link fonts texts"
   [package]="link fonts texts"
   [link]="texts"

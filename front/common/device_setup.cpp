@@ -77,8 +77,8 @@ void DeviceSetup::WatchDevices(DeviceWatcher::Callback onChange) {
   m_watcher = DeviceWatcher::Start(m_watch, std::move(onChange));
 }
 
-Worker DeviceSetup::ConnectWorker() {
-  return quillon::ConnectWorker(*m_ports);
+Worker DeviceSetup::ConnectWorker(std::FILE* namesOut) {
+  return quillon::ConnectWorker(*m_ports, namesOut);
 }
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 // station runs.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -30,8 +31,8 @@ class DeviceSetup {
 
   UsbBridge& Usb() { return *m_usb; }
   SerialPortList& Ports() { return *m_ports; }
-  // The connection worker that searches these.
-  Worker ConnectWorker();
+  // The connection worker that searches these, the ports' friendly names to namesOut.
+  Worker ConnectWorker(std::FILE* namesOut = stdout);
   // For the program's first line: what it is about to look for.
   const std::string& Description() const { return m_description; }
   // The simulated device, when one was asked for; nullptr otherwise.

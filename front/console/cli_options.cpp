@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "cmdline/command_line.h"
+#include "link/same_port.h"
 
 namespace quillon::console {
 namespace {
@@ -135,6 +136,7 @@ struct GivenArguments {
   std::string log;
   std::string out;
   std::string format;
+  int gangSlot = 0;
   std::vector<std::string> words;  // the command's own: a package, or an address and a length
   DeviceOptionValues device;
 };
@@ -201,6 +203,10 @@ bool TakeGangPorts(const DeviceOptionValues& device, CliOptions& options, std::s
         error = "--port " + port + " is given twice";
         return false;
       }
+      if (SamePort(taken, port)) {
+        error = "--port " + taken + " and --port " + port + " are the same port: one slot a port";
+        return false;
+      }
     }
     options.gangPorts.push_back(port);
   }
@@ -237,7 +243,8 @@ bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& e
     }
     options.format = given.format == "hex" ? ImageFormat::kIntelHex : ImageFormat::kRaw;
   }
-  if (!options.logPath.empty() && !options.repeat && !gang) {
+  options.gangSlot = given.gangSlot;
+  if (!options.logPath.empty() && !options.repeat && !gang && options.gangSlot == 0) {
     error = "--log goes with --repeat or with several --port";
     return false;
   }
@@ -264,6 +271,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
   write->add_flag(std::string(kRepeat.names), given.repeat);
   write->add_option(std::string(kLog.names), given.log);
   write->add_flag(std::string(kJson.names), given.json);
+  // A gang's supervisor starts each slot with its number; not for the operator, so not in the help.
+  write->add_option("--gang-slot", given.gangSlot);
   CLI::App* verify = AddCommand(app, std::string(kVerify.names));
   verify->add_option("package", given.words);
   CLI::App* read = AddCommand(app, std::string(kRead.names));

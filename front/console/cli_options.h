@@ -32,6 +32,9 @@ struct CliOptions {
   bool json = false;
   // write with more than one --port: a gang, a slot per port (gang_run.h); `device` is then unused.
   std::vector<std::string> gangPorts;
+  // write in a gang's slot: its number (from 1). Its standard input is the supervisor's control pipe,
+  // and it keeps its records in the log itself only when the supervisor has gone.
+  int gangSlot = 0;
 
   // read: the flash from readAddress, readLength bytes in whole pages, into outPath.
   std::uint32_t readAddress = 0;

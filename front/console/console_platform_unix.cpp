@@ -3,6 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <pthread.h>
+
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <thread>
@@ -14,12 +17,14 @@ extern char** environ;
 namespace quillon::console {
 namespace {
 
-// Where Ctrl-C asks to stop: set before the handler is installed, read in it (lock-free).
-std::atomic<std::atomic<bool>*> g_stop{nullptr};
-
-extern "C" void RequestStop(int /*signal*/) {
-  std::atomic<bool>* stop = g_stop.load();
-  if (stop != nullptr) stop->store(true);
+// The signals that ask a run to stop: blocked in every thread, and taken by one that waits for them.
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  return signals;
 }
 
 // Starts the player on the file with its output silenced; false when the player is not installed.
@@ -49,18 +54,35 @@ bool RedrawInPlace() {
   return StandardOutputIsTerminal();
 }
 
-std::tm UtcTime(std::time_t time) {
-  std::tm utc{};
-  gmtime_r(&time, &utc);
-  return utc;
+int ReadStandardInputByte() {
+  unsigned char byte = 0;
+  for (;;) {
+    const ssize_t count = ::read(STDIN_FILENO, &byte, 1);
+    if (count == 1) return byte;
+    if (count < 0 && errno == EINTR) continue;
+    return -1;
+  }
 }
 
 // A Linux terminal takes UTF-8 as it is; a sound's player is a process of its own and plays on.
-ConsoleSession::ConsoleSession() = default;
+ConsoleSession::ConsoleSession() {
+  // A supervisor that has gone leaves its slots' output without a reader: the write fails, and that is
+  // how a slot notices. A full log fails its write too.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Before any thread starts, so that every thread inherits the mask and only the watcher takes them.
+  const sigset_t signals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
 
-void ConsoleSession::StopOnInterrupt(std::atomic<bool>& stop) {
-  g_stop.store(&stop);
-  std::signal(SIGINT, RequestStop);  // glibc keeps the handler installed
+void ConsoleSession::WatchInterrupts(StopRequest& stop) {
+  std::thread([&stop] {
+    const sigset_t signals = StopSignals();
+    for (;;) {
+      int signal = 0;
+      if (sigwait(&signals, &signal) == 0) stop.Raise();
+    }
+  }).detach();
 }
 
 void ConsoleSession::End() {}

@@ -22,7 +22,7 @@ struct ProcessConsole {
   UINT foundOutputCodePage = 0;  // 0: the code page is as it was found
   DWORD foundOutputMode = 0;
   bool outputModeChanged = false;
-  std::atomic<bool>* stop = nullptr;
+  StopRequest* stop = nullptr;
   int soundsPlaying = 0;
   bool ended = false;
 };
@@ -45,20 +45,30 @@ void PutBackCodePage(ProcessConsole& console) {
 
 // Runs on a thread of its own, made by the system for each event.
 BOOL WINAPI OnConsoleControl(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+  const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+  const bool ending = event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
+  if (!interrupt && !ending) return FALSE;
   ProcessConsole& console = TheConsole();
   std::unique_lock guard(console.lock);
-  if (console.stop == nullptr) {
-    // No production run: the process ends as it would without this handler, with the console as found.
+  StopRequest* stop = console.stop;
+  if (stop == nullptr) {
+    // Nothing watches: the process ends as it would without this handler, with the console as found.
     guard.unlock();
     std::fflush(nullptr);
     PutBackCodePage(console);
     return FALSE;
   }
-  console.stop->store(true);
-  // Closing the window: the system ends the process as soon as this returns, or once its time-out has
-  // passed (about 5 s). The run has till then to finish the unit in hand.
-  if (event == CTRL_CLOSE_EVENT) console.changed.wait(guard, [&] { return console.ended; });
+  guard.unlock();
+  if (interrupt) {
+    stop->Raise();
+    return TRUE;
+  }
+  // The console closes, or the user logs off, or the system shuts down: the process is ended as soon as
+  // this returns, or once the system's time-out has passed (about 5 s). Far too short for the unit in
+  // hand: it is recorded as interrupted now, and the run ends.
+  stop->RaiseTo(StopLevel::kNow);
+  guard.lock();
+  console.changed.wait(guard, [&] { return console.ended; });
   return TRUE;
 }
 
@@ -81,10 +91,12 @@ bool RedrawInPlace() {
   return true;
 }
 
-std::tm UtcTime(std::time_t time) {
-  std::tm utc{};
-  gmtime_s(&utc, &time);
-  return utc;
+int ReadStandardInputByte() {
+  unsigned char byte = 0;
+  DWORD count = 0;
+  // A pipe whose writer has gone answers ERROR_BROKEN_PIPE.
+  if (!::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr) || count != 1) return -1;
+  return byte;
 }
 
 ConsoleSession::ConsoleSession() {
@@ -101,7 +113,7 @@ ConsoleSession::ConsoleSession() {
   ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-void ConsoleSession::StopOnInterrupt(std::atomic<bool>& stop) {
+void ConsoleSession::WatchInterrupts(StopRequest& stop) {
   ProcessConsole& console = TheConsole();
   std::scoped_lock guard(console.lock);
   console.stop = &stop;

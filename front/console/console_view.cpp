@@ -8,12 +8,6 @@
 #include "texts/catalogue.h"
 
 namespace quillon::console {
-namespace {
-
-// How the status line begins when a link is up; what follows names the link.
-constexpr char kLinkedPrefix[] = "ID writer linked: ";
-
-}  // namespace
 
 ConsoleView::ConsoleView(std::FILE* progressOut, std::FILE* errorOut, bool terminal, int progressTotal)
     : m_progressOut(progressOut),
@@ -79,10 +73,21 @@ void ConsoleView::ExpectPages(int total) {
 void ConsoleView::ShowLinkStatus(const std::string& text) {
   std::scoped_lock guard(m_lock);
   m_linkStatus = text;
-  if (text.starts_with(kLinkedPrefix)) {
-    m_lastLink = text.substr(sizeof kLinkedPrefix - 1);
-    if (m_events != nullptr) m_events->Linked(m_lastLink);
-  }
+  SayLine(text);
+}
+
+void ConsoleView::ShowLinked(const DeviceLink& link) {
+  std::scoped_lock guard(m_lock);
+  m_lastLink = link.Name();
+  if (m_events != nullptr) m_events->Linked(m_lastLink);
+}
+
+void ConsoleView::ShowNotice(const std::string& text) {
+  std::scoped_lock guard(m_lock);
+  SayLine(text);
+}
+
+void ConsoleView::SayLine(const std::string& text) {
   EndBarLine();
   std::fprintf(m_errorOut, "%s\n", text.c_str());
   std::fflush(m_errorOut);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "front/console/job_events.h"
+#include "line/job_events.h"
 #include "front/console/progress_meter.h"
 #include "station/dialog_view.h"
 
@@ -30,6 +30,10 @@ class ConsoleView : public DialogView {
   void ShowSlider(int) override {}
   // Printed to errorOut as it changes.
   void ShowLinkStatus(const std::string& text) override;
+  // Kept for the units' records, and reported to --json's events.
+  void ShowLinked(const DeviceLink& link) override;
+  // Printed to errorOut.
+  void ShowNotice(const std::string& text) override;
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
   // The finish and error sounds, as the window plays them.
   void PlaySoundFile(const std::string& path) override;
@@ -60,6 +64,8 @@ class ConsoleView : public DialogView {
 
  private:
   void EndBarLine();
+  // A line on errorOut, after the progress bar's line.
+  void SayLine(const std::string& text);
 
   std::FILE* m_progressOut;
   std::FILE* m_errorOut;

@@ -25,18 +25,14 @@ std::string Byte(std::uint8_t byte) {
   return "0x" + HexText(byte, 2);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQuillonApp& app,
-              ConsoleView& view, std::FILE* errorOut) {
+              ConsoleView& view, const StopRequest& stop, std::FILE* errorOut) {
   CheckReport report;
   const int started =
       StartWhenLinked([&] { return app.RunJob([&](CQuillonDlg& dlg) { report = CheckPages(dlg, pages); }); },
-                      options.waitSeconds, view, errorOut);
+                      options.waitSeconds, view, stop, errorOut);
   if (started != kExitWriteComplete) return started;
   app.Dialog().WaitForJobWorkers();
 
@@ -62,9 +58,8 @@ int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQu
   return report.pagesMatching == total ? kExitWriteComplete : kExitJobFailed;
 }
 
-int RunRead(const CliOptions& options, std::FILE* outFile, CQuillonApp& app, ConsoleView& view,
-            std::FILE* errorOut) {
-  const std::unique_ptr<std::FILE, FileCloser> out(outFile);
+int RunRead(const CliOptions& options, ReplacedFile out, CQuillonApp& app, ConsoleView& view,
+            const StopRequest& stop, std::FILE* errorOut) {
   // Whole pages: from the start of the first byte's page to the end of the last byte's.
   const auto pageSize = static_cast<std::uint32_t>(kPageSize);
   const std::uint32_t firstPage = options.readAddress / pageSize * pageSize;
@@ -77,12 +72,12 @@ int RunRead(const CliOptions& options, std::FILE* outFile, CQuillonApp& app, Con
       [&] {
         return app.RunJob([&](CQuillonDlg& dlg) { linked = ReadPages(dlg, firstPage, pageCount, flash); });
       },
-      options.waitSeconds, view, errorOut);
+      options.waitSeconds, view, stop, errorOut);
   if (started != kExitWriteComplete) return started;
   app.Dialog().WaitForJobWorkers();
   if (!linked) {
     std::fprintf(errorOut, "%s\n",
-                 Tr("The link to the ID writer failed after {1} of {2} pages: {3} holds nothing.",
+                 Tr("The link to the ID writer failed after {1} of {2} pages: {3} is left as it was.",
                     {std::to_string(flash.size() / kPageSize), std::to_string(pageCount), options.outPath})
                      .c_str());
     return kExitJobFailed;
@@ -90,12 +85,11 @@ int RunRead(const CliOptions& options, std::FILE* outFile, CQuillonApp& app, Con
 
   const std::string hex =
       options.format == ImageFormat::kIntelHex ? IntelHexText(firstPage, flash) : std::string();
-  const bool written = options.format == ImageFormat::kIntelHex
-                           ? std::fwrite(hex.data(), 1, hex.size(), out.get()) == hex.size()
-                           : std::fwrite(flash.data(), 1, flash.size(), out.get()) == flash.size();
-  if (!written || std::fflush(out.get()) != 0) {
-    std::fprintf(errorOut, "quillon-cli: %s\n",
-                 Tr("cannot write {1}: {2}", {options.outPath, std::strerror(errno)}).c_str());
+  Result<void> written = options.format == ImageFormat::kIntelHex ? out.Write(hex.data(), hex.size())
+                                                                    : out.Write(flash.data(), flash.size());
+  if (written) written = out.Commit();
+  if (!written) {
+    std::fprintf(errorOut, "quillon-cli: %s\n", written.Failure().words.c_str());
     return kExitInputRefused;
   }
   std::fprintf(errorOut, "%s\n",

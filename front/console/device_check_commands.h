@@ -7,6 +7,8 @@
 
 #include "front/console/cli_options.h"
 #include "front/console/console_view.h"
+#include "line/stop_request.h"
+#include "link/files/replaced_file.h"
 #include "package/font_package.h"
 #include "station/quillon_app.h"
 
@@ -15,11 +17,11 @@ namespace quillon::console {
 // Compares the package's pages with the device's flash and says how many match and where the first
 // difference is. kExitWriteComplete when all match; kExitJobFailed when one differs or the link fails.
 int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQuillonApp& app,
-              ConsoleView& view, std::FILE* errorOut);
+              ConsoleView& view, const StopRequest& stop, std::FILE* errorOut);
 
-// Copies the whole pages that hold the range asked for into `out`, raw or as Intel-HEX, and closes it.
-// kExitInputRefused when it cannot be written.
-int RunRead(const CliOptions& options, std::FILE* out, CQuillonApp& app, ConsoleView& view,
-            std::FILE* errorOut);
+// Copies the whole pages that hold the range asked for into `out`, raw or as Intel-HEX, which replaces
+// its target only when every page was read and written. kExitInputRefused when it cannot be written.
+int RunRead(const CliOptions& options, ReplacedFile out, CQuillonApp& app, ConsoleView& view,
+            const StopRequest& stop, std::FILE* errorOut);
 
 }  // namespace quillon::console

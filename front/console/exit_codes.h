@@ -9,6 +9,7 @@ enum ExitCode : int {
   kExitUsage = 2,
   kExitInputRefused = 3,  // an input file missing or refused, or an output file that cannot be written
   kExitNoDevice = 4,
+  kExitInterrupted = 5,  // stopped before the unit in hand ended (it is recorded as interrupted)
 };
 
 }  // namespace quillon::console

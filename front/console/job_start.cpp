@@ -1,5 +1,6 @@
 #include "front/console/job_start.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "front/console/exit_codes.h"
@@ -7,21 +8,41 @@
 #include "texts/catalogue.h"
 
 namespace quillon::console {
+namespace {
 
-int StartWhenLinked(const std::function<PressOutcome()>& start, int waitSeconds, ConsoleView& view,
-                    std::FILE* errorOut) {
+using Clock = std::chrono::steady_clock;
+
+// How often a wait looks whether it was asked to stop.
+constexpr std::chrono::milliseconds kStopCheckPeriod{200};
+
+}  // namespace
+
+int WaitUntilLinked(int waitSeconds, ConsoleView& view, const StopRequest& stop, std::FILE* errorOut) {
   std::fprintf(errorOut, "%s\n",
                Tr("Waiting up to {1} s for the ID writer...", {std::to_string(waitSeconds)}).c_str());
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(waitSeconds);
-  // The station enables its buttons only once it can take a job, so the start that follows takes,
-  // unless the link went down again in between: then wait for it to come back.
+  const auto deadline = Clock::now() + std::chrono::seconds(waitSeconds);
   for (;;) {
-    if (!view.WaitUntilEnabled(kJobButtonIds.front(), deadline)) {
+    if (stop.Asked()) return kExitInterrupted;
+    if (view.WaitUntilEnabled(kJobButtonIds.front(), std::min(deadline, Clock::now() + kStopCheckPeriod))) {
+      return kExitWriteComplete;
+    }
+    if (Clock::now() >= deadline) {
       std::fprintf(errorOut, "%s\n",
                    Tr("No ID writer device was linked within {1} s: check that it is plugged in.",
                       {std::to_string(waitSeconds)})
                        .c_str());
       return kExitNoDevice;
+    }
+  }
+}
+
+int StartWhenLinked(const std::function<PressOutcome()>& start, int waitSeconds, ConsoleView& view,
+                    const StopRequest& stop, std::FILE* errorOut) {
+  // The station enables its buttons only once it can take a job, so the start that follows takes,
+  // unless the link went down again in between: then wait for it to come back.
+  for (;;) {
+    if (const int linked = WaitUntilLinked(waitSeconds, view, stop, errorOut); linked != kExitWriteComplete) {
+      return linked;
     }
     const PressOutcome outcome = start();
     if (outcome == PressOutcome::kJobStarted) return kExitWriteComplete;

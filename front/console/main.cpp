@@ -1,12 +1,8 @@
 // quillon-cli: the station on a console, for scripts and production lines.
-#include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "cmdline/program_version.h"
 #include "front/common/device_setup.h"
@@ -16,32 +12,58 @@
 #include "front/console/console_view.h"
 #include "front/console/device_check_commands.h"
 #include "front/console/gang_run.h"
-#include "front/console/job_events.h"
+#include "line/job_events.h"
 #include "front/console/ports_command.h"
 #include "front/console/production_run.h"
-#include "front/console/unit_log.h"
+#include "line/stop_request.h"
+#include "front/console/supervisor_link.h"
+#include "line/unit_log.h"
+#include "front/console/unit_recorder.h"
 #include "front/console/write_command.h"
 #include "link/shared_library.h"
-#include "link/utf8_path.h"
-#include "station/jobs/expected_pages.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
 #include "texts/catalogue.h"
 
 namespace {
 
-// Ctrl-C during a production run: the run ends after the unit in hand.
-std::atomic<bool> g_stopRequested{false};
+using namespace quillon;
+using namespace quillon::console;
+
+// Raised by Ctrl-C, SIGTERM and SIGHUP (or a gang's supervisor); lives as long as the process, as the
+// threads that raise it do.
+StopRequest g_stop;
+
+// Until a command says otherwise, a request to stop ends the process at once, as Ctrl-C always did.
+[[noreturn]] void StopNow(ConsoleSession& console) {
+  console.End();
+  std::fflush(nullptr);
+  std::_Exit(kExitInterrupted);
+}
+
+// What write and verify read before the device hears anything: the package, once for the whole run.
+std::optional<RunPackage> ReadPackage(const CliOptions& options) {
+  RunPackage package = ReadRunPackage(options);
+  if (package->refusal) {
+    std::fprintf(stderr, "quillon-cli: %s: %s\n", options.package.c_str(), Tr(package->refusal->c_str()));
+    return std::nullopt;
+  }
+  if (package->bytesLeftOut > 0) {
+    std::fprintf(stderr, "%s\n",
+                 LeftOutBytesText(package->fileName, package->bytesLeftOut).c_str());
+  }
+  return package;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace quillon;
-  using namespace quillon::console;
-
   RestrictLibrarySearch();
   SetLanguage(SystemLanguage());  // --lang may change it
   ConsoleSession console;
+  g_stop.Listen([&console](StopLevel) { StopNow(console); });
+  console.WatchInterrupts(g_stop);
+
   std::string error;
   const auto options = ParseCliOptions(ProgramArguments(argc, argv), error);
   if (!options) {
@@ -59,33 +81,33 @@ int main(int argc, char** argv) {
   // Before the device hears anything: an input or output that cannot be used ends the command here.
   std::unique_ptr<UnitLog> log;
   if (!options->logPath.empty()) {
-    log = UnitLog::Open(options->logPath, error);
-    if (!log) {
-      std::fprintf(stderr, "quillon-cli: %s\n", error.c_str());
+    Result<std::unique_ptr<UnitLog>> opened = UnitLog::Open(options->logPath);
+    if (!opened) {
+      std::fprintf(stderr, "quillon-cli: %s\n", opened.Failure().words.c_str());
       return kExitInputRefused;
     }
+    log = std::move(*opened);
   }
-  PackagePages package;
-  if (options->command == CliCommand::kVerify) {
-    package = ExpectedPackagePages(options->jobButton);
-    if (package.refusal) {
-      std::fprintf(stderr, "quillon-cli: %s: %s\n", options->package.c_str(), Tr(package.refusal->c_str()));
-      return kExitInputRefused;
-    }
+  RunPackage package;
+  if (options->command == CliCommand::kWrite || options->command == CliCommand::kVerify) {
+    std::optional<RunPackage> read = ReadPackage(*options);
+    if (!read) return kExitInputRefused;
+    package = *read;
   }
-  std::FILE* readOut = nullptr;  // RunRead closes it
+  std::optional<ReplacedFile> readOut;
   if (options->command == CliCommand::kRead) {
-    readOut = OpenFile(PathFromUtf8(options->outPath), "wb");
-    if (readOut == nullptr) {
-      std::fprintf(stderr, "quillon-cli: cannot write %s: %s\n", options->outPath.c_str(),
-                   std::strerror(errno));
+    Result<ReplacedFile> created = ReplacedFile::Create(options->outPath);
+    if (!created) {
+      std::fprintf(stderr, "quillon-cli: %s\n", created.Failure().words.c_str());
       return kExitInputRefused;
     }
+    readOut.emplace(std::move(*created));
   }
   if (!options->gangPorts.empty()) {
-    console.StopOnInterrupt(g_stopRequested);
+    // The supervisor passes every request on to the slots, and ends when they have.
+    g_stop.Listen([](StopLevel) {});
     const bool redraw = !options->json && RedrawInPlace();
-    return RunGang(*options, log.get(), g_stopRequested, GangOutput{stdout, stderr, redraw});
+    return RunGang(*options, package, log.get(), g_stop, GangOutput{stdout, stderr, redraw});
   }
   std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
   if (!device) {
@@ -99,28 +121,44 @@ int main(int argc, char** argv) {
   std::optional<JobEvents> events;
   if (options->json) view.ReportTo(&events.emplace(stdout));
   JobEvents* eventsOut = events ? &*events : nullptr;
+  std::optional<SupervisorLink> supervisor;
+  if (options->gangSlot != 0) supervisor.emplace(g_stop);
+  UnitRecorder recorder({.log = log.get(),
+                         .events = eventsOut,
+                         .supervisor = supervisor ? &*supervisor : nullptr,
+                         .slot = options->gangSlot});
+
   StationWorkers workers = StationJobWorkers();
-  workers.connectThread = device->ConnectWorker();
+  // With --json, standard output carries JSON alone: the ports' names go with the other words.
+  workers.connectThread = device->ConnectWorker(options->json ? stderr : stdout);
   CQuillonApp app(view, device->Usb(), std::move(workers));
   std::fprintf(stderr, "Device: %s\n", device->Description().c_str());
+  // The first request ends the command after the job in hand; the second stops now, and the unit in
+  // hand is recorded as interrupted.
+  g_stop.Listen([&](StopLevel level) {
+    if (level == StopLevel::kAfterUnit) {
+      if (app.Dialog().JobWorkerAlive()) {
+        std::fprintf(stderr, "%s\n", Tr("Ending after the unit in hand; Ctrl-C again to stop now."));
+      }
+      return;
+    }
+    recorder.Interrupt();
+    StopNow(console);
+  });
   app.Start();
   device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
   int exitCode = kExitUsage;
   switch (options->command) {
     case CliCommand::kWrite:
-      if (options->repeat) {
-        console.StopOnInterrupt(g_stopRequested);
-        exitCode =
-            RunProduction(*options, app, view, device->Usb(), log.get(), eventsOut, g_stopRequested, stderr);
-      } else {
-        exitCode = RunWrite(*options, app, view, eventsOut, stderr);
-      }
+      exitCode = options->repeat ? RunProduction(*options, package, app, view, device->Usb(), recorder, eventsOut,
+                                                 g_stop, stderr)
+                                 : RunWrite(*options, package, app, view, recorder, g_stop, stderr);
       break;
     case CliCommand::kVerify:
-      exitCode = RunVerify(*options, package.pages, app, view, stderr);
+      exitCode = RunVerify(*options, package->pages, app, view, g_stop, stderr);
       break;
     case CliCommand::kRead:
-      exitCode = RunRead(*options, readOut, app, view, stderr);
+      exitCode = RunRead(*options, std::move(*readOut), app, view, g_stop, stderr);
       break;
     case CliCommand::kHelp:
     case CliCommand::kVersion:

@@ -3,9 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "front/console/write_command.h"
 #include "station/dialog_controls.h"
-#include "station/jobs/expected_pages.h"
 #include "station/shared_state.h"
 #include "texts/catalogue.h"
 
@@ -27,9 +25,9 @@ bool UsbDeviceGone(UsbBridge& usb) {
   return usb.GetNumDevices(&count) != 0 || count == 0;
 }
 
-// Waits for a linked station that takes a job; false when the operator asked to stop first.
-bool WaitForDevice(ConsoleView& view, const std::atomic<bool>& stop) {
-  while (!stop.load()) {
+// Waits for a linked station that takes a job; false when asked to stop first.
+bool WaitForDevice(ConsoleView& view, const StopRequest& stop) {
+  while (!stop.Asked()) {
     if (view.WaitUntilEnabled(kJobButtonIds.front(), Clock::now() + kStopCheckPeriod)) return true;
   }
   return false;
@@ -37,10 +35,10 @@ bool WaitForDevice(ConsoleView& view, const std::atomic<bool>& stop) {
 
 // Waits until the link has gone down since `dropsBefore`: a serial adapter taken away hangs its tty
 // up, which the station notices; a USB device taken away is seen gone from the bus, and the station
-// told. False when the operator asked to stop first.
+// told. False when asked to stop first.
 bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, int dropsBefore,
-                          const std::atomic<bool>& stop) {
-  while (!stop.load()) {
+                          const StopRequest& stop) {
+  while (!stop.Asked()) {
     if (view.WaitForLinkDrop(dropsBefore, Clock::now() + kStopCheckPeriod)) return true;
     if (g_linkKind.load() == kUsbLinkKind && UsbDeviceGone(usb)) {
       app.Thread().Send([&app] { app.Dialog().LetGoOfUsbDevice(); });
@@ -51,48 +49,47 @@ bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, i
 
 }  // namespace
 
-int RunProduction(const CliOptions& options, CQuillonApp& app, ConsoleView& view, UsbBridge& usb,
-                  UnitLog* log, JobEvents* events, const std::atomic<bool>& stopRequested,
+int RunProduction(const CliOptions& options, const RunPackage& package, CQuillonApp& app, ConsoleView& view,
+                  UsbBridge& usb, UnitRecorder& recorder, JobEvents* events, const StopRequest& stop,
                   std::FILE* errorOut) {
   ProductionTally tally;
+  bool recordLost = false;
   std::fprintf(
       errorOut, "%s\n",
       Tr("Production run of {1}: Ctrl-C ends it after the unit in hand.", {options.package}).c_str());
-  for (int unit = 1; WaitForDevice(view, stopRequested); ++unit) {
+  for (int unit = 1; WaitForDevice(view, stop); ++unit) {
     const int dropsBefore = view.LinkDrops();
-    // As the job will find it: worked out again for every unit, as the job reads its files again.
-    const UnitStart start = StartOfUnit(options, view);
-    const JobEnd end = PressAndWait(options.jobButton, app, [&] {
-      if (events != nullptr) events->Started(unit, static_cast<int>(start.package.pages.size()));
-    });
-    if (end.exitCode == kExitNoDevice) {  // the link went down before the press: wait again
+    UnitStart start{.unit = unit, .package = package};
+    if (!StartUnit(start, app, view, recorder, options)) {  // the link went down before the start
       --unit;
       continue;
     }
-    const UnitRecord record = RecordOfUnit(options, start, end, view);
-    if (events != nullptr) events->Ended(unit, record);
+    const UnitEnd end = FinishUnit(start, app, view, recorder, options);
     (end.exitCode == kExitWriteComplete ? tally.passed : tally.failed) += 1;
-    if (log != nullptr && !log->Append(record)) {
-      std::fprintf(errorOut, "quillon-cli: %s\n", Tr("the log could not be written"));
-    }
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", record.seconds);
+    std::snprintf(seconds, sizeof seconds, "%.1f", end.record.seconds);
     std::fprintf(errorOut, "%s\n",
                  Tr("Unit {1}: {2}, {3} pages, {4} s. Passed {5}, failed {6}.",
-                    {std::to_string(unit), Tr(record.result.c_str()), std::to_string(record.pages), seconds,
-                     std::to_string(tally.passed), std::to_string(tally.failed)})
+                    {std::to_string(unit), Tr(end.record.result.c_str()), std::to_string(end.record.pages),
+                     seconds, std::to_string(tally.passed), std::to_string(tally.failed)})
                      .c_str());
-    if (stopRequested.load()) break;
+    // A record that could not be kept ends the run: the next would be lost too.
+    if (end.recordLost) {
+      recordLost = true;
+      break;
+    }
+    if (stop.Asked()) break;
     std::fprintf(errorOut, "%s\n", Tr("Take the device away and link the next one."));
     std::fflush(errorOut);
     if (events != nullptr) events->Idle(unit);
-    if (!WaitForDeviceToLeave(app, view, usb, dropsBefore, stopRequested)) break;
+    if (!WaitForDeviceToLeave(app, view, usb, dropsBefore, stop)) break;
   }
   std::fprintf(errorOut, "%s\n",
                Tr("Production run ended: {1} units, {2} passed, {3} failed.",
                   {std::to_string(tally.passed + tally.failed), std::to_string(tally.passed),
                    std::to_string(tally.failed)})
                    .c_str());
+  if (recordLost) return kExitInputRefused;
   return tally.failed == 0 ? kExitWriteComplete : kExitJobFailed;
 }
 

@@ -1,10 +1,9 @@
 #include "front/console/write_command.h"
 
-#include <algorithm>
-
 #include "front/console/job_start.h"
-#include "front/console/sha256.h"
+#include "line/sha256.h"
 #include "station/jobs/expected_pages.h"
+#include "station/jobs/font_file_job.h"
 #include "texts/catalogue.h"
 
 namespace quillon::console {
@@ -22,7 +21,7 @@ const char* ResultWord(int exitCode) {
   }
 }
 
-// The digest of the first `pages` pages the package's job writes: those it verified.
+// The digest of the first `pages` pages the unit's job writes: those it verified.
 std::string DigestOfVerifiedPages(const PackagePages& package, int pages) {
   Sha256 digest;
   for (int i = 0; i < pages && i < static_cast<int>(package.pages.size()); ++i)
@@ -30,9 +29,16 @@ std::string DigestOfVerifiedPages(const PackagePages& package, int pages) {
   return digest.HexDigest();
 }
 
-// The last box's text since `boxesBefore`, as the log keeps it whatever the language.
-std::string LastMessageSince(CQuillonApp& app, std::uint32_t boxesBefore) {
-  return app.Dialog().BoxesShown() > boxesBefore ? app.Dialog().LastBoxMessage() : std::string();
+// The unit's record as it stands: the pages verified so far.
+UnitRecord RecordSoFar(const UnitStart& start, const ConsoleView& view, const CliOptions& options) {
+  UnitRecord record;
+  record.time = start.time;
+  record.package = options.package;
+  record.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start.clock).count();
+  record.link = view.LastLink();  // the link the job runs on: it was named before the job could start
+  record.pages = view.PagesCounted();
+  record.sha256 = DigestOfVerifiedPages(*start.package, record.pages);
+  return record;
 }
 
 }  // namespace
@@ -50,48 +56,49 @@ int ExitCodeOfJob(JobOutcome outcome) {
   return kExitJobFailed;
 }
 
-JobEnd PressAndWait(int jobButton, CQuillonApp& app, const std::function<void()>& started) {
-  const std::uint32_t boxesBefore = app.Dialog().BoxesShown();
-  if (app.Press(jobButton) != PressOutcome::kJobStarted) return {kExitNoDevice, {}};
-  if (started) started();
-  app.Dialog().WaitForJobWorkers();
-  return {ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(app, boxesBefore)};
+RunPackage ReadRunPackage(const CliOptions& options) {
+  return std::make_shared<const PackagePages>(ExpectedPackagePages(options.jobButton));
 }
 
-UnitStart StartOfUnit(const CliOptions& options, ConsoleView& view) {
-  UnitStart start;
-  start.package = ExpectedPackagePages(options.jobButton);
-  view.ExpectPages(static_cast<int>(start.package.pages.size()));
-  return start;
-}
-
-UnitRecord RecordOfUnit(const CliOptions& options, const UnitStart& start, const JobEnd& end,
-                        const ConsoleView& view) {
-  UnitRecord record;
-  record.time = start.time;
-  record.package = options.package;
-  record.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start.clock).count();
-  record.link = view.LastLink();  // the link the job ran on: it was named before the job could start
-  record.pages = view.PagesCounted();
-  record.result = ResultWord(end.exitCode);
-  record.message = end.message;
-  record.sha256 = DigestOfVerifiedPages(start.package, record.pages);
-  return record;
-}
-
-int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, JobEvents* events,
-             std::FILE* errorOut) {
-  UnitStart start = StartOfUnit(options, view);
-  const std::uint32_t boxesBefore = app.Dialog().BoxesShown();
-  const int started =
-      StartWhenLinked([&] { return app.Press(options.jobButton); }, options.waitSeconds, view, errorOut);
-  if (started != kExitWriteComplete) return started;
-  if (events != nullptr) events->Started(1, static_cast<int>(start.package.pages.size()));
+bool StartUnit(UnitStart& start, CQuillonApp& app, ConsoleView& view, UnitRecorder& recorder,
+               const CliOptions& options) {
+  view.ExpectPages(static_cast<int>(start.package->pages.size()));
+  start.time = UtcTimeNow();
   start.clock = std::chrono::steady_clock::now();
+  start.boxesBefore = app.Dialog().BoxesShown();
+  const PressOutcome started =
+      app.RunJob([package = start.package](CQuillonDlg& dlg) { WritePackageJob(dlg, package->pages); });
+  if (started != PressOutcome::kJobStarted) return false;
+  recorder.Started(start.unit, static_cast<int>(start.package->pages.size()),
+                   [&start, &view, &options] { return RecordSoFar(start, view, options); });
+  return true;
+}
+
+UnitEnd FinishUnit(const UnitStart& start, CQuillonApp& app, const ConsoleView& view, UnitRecorder& recorder,
+                   const CliOptions& options) {
   app.Dialog().WaitForJobWorkers();
-  const JobEnd end{ExitCodeOfJob(app.Dialog().LastJobOutcome()), LastMessageSince(app, boxesBefore)};
-  if (events != nullptr) events->Ended(1, RecordOfUnit(options, start, end, view));
-  return end.exitCode;
+  UnitEnd end;
+  end.exitCode = ExitCodeOfJob(app.Dialog().LastJobOutcome());
+  end.record = RecordSoFar(start, view, options);
+  end.record.result = ResultWord(end.exitCode);
+  // The last box's text, as the log keeps it whatever the language.
+  if (app.Dialog().BoxesShown() > start.boxesBefore) end.record.message = app.Dialog().LastBoxMessage();
+  end.recordLost = !recorder.Ended(end.record).Ok();
+  return end;
+}
+
+int RunWrite(const CliOptions& options, const RunPackage& package, CQuillonApp& app, ConsoleView& view,
+             UnitRecorder& recorder, const StopRequest& stop, std::FILE* errorOut) {
+  UnitStart start{.package = package};
+  const int linked = WaitUntilLinked(options.waitSeconds, view, stop, errorOut);
+  if (linked != kExitWriteComplete) return linked;
+  // The link may go down between the buttons coming up and the start: then wait for it again.
+  while (!StartUnit(start, app, view, recorder, options)) {
+    if (const int again = WaitUntilLinked(options.waitSeconds, view, stop, errorOut); again != kExitWriteComplete)
+      return again;
+  }
+  const UnitEnd end = FinishUnit(start, app, view, recorder, options);
+  return end.recordLost ? kExitInputRefused : end.exitCode;
 }
 
 }  // namespace quillon::console

@@ -1,18 +1,18 @@
-// quillon-cli write: wait for the watchdog to link a device, press the package's button, run the job;
-// with --repeat, unit after unit (production_run.h).
+// quillon-cli write: wait for the watchdog to link a device, then write the package, read once for the
+// whole run, so that the device receives exactly the pages its record counts and digests; with
+// --repeat, unit after unit (production_run.h).
 #pragma once
 
 #include <chrono>
 #include <cstdio>
-#include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "front/console/cli_options.h"
 #include "front/console/console_view.h"
 #include "front/console/exit_codes.h"
-#include "front/console/job_events.h"
-#include "front/console/unit_log.h"
+#include "line/stop_request.h"
+#include "front/console/unit_recorder.h"
 #include "package/package_pages.h"
 #include "station/quillon_app.h"
 
@@ -21,31 +21,35 @@ namespace quillon::console {
 // The exit code of a job that ended so.
 int ExitCodeOfJob(JobOutcome outcome);
 
-// How one job ended: its exit code, and the last thing the station said.
-struct JobEnd {
-  int exitCode = kExitJobFailed;
-  std::string message;
-};
+// The package a run writes, read once; refused, it ends the run before the device hears anything.
+using RunPackage = std::shared_ptr<const PackagePages>;
+RunPackage ReadRunPackage(const CliOptions& options);
 
-// Presses the button on a station that takes jobs now and returns when the job has ended, calling
-// `started` once it has started; a job that did not start ends with kExitNoDevice.
-JobEnd PressAndWait(int jobButton, CQuillonApp& app, const std::function<void()>& started = {});
-
-// A unit's job as it started: when, and the pages its package writes, worked out as the job will find
-// them.
+// A unit as it started: when, and the package it writes.
 struct UnitStart {
+  int unit = 1;
+  RunPackage package;
   std::string time = UtcTimeNow();
   std::chrono::steady_clock::time_point clock = std::chrono::steady_clock::now();
-  PackagePages package;
+  std::uint32_t boxesBefore = 0;  // the station's boxes before the job: its own come after
 };
-UnitStart StartOfUnit(const CliOptions& options, ConsoleView& view);
-// The unit's record for the log and --json once its job has ended.
-UnitRecord RecordOfUnit(const CliOptions& options, const UnitStart& start, const JobEnd& end,
-                        const ConsoleView& view);
 
-// Runs the job on a started application; returns the exit code. With events, the unit's start and end
-// are reported to them.
-int RunWrite(const CliOptions& options, CQuillonApp& app, ConsoleView& view, JobEvents* events,
-             std::FILE* errorOut);
+// Starts the unit's job on a station that takes jobs now, and tells the recorder; false when the job
+// did not start (the link went down just before).
+bool StartUnit(UnitStart& start, CQuillonApp& app, ConsoleView& view, UnitRecorder& recorder,
+               const CliOptions& options);
+// How a unit ended: its job's exit code and its record, and whether the record could not be kept.
+struct UnitEnd {
+  int exitCode = kExitJobFailed;
+  UnitRecord record;
+  bool recordLost = false;
+};
+// Waits for the unit's job to end and records it.
+UnitEnd FinishUnit(const UnitStart& start, CQuillonApp& app, const ConsoleView& view, UnitRecorder& recorder,
+                   const CliOptions& options);
+
+// Runs one unit on a started application; returns the exit code.
+int RunWrite(const CliOptions& options, const RunPackage& package, CQuillonApp& app, ConsoleView& view,
+             UnitRecorder& recorder, const StopRequest& stop, std::FILE* errorOut);
 
 }  // namespace quillon::console

@@ -44,7 +44,7 @@ std::string NoPortStatus(const PortSearchReport& search, const SerialPortList& p
 
 }  // namespace
 
-void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
+void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports, std::FILE* namesOut) {
   g_handshakeReply.store(0);
   // No exchange's answer is awaited now: the handshake reply is found by its frame alone.
   g_rxCountAwaited.store(0);
@@ -61,7 +61,7 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
   // presence test and the station would never link again: let it go first.
   dlg.m_port.Stop();
   PortSearchReport search;
-  const int portNumber = FindCh340Port(ports, &search);
+  const int portNumber = FindCh340Port(ports, &search, namesOut);
   if (portNumber == 0) {
     ShowNoLink(dlg, NoPortStatus(search, ports));
     return;  // the buttons stay disabled, the station busy; the watchdog tries again
@@ -97,8 +97,8 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports) {
   dlg.LinkUp({.port = search.portName, .baud = kFallbackBaud});
 }
 
-Worker ConnectWorker(SerialPortList& ports) {
-  return [&ports](CQuillonDlg& dlg) { ConnectThread(dlg, ports); };
+Worker ConnectWorker(SerialPortList& ports, std::FILE* namesOut) {
+  return [&ports, namesOut](CQuillonDlg& dlg) { ConnectThread(dlg, ports, namesOut); };
 }
 
 }  // namespace quillon

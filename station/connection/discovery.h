@@ -23,10 +23,11 @@ inline constexpr std::uint32_t kUsbTimeoutMs = 6000;
 // or 0.
 int FindCh340Port(SerialPortList& ports, PortSearchReport* report = nullptr, std::FILE* namesOut = stdout);
 
-// One connection attempt, on a worker thread of its own.
-void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports);
+// One connection attempt, on a worker thread of its own; the ports' friendly names go to namesOut.
+void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports, std::FILE* namesOut = stdout);
 
-// The connection attempt as the watchdog starts it, searching the given ports.
-Worker ConnectWorker(SerialPortList& ports);
+// The connection attempt as the watchdog starts it, searching the given ports. namesOut takes the
+// friendly names (standard output, or standard error where standard output carries JSON).
+Worker ConnectWorker(SerialPortList& ports, std::FILE* namesOut = stdout);
 
 }  // namespace quillon

@@ -30,7 +30,7 @@ void FontFileJob(CQuillonDlg& dlg) {
     return;
   }
   if (package.bytesLeftOut > 0)
-    dlg.ShowNotice(LeftOutBytesText(FontFileName(g_jobMode.load()), package.bytesLeftOut));
+    dlg.ShowNotice(LeftOutBytesText(package.fileName, package.bytesLeftOut));
   WritePackageJob(dlg, package.pages);
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "front/common/package_buttons.h"
-#include "front/console/json_text.h"
+#include "line/json_text.h"
 #include "package/font_package.h"
 #include "sim/pty_device.h"
 #include "station/jobs/expected_pages.h"
@@ -40,7 +40,7 @@ bool FlashHolds(sim::PtyDevice& device, const std::vector<FontPage>& pages) {
   });
 }
 
-std::string Last(const std::vector<console::JsonObject>& events) {
+std::string Last(const std::vector<JsonObject>& events) {
   return events.empty() ? std::string() : events.back().Value("event");
 }
 
@@ -56,10 +56,10 @@ TEST(GangTest, ASlotsFailureOrUnplugReachesNoOtherSlotAndTheLogAndEventsSaySo) {
 
   testing::ChildProcess gang({QUILLON_CLI_PATH, "write", "large-ascii", "--quiet", "--json", "--wait", "60",
                               "--log", "units.jsonl", "--port", "tty1", "--port", "tty2", "--port", "tty3"});
-  std::map<int, std::vector<console::JsonObject>> events;  // by slot
+  std::map<int, std::vector<JsonObject>> events;  // by slot
   std::string said;
   for (std::string line = gang.Read(); !line.empty(); line = gang.Read()) {
-    const std::optional<console::JsonObject> event = console::ParseJsonObject(line);
+    const std::optional<JsonObject> event = ParseJsonObject(line);
     if (!event) {
       said += line + "\n";
       continue;
@@ -77,10 +77,10 @@ TEST(GangTest, ASlotsFailureOrUnplugReachesNoOtherSlotAndTheLogAndEventsSaySo) {
   said += rest;
 
   auto ended = [&](int slot) {
-    for (const console::JsonObject& event : events[slot]) {
+    for (const JsonObject& event : events[slot]) {
       if (event.Value("event") == "ended") return event;
     }
-    return console::JsonObject();
+    return JsonObject();
   };
   EXPECT_EQ(ended(1).Value("result"), "complete");
   EXPECT_EQ(ended(3).Value("result"), "complete");
@@ -94,7 +94,7 @@ TEST(GangTest, ASlotsFailureOrUnplugReachesNoOtherSlotAndTheLogAndEventsSaySo) {
   std::map<int, std::string> results;
   int lines = 0;
   for (std::string line; std::getline(log, line); ++lines) {
-    const std::optional<console::JsonObject> unit = console::ParseJsonObject(line);
+    const std::optional<JsonObject> unit = ParseJsonObject(line);
     ASSERT_TRUE(unit) << line;
     results[static_cast<int>(unit->Number("slot"))] = unit->Value("result");
   }

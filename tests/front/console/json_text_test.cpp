@@ -1,4 +1,4 @@
-#include "front/console/json_text.h"
+#include "line/json_text.h"
 
 #include <gtest/gtest.h>
 

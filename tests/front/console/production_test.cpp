@@ -16,9 +16,12 @@
 #include "front/console/cli_options.h"
 #include "front/console/console_view.h"
 #include "front/console/device_check_commands.h"
+#include "front/console/job_start.h"
 #include "front/console/production_run.h"
-#include "front/console/sha256.h"
+#include "line/sha256.h"
+#include "front/console/unit_recorder.h"
 #include "front/console/write_command.h"
+#include "link/files/replaced_file.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "station/jobs/expected_pages.h"
@@ -108,8 +111,17 @@ class ConsoleStation {
     }
   }
 
+  // Writes the large ASCII package once, as quillon-cli write does.
+  int Write() {
+    console::UnitRecorder recorder({.errorOut = errors.get()});
+    const CliOptions options = PackageOptions(console::CliCommand::kWrite);
+    return console::RunWrite(options, console::ReadRunPackage(options), App(), view, recorder, stop,
+                             errors.get());
+  }
+
   testing::CapturedFile errors;
   console::ConsoleView view{stdout, errors.get(), false, kProgressUpper};
+  StopRequest stop;
 
  private:
   std::unique_ptr<DeviceSetup> m_device;
@@ -124,16 +136,13 @@ class ProductionTest : public ::testing::TestWithParam<DeviceChoice::Source> {
 TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiffers) {
   WriteLargeAsciiPackage();
   ConsoleStation station(GetParam());
-  ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                              nullptr, station.errors.get()),
-            console::kExitWriteComplete)
-      << station.errors.Text();
+  ASSERT_EQ(station.Write(), console::kExitWriteComplete) << station.errors.Text();
   const sim::DeviceCounters written = station.Counters();
   const std::vector<FontPage> pages = ExpectedPackagePages(kIdWriteLargeAscii).pages;
   ASSERT_EQ(pages.size(), 6u);
 
   const CliOptions verify = PackageOptions(console::CliCommand::kVerify);
-  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.errors.get()),
+  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.stop, station.errors.get()),
             console::kExitWriteComplete);
   EXPECT_TRUE(station.errors.Says("6 of 6 pages of large-ascii match the device.")) << station.errors.Text();
   const sim::DeviceCounters verified = station.Counters();
@@ -146,7 +155,7 @@ TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiff
   station.WithEngine([](sim::DeviceEngine& engine) {
     engine.Faults().corruptReadBack = sim::ReadBackCorruption{0x21, 0x20100};
   });
-  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.errors.get()),
+  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.stop, station.errors.get()),
             console::kExitJobFailed);
   const std::uint8_t expected = pages[5].bytes[0x21];
   char difference[128];
@@ -163,16 +172,15 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
   ConsoleStation station(GetParam());
   // The first unit's device leaves the bus after three pages; plugged in again it is whole.
   station.WithEngine([](sim::DeviceEngine& engine) { engine.Faults().unplugAfterPages = 3; });
-  std::string error;
-  std::unique_ptr<console::UnitLog> log = console::UnitLog::Open("units.jsonl", error);
-  ASSERT_NE(log, nullptr) << error;
+  Result<std::unique_ptr<UnitLog>> log = UnitLog::Open("units.jsonl");
+  ASSERT_TRUE(log.Ok()) << log.Failure().words;
+  console::UnitRecorder recorder({.log = log->get(), .errorOut = station.errors.get()});
   CliOptions options = PackageOptions(console::CliCommand::kWrite);
   options.repeat = true;
-  std::atomic<bool> stop{false};
   int exitCode = -1;
   std::thread run([&] {
-    exitCode = console::RunProduction(options, station.App(), station.view, station.Usb(), log.get(), nullptr,
-                                      stop, station.errors.get());
+    exitCode = console::RunProduction(options, console::ReadRunPackage(options), station.App(), station.view,
+                                      station.Usb(), recorder, nullptr, station.stop, station.errors.get());
   });
   const auto logLines = [] {
     std::ifstream file("units.jsonl");
@@ -201,7 +209,7 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
   EXPECT_TRUE(Eventually([&] { return linksLost() > lostBefore; }, std::chrono::seconds(30)));
   station.Replug();
   EXPECT_TRUE(unitsLogged(3));
-  stop = true;
+  station.stop.Raise();
   run.join();
 
   const std::vector<std::string> lines = logLines();
@@ -211,7 +219,7 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
                           "\",\"package\":\"large-ascii\",\"pages\":3,\"result\":\"failed\""),
             std::string::npos)
       << lines[0];
-  console::Sha256 allPages;
+  Sha256 allPages;
   for (const FontPage& page : ExpectedPackagePages(kIdWriteLargeAscii).pages) allPages.Add(page.bytes);
   const std::string digest = allPages.HexDigest();
   for (std::size_t unit : {1u, 2u}) {
@@ -239,9 +247,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   std::vector<std::uint8_t> original;
   {
     ConsoleStation station(DeviceChoice::Source::kSimulator);
-    ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                                nullptr, station.errors.get()),
-              console::kExitWriteComplete);
+    ASSERT_EQ(station.Write(), console::kExitWriteComplete);
     CliOptions read;
     read.command = console::CliCommand::kRead;
     read.readAddress = 0x10;  // whole pages: from 0
@@ -249,7 +255,9 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
     read.outPath = "copy/Bigfont.txt";
     read.format = console::ImageFormat::kIntelHex;
     std::filesystem::create_directory("copy");
-    ASSERT_EQ(console::RunRead(read, std::fopen(read.outPath.c_str(), "wb"), station.App(), station.view,
+    Result<ReplacedFile> out = ReplacedFile::Create(read.outPath);
+    ASSERT_TRUE(out.Ok());
+    ASSERT_EQ(console::RunRead(read, std::move(*out), station.App(), station.view, station.stop,
                                station.errors.get()),
               console::kExitWriteComplete)
         << station.errors.Text();
@@ -259,46 +267,50 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   }
   std::filesystem::current_path("copy");
   ConsoleStation fresh(DeviceChoice::Source::kSimulator);
-  ASSERT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), fresh.App(), fresh.view, nullptr,
-                              fresh.errors.get()),
-            console::kExitWriteComplete)
-      << fresh.errors.Text();
+  ASSERT_EQ(fresh.Write(), console::kExitWriteComplete) << fresh.errors.Text();
   EXPECT_TRUE(fresh.Flash() == original) << "the copy wrote other flash than the original package";
 }
 
-TEST(WriteOutcomeTest, TheExitCodeIsHowTheJobEndedWhateverItsBoxSaid) {
+TEST(WriteOutcomeTest, TheExitCodeAndRecordAreHowTheJobEndedWhateverItsBoxSaid) {
   testing::ScratchWorkingDirectory directory;
   struct Ending {
     JobOutcome outcome;
     const char* said;
     int exitCode;
+    const char* result;
   };
-  for (const Ending ending : {Ending{JobOutcome::kComplete, "All pages are in.", console::kExitWriteComplete},
-                              Ending{JobOutcome::kFailed, "写入完成!!!", console::kExitJobFailed},
-                              Ending{JobOutcome::kInputRefused, "写入完成!!!", console::kExitInputRefused},
-                              Ending{JobOutcome::kUnfinished, "写入完成!!!", console::kExitJobFailed}}) {
-    StationWorkers workers;
-    workers.fontFileJob = [ending](CQuillonDlg& dlg) {
+  for (const Ending ending :
+       {Ending{JobOutcome::kComplete, "All pages are in.", console::kExitWriteComplete, "complete"},
+        Ending{JobOutcome::kFailed, "写入完成!!!", console::kExitJobFailed, "failed"},
+        Ending{JobOutcome::kInputRefused, "写入完成!!!", console::kExitInputRefused, "refused"},
+        Ending{JobOutcome::kUnfinished, "写入完成!!!", console::kExitJobFailed, "failed"}}) {
+    ConsoleStation station(DeviceChoice::Source::kSimulatorUsb);
+    console::UnitRecorder recorder({.errorOut = station.errors.get()});
+    console::UnitStart start{.package = std::make_shared<const PackagePages>()};
+    const CliOptions options = PackageOptions(console::CliCommand::kWrite);
+    const auto job = [ending](CQuillonDlg& dlg) {
       if (ending.outcome != JobOutcome::kUnfinished) dlg.SetJobOutcome(ending.outcome);
       dlg.MessageBox(ending.said, MessageIcon::kInformation);
       g_jobBusy.store(0);
     };
-    ConsoleStation station(DeviceChoice::Source::kSimulatorUsb, std::move(workers));
-    EXPECT_EQ(console::RunWrite(PackageOptions(console::CliCommand::kWrite), station.App(), station.view,
-                                nullptr, station.errors.get()),
-              ending.exitCode)
-        << ending.said;
+    ASSERT_EQ(console::StartWhenLinked([&] { return station.App().RunJob(job); }, 20, station.view, station.stop,
+                                       station.errors.get()),
+              console::kExitWriteComplete);
+    const console::UnitEnd end = console::FinishUnit(start, station.App(), station.view, recorder, options);
+    EXPECT_EQ(end.exitCode, ending.exitCode) << ending.said;
+    EXPECT_EQ(end.record.result, ending.result) << ending.said;
+    EXPECT_EQ(end.record.message, ending.said);
   }
 }
 
 TEST(Sha256Test, KnownDigests) {
-  console::Sha256 empty;
+  Sha256 empty;
   EXPECT_EQ(empty.HexDigest(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  console::Sha256 abc;
+  Sha256 abc;
   const std::uint8_t text[] = {'a', 'b', 'c'};
   abc.Add(text);
   EXPECT_EQ(abc.HexDigest(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  console::Sha256 twoBlocks;  // 56 bytes: the length no longer fits the first block
+  Sha256 twoBlocks;  // 56 bytes: the length no longer fits the first block
   const std::string message = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
   twoBlocks.Add(std::span(reinterpret_cast<const std::uint8_t*>(message.data()), message.size()));
   EXPECT_EQ(twoBlocks.HexDigest(), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");

@@ -1,14 +1,10 @@
-#include "front/console/unit_log.h"
+#include "line/unit_log.h"
 
-#include "front/console/console_platform.h"
-#include "link/utf8_path.h"
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 
-namespace quillon::console {
+
+namespace quillon {
 
 JsonObject UnitObject(const UnitRecord& unit) {
   JsonObject object;
@@ -42,30 +38,27 @@ std::string JsonLine(const UnitRecord& unit) {
   return UnitObject(unit).Text() + "\n";
 }
 
-std::unique_ptr<UnitLog> UnitLog::Open(const std::string& path, std::string& error) {
-  std::FILE* file = OpenFile(PathFromUtf8(path), "ab");
-  if (file == nullptr) {
-    error = "cannot open the log " + path + " for appending: " + std::strerror(errno);
-    return nullptr;
-  }
-  return std::unique_ptr<UnitLog>(new UnitLog(file));
+Result<std::unique_ptr<UnitLog>> UnitLog::Open(const std::string& path) {
+  Result<LogFile> file = LogFile::Open(path);
+  if (!file) return file.Failure();
+  return std::unique_ptr<UnitLog>(new UnitLog(std::move(*file)));
 }
 
-UnitLog::~UnitLog() {
-  std::fclose(m_file);
-}
-
-bool UnitLog::Append(const UnitRecord& unit) {
-  const std::string line = JsonLine(unit);
-  const bool written = std::fwrite(line.data(), 1, line.size(), m_file) == line.size();
-  return std::fflush(m_file) == 0 && written;
+Result<void> UnitLog::Append(const UnitRecord& unit, bool unlessPresent) {
+  return m_file.Append(UnitObject(unit).Text(), unlessPresent);
 }
 
 std::string UtcTimeNow() {
-  const std::tm utc = UtcTime(std::time(nullptr));
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &now);
+#else
+  gmtime_r(&now, &utc);
+#endif
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return text;
 }
 
-}  // namespace quillon::console
+}  // namespace quillon

@@ -1,13 +1,18 @@
-#include "front/console/job_events.h"
+#include "line/job_events.h"
 
 #include <algorithm>
 
-namespace quillon::console {
+namespace quillon {
 
 JsonObject EventObject(const char* event, int slot) {
   JsonObject object;
   object.Add("schema", kJobEventSchema).Add("event", event).Add("slot", slot);
   return object;
+}
+
+JsonObject EndedEvent(int slot, int unit, UnitRecord record) {
+  record.slot = 0;
+  return EventObject("ended", slot).Add("unit", unit).Append(UnitObject(record));
 }
 
 void JobEvents::Linked(const std::string& link) {
@@ -39,9 +44,7 @@ void JobEvents::Progress(int done, double seconds) {
 void JobEvents::Ended(int unit, const UnitRecord& record) {
   std::scoped_lock guard(m_lock);
   m_lastTenth = -1;
-  UnitRecord unslotted = record;
-  unslotted.slot = 0;  // the event has its own
-  Write(EventObject("ended", m_slot).Add("unit", unit).Append(UnitObject(unslotted)));
+  Write(EndedEvent(m_slot, unit, record));
 }
 
 void JobEvents::Idle(int unit) {
@@ -55,4 +58,4 @@ void JobEvents::Write(const JsonObject& object) {
   std::fflush(m_out);
 }
 
-}  // namespace quillon::console
+}  // namespace quillon

@@ -14,15 +14,17 @@
 #include <mutex>
 #include <string>
 
-#include "front/console/json_text.h"
-#include "front/console/unit_log.h"
+#include "line/json_text.h"
+#include "line/unit_log.h"
 
-namespace quillon::console {
+namespace quillon {
 
 inline constexpr int kJobEventSchema = 1;
 
 // An event's object with its schema, name and slot, for the fields that follow.
 JsonObject EventObject(const char* event, int slot);
+// The "ended" event of a unit and its record (the record's own slot is left out: the event has one).
+JsonObject EndedEvent(int slot, int unit, UnitRecord record);
 
 class JobEvents {
  public:
@@ -46,4 +48,4 @@ class JobEvents {
   int m_lastTenth = -1;
 };
 
-}  // namespace quillon::console
+}  // namespace quillon

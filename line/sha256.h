@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-namespace quillon::console {
+namespace quillon {
 
 class Sha256 {
  public:
@@ -24,4 +24,4 @@ class Sha256 {
   std::uint64_t m_totalBytes = 0;
 };
 
-}  // namespace quillon::console
+}  // namespace quillon

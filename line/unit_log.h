@@ -1,14 +1,16 @@
-// The production log: one JSON line per unit written, appended and flushed as the unit ends, so that a
-// crash loses no finished unit.
+// The production log: one JSON line per unit that started, appended whole and on the disk as the unit
+// ends (link/files/log_file.h), so that a crash loses no finished unit.
 #pragma once
 
 #include <cstdio>
 #include <memory>
 #include <string>
 
-#include "front/console/json_text.h"
+#include "line/json_text.h"
+#include "link/files/log_file.h"
+#include "texts/problem.h"
 
-namespace quillon::console {
+namespace quillon {
 
 struct UnitRecord {
   int slot = 0;         // a gang's slot, from 1; 0 for a station on its own (not written)
@@ -16,7 +18,7 @@ struct UnitRecord {
   std::string link;     // "USB", or the port and its speed: "ttyUSB0 460800"
   std::string package;  // as named on the command line
   int pages = 0;        // written and verified
-  std::string result;   // "complete", "failed" or "refused"
+  std::string result;   // "complete", "failed", "refused" or "interrupted"
   std::string message;  // what the station said at the end
   double seconds = 0;
   std::string sha256;  // of the page images verified, in the order written
@@ -29,21 +31,19 @@ UnitRecord UnitOfObject(const JsonObject& object);
 
 class UnitLog {
  public:
-  // Opens the file for appending, creating it; nullptr with the reason in `error`.
-  static std::unique_ptr<UnitLog> Open(const std::string& path, std::string& error);
-  ~UnitLog();
-  UnitLog(const UnitLog&) = delete;
-  UnitLog& operator=(const UnitLog&) = delete;
+  // Opens the file for appending, creating it; it must be a regular file.
+  static Result<std::unique_ptr<UnitLog>> Open(const std::string& path);
 
-  // False when the line could not be written whole.
-  bool Append(const UnitRecord& unit);
+  // The record's line, whole and on the disk. With `unlessPresent`, not when the log's last lines hold
+  // it already (a slot records its unit itself only when its supervisor has not).
+  Result<void> Append(const UnitRecord& unit, bool unlessPresent = false);
 
  private:
-  explicit UnitLog(std::FILE* file) : m_file(file) {}
-  std::FILE* m_file;
+  explicit UnitLog(LogFile file) : m_file(std::move(file)) {}
+  LogFile m_file;
 };
 
 // The time now, UTC, as 2026-12-08T20:30:00Z.
 std::string UtcTimeNow();
 
-}  // namespace quillon::console
+}  // namespace quillon

@@ -1,8 +1,8 @@
-#include "front/console/sha256.h"
+#include "line/sha256.h"
 
 #include <cstdio>
 
-namespace quillon::console {
+namespace quillon {
 namespace {
 
 constexpr std::array<std::uint32_t, 64> kRoundConstants = {
@@ -87,4 +87,4 @@ void Sha256::Compress(const std::uint8_t* block) {
   for (int i = 0; i < 8; ++i) m_state[i] += rounds[i];
 }
 
-}  // namespace quillon::console
+}  // namespace quillon

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace quillon::console {
+namespace quillon {
 
 // The text as a JSON string, quotes included; UTF-8 passes as it is.
 std::string JsonString(const std::string& text);
@@ -42,4 +42,4 @@ class JsonObject {
 // A flat object read from its line; nothing when the line is no such object.
 std::optional<JsonObject> ParseJsonObject(const std::string& line);
 
-}  // namespace quillon::console
+}  // namespace quillon

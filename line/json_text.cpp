@@ -1,9 +1,9 @@
-#include "front/console/json_text.h"
+#include "line/json_text.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace quillon::console {
+namespace quillon {
 namespace {
 
 void SkipSpace(const std::string& line, std::size_t& at) {
@@ -170,4 +170,4 @@ std::optional<JsonObject> ParseJsonObject(const std::string& line) {
   }
 }
 
-}  // namespace quillon::console
+}  // namespace quillon

@@ -1,6 +1,6 @@
-#include "front/console/slot_process.h"
+#include "line/slot_process.h"
 
-namespace quillon::console {
+namespace quillon {
 
 bool LineSplitter::Take(std::string& line, bool atEnd) {
   const std::size_t end = m_pending.find('\n');
@@ -15,4 +15,4 @@ bool LineSplitter::Take(std::string& line, bool atEnd) {
   return true;
 }
 
-}  // namespace quillon::console
+}  // namespace quillon
