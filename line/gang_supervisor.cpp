@@ -63,7 +63,8 @@ struct Slot {
   std::thread reader;
   SlotTally tally;
   bool ended = false;
-  std::string link;  // the last it linked
+  bool killed = false;  // by the supervisor: it did not stop when told to stop now
+  std::string link;     // the last it linked
   std::optional<UnitInHand> unitInHand;
 };
 
@@ -145,11 +146,12 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
       record.link = slot.link;
       record.package = m_settings.packageName;
       record.pages = unit.done;
-      record.result = passedOn == StopLevel::kNow ? N_("interrupted") : N_("failed");
+      record.result = slot.killed ? N_("interrupted") : N_("failed");
       // The log's words are the same in every language.
       record.message = slot.tally.ending.fault.empty()
                            ? "slot ended with exit code " + std::to_string(slot.tally.ending.exitCode)
-                           : "slot ended by " + slot.tally.ending.fault;
+                           : slot.killed ? "slot did not stop when told to, and was ended"
+                                         : "slot ended by " + slot.tally.ending.fault;
       record.seconds = std::chrono::duration<double>(Clock::now() - unit.clock).count();
       record.sha256 = DigestOfFirstPages(*m_settings.package, unit.done);
       slot.tally.failed += 1;
@@ -197,7 +199,9 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
     if (endStragglersAt && Clock::now() >= *endStragglersAt) {
       endStragglersAt.reset();
       for (Slot& slot : slots) {
-        if (!slot.ended) slot.process->Kill();
+        if (slot.ended) continue;
+        slot.killed = true;
+        slot.process->Kill();
       }
     }
     if (std::optional<SlotOutput> output = m_slots->queue.Pop(Clock::now() + kLookPeriod)) {
@@ -216,6 +220,7 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
     if (slot.reader.joinable()) slot.reader.join();
     summary.slots.push_back(slot.tally);
   }
+  summary.stoppedNow = passedOn == StopLevel::kNow;
   return summary;
 }
 

@@ -44,6 +44,7 @@ struct SlotTally {
 struct GangSummary {
   std::vector<SlotTally> slots;
   bool recordLost = false;  // a record could not be kept in the log (it was given to the observer)
+  bool stoppedNow = false;  // the slots were told to stop now
 };
 
 class GangObserver {

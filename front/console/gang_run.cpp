@@ -161,6 +161,7 @@ int Tally(const CliOptions& options, const GangSummary& summary, std::FILE* erro
                                 std::to_string(passed), std::to_string(failed)});
   std::fprintf(errorOut, "%s\n", failing.empty() ? tally.c_str() : Tr("{1} Failing slots: {2}.", {tally, failing}).c_str());
   if (summary.recordLost) return kExitInputRefused;
+  if (summary.stoppedNow) return kExitInterrupted;
   if (failing.empty()) return kExitWriteComplete;
   const int code = summary.slots.front().ending.exitCode;
   return sameCode && code != kExitWriteComplete ? code : kExitJobFailed;

@@ -21,8 +21,9 @@ namespace quillon::testing {
 
 class ChildProcess {
  public:
-  // arguments[0] is the program's path, or its name on PATH.
-  explicit ChildProcess(std::vector<std::string> arguments) {
+  // arguments[0] is the program's path, or its name on PATH. With ownGroup, it leads a process group of
+  // its own, as a shell's job does: what a terminal's Ctrl-C reaches.
+  explicit ChildProcess(std::vector<std::string> arguments, bool ownGroup = false) {
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) return;
     m_output = FileDescriptor(out[0]);
@@ -34,9 +35,16 @@ class ChildProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, write.get(), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, write.get(), STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (ownGroup) {
+      posix_spawnattr_setpgroup(&attributes, 0);
+      posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    }
     pid_t pid = 0;
-    if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) m_pid = pid;
+    if (::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ) == 0) m_pid = pid;
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
   }
   ~ChildProcess() {
     if (m_pid && !m_status && ::kill(*m_pid, SIGKILL) == 0) ::waitpid(*m_pid, nullptr, 0);
@@ -45,6 +53,8 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool Signal(int signal) const { return m_pid && !m_status && ::kill(*m_pid, signal) == 0; }
+  // Every process of its group (it leads one of its own), as Ctrl-C at a terminal.
+  bool SignalGroup(int signal) const { return m_pid && !m_status && ::kill(-*m_pid, signal) == 0; }
 
   // Output up to the next newline (not included), or to its end when `untilEnd`; reading stops when
   // nothing comes for `patience` (the time limit only keeps a broken test from hanging).
