@@ -109,6 +109,10 @@ class CQuillonDlg : public SerialOwner {
   // next device. On the dialog thread; nothing while a job uses the link, or over the serial link.
   void LetGoOfUsbDevice();
 
+  // Stop now: no job sends another page from here on (the page in flight goes on to its end), and the
+  // jobs fail. For a front end about to end the process with the unit in hand recorded. Any thread.
+  void HaltJobs() { m_jobsHalted.store(true); }
+  bool JobsHalted() const { return m_jobsHalted.load(); }
   // True while a job worker started by a button has not returned.
   bool JobWorkerAlive() const { return m_jobWorkersAlive.load() > 0; }
   // Returns once no job worker is alive.
@@ -166,6 +170,7 @@ class CQuillonDlg : public SerialOwner {
   std::atomic<int> m_jobWorkersAlive{0};
   std::atomic<std::uint32_t> m_jobsStarted{0};
   std::atomic<JobOutcome> m_jobOutcome{JobOutcome::kUnfinished};
+  std::atomic<bool> m_jobsHalted{false};
   // A connection attempt's thread, from its start to its last touch of the dialog; a check asked for
   // while it runs is its to make as it ends.
   std::atomic<AttemptState> m_attemptState{AttemptState::kIdle};

@@ -1,8 +1,10 @@
 // quillon-cli: the station on a console, for scripts and production lines.
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "cmdline/program_version.h"
 #include "front/common/device_setup.h"
@@ -142,7 +144,16 @@ int main(int argc, char** argv) {
       }
       return;
     }
-    recorder.Interrupt();
+    const bool recorded = recorder.Interrupt([&app] {
+      app.Dialog().HaltJobs();
+      // The page in flight ends within its exchanges' allowances; a device that answers nothing more
+      // is not waited for beyond them.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+      while (app.Dialog().JobWorkerAlive() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    });
+    if (recorded) std::fprintf(stderr, "%s\n", Tr("Stopped now: the unit in hand is recorded as interrupted."));
     StopNow(console);
   });
   app.Start();

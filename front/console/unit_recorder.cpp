@@ -18,12 +18,16 @@ Result<void> UnitRecorder::Ended(const UnitRecord& record) {
   return Keep(*std::exchange(m_unitInHand, std::nullopt), record);
 }
 
-void UnitRecorder::Interrupt() {
+bool UnitRecorder::Interrupt(const std::function<void()>& haltJob) {
+  // Held while the job is halted: the run, finding its job ended, has nothing left to record.
   std::scoped_lock guard(m_lock);
-  if (!m_unitInHand) return;
+  if (!m_unitInHand) return false;
+  const int unit = *std::exchange(m_unitInHand, std::nullopt);
+  if (haltJob) haltJob();
   UnitRecord record = m_soFar();
   record.result = N_("interrupted");
-  (void)Keep(*std::exchange(m_unitInHand, std::nullopt), std::move(record));
+  (void)Keep(unit, std::move(record));
+  return true;
 }
 
 Result<void> UnitRecorder::Keep(int unit, UnitRecord record) {

@@ -33,8 +33,10 @@ class UnitRecorder {
   // The unit in hand ended so. A problem when its record could not be kept (it is then on standard
   // error); nothing to do when a stop now recorded it first.
   Result<void> Ended(const UnitRecord& record);
-  // Stop now: the unit in hand, if any, recorded as interrupted with what it had done.
-  void Interrupt();
+  // Stop now: the unit in hand, if any, is taken from the run, its job halted by `haltJob` (which
+  // returns once it sends nothing more), and recorded as interrupted with what it had verified. False
+  // when there was no unit in hand.
+  bool Interrupt(const std::function<void()>& haltJob = {});
 
  private:
   Result<void> Keep(int unit, UnitRecord record);

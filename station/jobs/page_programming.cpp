@@ -34,6 +34,7 @@ void SetChunkCommand(std::size_t chunk) {
 }  // namespace
 
 std::uint8_t CQuillonDlg::ProgramPage() {
+  if (JobsHalted()) return kPageFailed;
   // Flash addresses have 24 bits; anything above them is dropped.
   const std::uint32_t address = g_pageAddress.load(std::memory_order_relaxed);
   const std::uint8_t pace = g_usbPaceUnits.load(std::memory_order_relaxed);
@@ -55,6 +56,7 @@ std::uint8_t CQuillonDlg::ProgramPage() {
 }
 
 std::uint8_t CQuillonDlg::ReadBackPage() {
+  if (JobsHalted()) return kPageFailed;
   const std::uint32_t address = g_pageAddress.load(std::memory_order_relaxed);
   const std::uint8_t pace = g_usbPaceUnits.load(std::memory_order_relaxed);
   SetAddressCommand(kCommandReadBack, address);
