@@ -46,7 +46,7 @@ constexpr HelpItem kRepeat{
         "production: after each unit wait for the device to be taken away and\n"
         "the next to be linked, and write again, until Ctrl-C",
     .commands = "write",
-    .manual = "Ctrl-C ends the run after the unit in hand.",
+    .manual = "Ctrl-C, SIGTERM or SIGHUP ends the run after the unit in hand; a second stops now.",
 };
 constexpr HelpItem kLog{
     .names = "--log",
@@ -351,7 +351,8 @@ std::string UsageText() {
       "\n"
       "Exit codes: 0 done (written, all pages match, read), 1 the job failed, a page differs or the\n"
       "link failed (with --repeat: a unit failed), 2 usage, 3 input file missing or refused, or an\n"
-      "output file that cannot be written, 4 no device within the wait.\n";
+      "output file or the log that cannot be written, 4 no device within the wait, 5 stopped now\n"
+      "(a second Ctrl-C: the unit in hand is recorded as interrupted).\n";
   return text;
 }
 

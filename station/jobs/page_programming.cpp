@@ -63,7 +63,18 @@ std::uint8_t CQuillonDlg::ReadBackPage() {
   if (ExchangeCommand(kCommandWaitTicks) == 0) return kPageFailed;
   UsbPace(pace);
   for (std::size_t chunk = 0; chunk < kChunksPerPage; ++chunk) {
-    if (FetchReply(static_cast<std::uint8_t>(chunk + 1)) == 0) return kPageFailed;
+    const auto n = static_cast<std::uint8_t>(chunk + 1);
+    if (FetchReply(n) == 0) return kPageFailed;
+    // Reply n carries its command and its number. Another reply is a link that lost its place, never a
+    // page that differs: the link is taken down as a failed exchange takes it.
+    if (g_rxPayload[0] != kCommandReadRequest || g_rxPayload[1] != n) {
+      if (g_linkKind.load() == kUsbLinkKind) {
+        UsbLinkFailure();
+      } else {
+        SerialLinkFailure();
+      }
+      return kPageFailed;
+    }
     std::copy_n(g_rxPayload + 2, kChunkSize, g_verifyBuffer + chunk * kChunkSize);
     UsbPace(pace);
   }

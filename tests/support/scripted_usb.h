@@ -15,7 +15,8 @@ namespace quillon::testing {
 struct ScriptedTransfer {
   int status = kUsbSuccess;
   std::uint32_t transferred = kPayloadSize;
-  std::uint8_t fill = 0;  // what a read delivers
+  std::uint8_t fill = 0;         // what a read delivers after the reply's command and number
+  std::uint8_t replyNumber = 0;  // a read's reply number; 0: the one asked for
 };
 
 class ScriptedUsb : public UsbBridge {
@@ -43,8 +44,14 @@ class ScriptedUsb : public UsbBridge {
   int Read(UsbHandle, std::uint8_t* buffer, std::uint32_t count, std::uint32_t* transferred) override {
     ScriptedTransfer next = Next();
     std::memset(buffer, next.fill, std::min(count, next.transferred));
-    *transferred = next.transferred;
     std::scoped_lock guard(lock);
+    // Read-back reply n, n counted from the last command written.
+    if (readBackReplies && count >= 2) {
+      buffer[0] = kCommandReadRequest;
+      ++readsSinceWrite;
+      buffer[1] = next.replyNumber != 0 ? next.replyNumber : static_cast<std::uint8_t>(readsSinceWrite);
+    }
+    *transferred = next.transferred;
     ++reads;
     return next.status;
   }
@@ -53,6 +60,7 @@ class ScriptedUsb : public UsbBridge {
     *transferred = next.transferred;
     std::scoped_lock guard(lock);
     written.emplace_back(buffer, buffer + count);
+    readsSinceWrite = 0;
     return next.status;
   }
   int SetTimeouts(std::uint32_t, std::uint32_t) override { return kUsbSuccess; }
@@ -68,6 +76,9 @@ class ScriptedUsb : public UsbBridge {
   std::vector<std::vector<std::uint8_t>> written;
   std::vector<UsbHandle> closed;
   int reads = 0;
+  int readsSinceWrite = 0;
+  // Reads deliver read-back replies: the reply's command and number, then the fill.
+  bool readBackReplies = false;
 
  private:
   ScriptedTransfer Next() {

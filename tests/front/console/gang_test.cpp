@@ -58,7 +58,9 @@ TEST(GangTest, ASlotsFailureOrUnplugReachesNoOtherSlotAndTheLogAndEventsSaySo) {
                               "--log", "units.jsonl", "--port", "tty1", "--port", "tty2", "--port", "tty3"});
   std::map<int, std::vector<JsonObject>> events;  // by slot
   std::string said;
-  for (std::string line = gang.Read(); !line.empty(); line = gang.Read()) {
+  // A unit opens with the device's ten-second pause, in which nothing is said: reads wait longer.
+  for (std::string line = gang.Read(false, std::chrono::seconds(60)); !line.empty();
+       line = gang.Read(false, std::chrono::seconds(60))) {
     const std::optional<JsonObject> event = ParseJsonObject(line);
     if (!event) {
       said += line + "\n";

@@ -75,6 +75,7 @@ TEST_F(PageProgrammingTest, AReadBackDifferingInTheLastByteFailsThePageWithoutAS
 
 TEST(PageProgrammingScriptedTest, AFailedFifthReadEndsThePageAtOnce) {
   testing::ScriptedUsb scripted;
+  scripted.readBackReplies = true;
   UsbStation usb(scripted);
   for (int i = 0; i < 10 + 4; ++i) scripted.Script({});
   scripted.Script({.status = 0x02});
@@ -87,6 +88,7 @@ TEST(PageProgrammingScriptedTest, AFailedFifthReadEndsThePageAtOnce) {
 
 TEST(PageProgrammingScriptedTest, TheTenCommandsCarryTheAddressAndTheChunksInOrder) {
   testing::ScriptedUsb scripted;
+  scripted.readBackReplies = true;
   UsbStation usb(scripted);
   const auto page = testing::PatternBytes(0, kPageSize);
   usb.Program(0x12345600, page);  // the scripted reads deliver zeros: the comparison fails
@@ -105,6 +107,20 @@ TEST(PageProgrammingScriptedTest, TheTenCommandsCarryTheAddressAndTheChunksInOrd
   EXPECT_TRUE(std::ranges::equal(readAddress, readBack | std::views::take(5)));
   EXPECT_TRUE(std::equal(readBack.begin() + 5, readBack.end(), page.begin() + 227));
   EXPECT_EQ(scripted.reads, 8);
+}
+
+TEST(PageProgrammingScriptedTest, AReplyThatIsNotTheOneAskedForIsALinkFaultNotADifferentPage) {
+  // The device answers the third request with the fourth reply, whose bytes are the page's own: it has
+  // lost its place in the page.
+  testing::ScriptedUsb scripted;
+  scripted.readBackReplies = true;
+  UsbStation usb(scripted);
+  for (int i = 0; i < 10 + 2; ++i) scripted.Script({});
+  scripted.Script({.replyNumber = 4});
+  EXPECT_EQ(usb.Program(0x1000, std::vector<std::uint8_t>(kPageSize, 0)), 1);
+  EXPECT_EQ(scripted.reads, 3);
+  EXPECT_EQ(g_linkKind, kNoLink) << "taken down as a failed exchange takes it";
+  EXPECT_EQ(usb.station.view.MessageBoxes().size(), 1u);
 }
 
 }  // namespace
