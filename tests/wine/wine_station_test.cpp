@@ -16,6 +16,7 @@
 #include "package/font_package.h"
 #include "tests/station/jobs/colour_flash.h"
 #include "tests/support/child_process.h"
+#include "tests/support/eventually.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/wine/wine_com_port.h"
 
@@ -217,6 +218,65 @@ TEST_F(WineStationTest, OnlyACOMPortIsWrittenToNeitherAFileNamedAsOneNorOneBehin
   EXPECT_TRUE(run.Says(fileBehindAComPort.Name() + " is a device that is not a terminal, not a serial port."))
       << run.output;
   EXPECT_EQ(ReadAll("flash.txt"), package);
+}
+
+// A gang of two COM ports under Wine: Ctrl-C (Wine hands the process's SIGINT to the console's handler)
+// ends both after their units in hand; a --repeat gang whose supervisor is killed leaves slots that
+// finish, record their units themselves and end. One log line per unit either way.
+TEST_F(WineStationTest, AGangsRecordsOutliveCtrlCAndAKilledSupervisor) {
+  ChildProcess devsim({QUILLON_DEVSIM_PATH, "--devices", "2", "--link", "ttyW"});
+  ASSERT_FALSE(devsim.Read().empty());
+  ASSERT_FALSE(devsim.Read().empty());
+  WineComPort first(fs::current_path() / "ttyW1");
+  WineComPort second(fs::current_path() / "ttyW2");
+  const auto gang = [&](const char* log, bool repeat) {
+    std::vector<std::string> arguments{"wine", QUILLON_WINDOWS_CLI, "write", "large-ascii", "--quiet", "--json",
+                                       "--lang", "en", "--log", log, "--port", first.Name(), "--port",
+                                       second.Name()};
+    if (repeat) arguments.push_back("--repeat");
+    return std::make_unique<ChildProcess>(arguments);
+  };
+  const auto waitUntilBothStarted = [](ChildProcess& process) {
+    int started = 0;
+    for (std::string line = process.Read(false, kPatience); !line.empty() && started < 2;
+         line = process.Read(false, kPatience)) {
+      if (line.find("\"event\":\"started\"") != std::string::npos) ++started;
+    }
+    return started == 2;
+  };
+  const auto records = [](const char* log) {
+    std::ifstream file(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    return lines;
+  };
+
+  auto interrupted = gang("interrupted.jsonl", /*repeat=*/true);
+  ASSERT_TRUE(waitUntilBothStarted(*interrupted));
+  EXPECT_TRUE(interrupted->Signal(SIGINT));
+  std::string said;
+  EXPECT_EQ(interrupted->Finish(&said, kPatience), 0) << said;
+  std::vector<std::string> lines = records("interrupted.jsonl");
+  ASSERT_EQ(lines.size(), 2u) << said;
+  for (const std::string& line : lines) EXPECT_NE(line.find("\"result\":\"complete\""), std::string::npos) << line;
+
+  auto orphaned = gang("orphaned.jsonl", /*repeat=*/true);
+  ASSERT_TRUE(waitUntilBothStarted(*orphaned));
+  EXPECT_TRUE(orphaned->Signal(SIGKILL));
+  // The slots end by themselves once they have recorded their units.
+  const auto slotsLeft = [] {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::ifstream cmdline(entry.path() / "cmdline");
+      const std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+      if (text.find("--gang-slot") != std::string::npos && text.find("orphaned.jsonl") != std::string::npos) ++count;
+    }
+    return count;
+  };
+  EXPECT_TRUE(testing::Eventually([&] { return slotsLeft() == 0; }, kPatience));
+  lines = records("orphaned.jsonl");
+  ASSERT_EQ(lines.size(), 2u);
+  for (const std::string& line : lines) EXPECT_NE(line.find("\"result\":\"complete\""), std::string::npos) << line;
 }
 
 }  // namespace
