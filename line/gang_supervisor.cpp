@@ -163,7 +163,7 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
   };
 
   const auto slotEvent = [&](Slot& slot, JsonObject event) {
-    event.SetRaw("slot", std::to_string(slot.number));
+    event.Add("slot", slot.number);
     const std::string name = event.Value("event");
     if (name == "linked") {
       slot.link = event.Value("link");

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ make cmake ninja-build pkg-config libcli11-dev libudev-dev
+  g++ make cmake ninja-build pkg-config libcli11-dev nlohmann-json3-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev fonts-wqy-zenhei
   srecord libfreetype-dev fonts-dejavu-core gettext
