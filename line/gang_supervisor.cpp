@@ -154,6 +154,8 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
                                          : "slot ended by " + slot.tally.ending.fault;
       record.seconds = std::chrono::duration<double>(Clock::now() - unit.clock).count();
       record.sha256 = DigestOfFirstPages(*m_settings.package, unit.done);
+      record.station = m_settings.stationName;
+      record.barcode = m_observer.Barcode(slot.number, unit.unit);
       slot.tally.failed += 1;
       slot.unitInHand.reset();
       keep(record);
@@ -173,13 +175,18 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
     } else if (name == "progress" && slot.unitInHand) {
       slot.unitInHand->done = static_cast<int>(event.Number("done"));
     } else if (name == "ended") {
+      const int unit = static_cast<int>(event.Number("unit"));
       UnitRecord record = UnitOfObject(event);
       record.slot = slot.number;
+      record.station = m_settings.stationName;
+      record.barcode = m_observer.Barcode(slot.number, unit);
       (record.result == "complete" ? slot.tally.passed : slot.tally.failed) += 1;
       slot.unitInHand.reset();
       keep(record);
       // Kept, or given to the observer: either way the slot need not keep it itself.
       slot.process->Send(kControlRecordKept);
+      // The event tells what the log holds.
+      event = EndedEvent(slot.number, unit, record);
     }
     m_observer.SlotEvent(slot.number, event);
   };

@@ -23,6 +23,7 @@ namespace quillon {
 
 struct GangSettings {
   std::string packageName;         // as the operator named it, for the records
+  std::string stationName;         // a production line's name for its station: in every record
   std::vector<std::string> ports;  // a slot each, numbered from 1
   // The slot program's arguments for a slot and its port (without the program's name).
   std::function<std::vector<std::string>(int slot, const std::string& port)> slotArguments;
@@ -63,6 +64,8 @@ class GangObserver {
   virtual void RecordNotKept(const UnitRecord& record, const Problem& problem) = 0;
   // Now and then while nothing happens, and after each event: a display may redraw.
   virtual void Idle() = 0;
+  // The label scanned for a slot's unit, which goes into its record; none by default.
+  virtual std::string Barcode(int /*slot*/, int /*unit*/) { return {}; }
 };
 
 class GangSupervisor {

@@ -52,6 +52,11 @@ void JobEvents::Idle(int unit) {
   Write(EventObject("idle", m_slot).Add("unit", unit));
 }
 
+void JobEvents::Removed(int unit) {
+  std::scoped_lock guard(m_lock);
+  Write(EventObject("removed", m_slot).Add("unit", unit));
+}
+
 void JobEvents::Write(const JsonObject& object) {
   const std::string line = object.Text() + "\n";
   std::fwrite(line.data(), 1, line.size(), m_out);

@@ -7,6 +7,7 @@
 //   ended      the unit's job has ended: "unit" and the unit log's fields ("result" is "complete",
 //              "failed" or "refused")
 //   idle       the slot waits for the device to be taken away and the next linked: "unit" (the last)
+//   removed    the device was taken away: "unit" (the last)
 // A gang's supervisor passes its slots' objects on with the slot's number.
 #pragma once
 
@@ -36,6 +37,7 @@ class JobEvents {
   void Progress(int done, double seconds);
   void Ended(int unit, const UnitRecord& record);
   void Idle(int unit);
+  void Removed(int unit);
 
  private:
   void Write(const JsonObject& object);

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <ctime>
-
+#include <utility>
 
 namespace quillon {
 
@@ -17,6 +17,10 @@ JsonObject UnitObject(const UnitRecord& unit) {
       .Add("message", unit.message)
       .AddTenths("seconds", unit.seconds)
       .Add("sha256", unit.sha256);
+  for (const auto& [name, value] : {std::pair{"fault", &unit.fault}, std::pair{"at", &unit.at},
+                                    std::pair{"station", &unit.station}, std::pair{"barcode", &unit.barcode}}) {
+    if (!value->empty()) object.Add(name, *value);
+  }
   return object;
 }
 
@@ -31,6 +35,10 @@ UnitRecord UnitOfObject(const JsonObject& object) {
   unit.message = object.Value("message");
   unit.seconds = std::atof(object.Value("seconds").c_str());
   unit.sha256 = object.Value("sha256");
+  unit.fault = object.Value("fault");
+  unit.at = object.Value("at");
+  unit.station = object.Value("station");
+  unit.barcode = object.Value("barcode");
   return unit;
 }
 

@@ -22,6 +22,11 @@ struct UnitRecord {
   std::string message;  // what the station said at the end
   double seconds = 0;
   std::string sha256;  // of the page images verified, in the order written
+  // Only where they apply (not written when empty):
+  std::string fault;    // why a failed unit failed: "link" (the device stopped answering), "verify"
+  std::string at;       // the flash address of the page it failed at: "0x01A300"
+  std::string station;  // the station's name, on a production line that has one
+  std::string barcode;  // the label scanned for the unit
 };
 
 // The record as the log's line (with its line end), and as a JSON object; and back.

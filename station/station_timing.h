@@ -2,6 +2,7 @@
 // tests inject short ones, or a zero timer period to tick the dialog by hand.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -23,6 +24,20 @@ struct StationTiming {
       pause(length);
     } else {
       std::this_thread::sleep_for(length);
+    }
+  }
+
+  // Pauses for `length` at the most: a wait for an answer ends as soon as `arrived` holds. With a pause
+  // of the tests' own, it is that pause.
+  void PauseUntil(std::chrono::milliseconds length, const std::function<bool()>& arrived) const {
+    if (pause) {
+      pause(length);
+      return;
+    }
+    constexpr std::chrono::milliseconds kLook{2};
+    const auto end = std::chrono::steady_clock::now() + length;
+    for (auto now = std::chrono::steady_clock::now(); !arrived() && now < end; now = std::chrono::steady_clock::now()) {
+      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLook, end - now));
     }
   }
 };

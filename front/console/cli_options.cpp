@@ -59,14 +59,15 @@ constexpr HelpItem kJson{
     .names = "--json",
     .text =
         "the station's events as JSON lines on standard output (schema 1):\n"
-        "linked, started, progress, ended, idle (and a gang's exited)",
+        "linked, started, progress, ended, idle, removed (and a gang's exited)",
     .commands = "write",
     .manual =
         "One JSON object a line, each with\n.B schema\n(1),\n.B event\nand\n.BR slot :\n"
         ".B linked\n.RB ( link ),\n.B started\n.RB ( unit \", \" pages ),\n"
         ".B progress\nat most every tenth of the job\n.RB ( unit \", \" done \", \" pages \", \" seconds ),\n"
         ".B ended\n.RB ( unit\nand the log's fields),\n.B idle\n"
-        "(waiting for the device to be taken away), and in a gang\n.B exited\n.RB ( code ).",
+        "(waiting for the device to be taken away),\n.B removed\n(it was), and in a gang\n.B exited\n"
+        ".RB ( code ).",
 };
 constexpr HelpItem kGang{
     .kind = Kind::kNote,

@@ -157,6 +157,9 @@ int main(int argc, char** argv) {
     StopNow(console);
   });
   app.Start();
+  // The dialog's initialisation (the speed loaded, and said when "Speed.txt" is no file) comes first,
+  // however soon the command ends.
+  app.Thread().Send([] {});
   device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
   int exitCode = kExitUsage;
   switch (options->command) {

@@ -83,6 +83,7 @@ int RunProduction(const CliOptions& options, const RunPackage& package, CQuillon
     std::fflush(errorOut);
     if (events != nullptr) events->Idle(unit);
     if (!WaitForDeviceToLeave(app, view, usb, dropsBefore, stop)) break;
+    if (events != nullptr) events->Removed(unit);
   }
   std::fprintf(errorOut, "%s\n",
                Tr("Production run ended: {1} units, {2} passed, {3} failed.",

@@ -1,6 +1,7 @@
 #include "front/console/write_command.h"
 
 #include "front/console/job_start.h"
+#include "package/hex_records.h"
 #include "line/sha256.h"
 #include "station/jobs/expected_pages.h"
 #include "station/jobs/font_file_job.h"
@@ -66,6 +67,7 @@ bool StartUnit(UnitStart& start, CQuillonApp& app, ConsoleView& view, UnitRecord
   start.time = UtcTimeNow();
   start.clock = std::chrono::steady_clock::now();
   start.boxesBefore = app.Dialog().BoxesShown();
+  start.linkDropsBefore = view.LinkDrops();
   const PressOutcome started =
       app.RunJob([package = start.package](CQuillonDlg& dlg) { WritePackageJob(dlg, package->pages); });
   if (started != PressOutcome::kJobStarted) return false;
@@ -83,6 +85,15 @@ UnitEnd FinishUnit(const UnitStart& start, CQuillonApp& app, const ConsoleView& 
   end.record.result = ResultWord(end.exitCode);
   // The last box's text, as the log keeps it whatever the language.
   if (app.Dialog().BoxesShown() > start.boxesBefore) end.record.message = app.Dialog().LastBoxMessage();
+  if (end.exitCode == kExitJobFailed) {
+    // A link that went down during the job failed it; else a page read back otherwise than written. The
+    // page it failed at is the first the record does not count.
+    end.record.fault = view.LinkDrops() > start.linkDropsBefore ? "link" : "verify";
+    const auto& pages = start.package->pages;
+    if (end.record.pages < static_cast<int>(pages.size())) {
+      end.record.at = "0x" + HexText(pages[static_cast<std::size_t>(end.record.pages)].address, 6);
+    }
+  }
   end.recordLost = !recorder.Ended(end.record).Ok();
   return end;
 }

@@ -32,6 +32,7 @@ struct UnitStart {
   std::string time = UtcTimeNow();
   std::chrono::steady_clock::time_point clock = std::chrono::steady_clock::now();
   std::uint32_t boxesBefore = 0;  // the station's boxes before the job: its own come after
+  int linkDropsBefore = 0;        // how often the link had gone down before the job
 };
 
 // Starts the unit's job on a station that takes jobs now, and tells the recorder; false when the job

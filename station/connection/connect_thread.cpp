@@ -71,7 +71,9 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports, std::FILE* namesOut)
   if (OpenPort(dlg, portNumber, kHandshakeBaud)) {
     dlg.m_port.StartMonitor();
     QueueHandshake(dlg.m_port);
-    dlg.Timing().Pause(dlg.Timing().handshakeWait);
+    // The answer ends the wait: a device that answers is linked the moment it has.
+    dlg.Timing().PauseUntil(dlg.Timing().handshakeWait,
+                            [] { return g_handshakeReply.load() == kHandshakeSeen; });
     if (g_handshakeReply.load() == kHandshakeSeen) {
       dlg.LinkUp({.port = search.portName, .baud = kHandshakeBaud});
       return;

@@ -17,6 +17,7 @@
 #include "tests/station/jobs/colour_flash.h"
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
+#include "tests/support/processes.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/wine/wine_com_port.h"
 
@@ -264,16 +265,8 @@ TEST_F(WineStationTest, AGangsRecordsOutliveCtrlCAndAKilledSupervisor) {
   ASSERT_TRUE(waitUntilBothStarted(*orphaned));
   EXPECT_TRUE(orphaned->Signal(SIGKILL));
   // The slots end by themselves once they have recorded their units.
-  const auto slotsLeft = [] {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-      std::ifstream cmdline(entry.path() / "cmdline");
-      const std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-      if (text.find("--gang-slot") != std::string::npos && text.find("orphaned.jsonl") != std::string::npos) ++count;
-    }
-    return count;
-  };
-  EXPECT_TRUE(testing::Eventually([&] { return slotsLeft() == 0; }, kPatience));
+  EXPECT_TRUE(testing::Eventually([] { return testing::ProcessesWith({"--gang-slot", "orphaned.jsonl"}).empty(); },
+                                  kPatience));
   lines = records("orphaned.jsonl");
   ASSERT_EQ(lines.size(), 2u);
   for (const std::string& line : lines) EXPECT_NE(line.find("\"result\":\"complete\""), std::string::npos) << line;

@@ -2,7 +2,6 @@
 // devices on ptys, given what a shift gives it: packages cut short, named pipes, a full log, signals to
 // the whole process group, a supervisor killed, a slot that crashes. Every unit that starts has exactly
 // one log line, and no process is left behind.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +20,7 @@
 #include "tests/package/hex_package.h"
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
+#include "tests/support/processes.h"
 #include "tests/support/scratch_directory.h"
 
 namespace quillon {
@@ -66,24 +66,12 @@ std::multimap<int, JsonObject> LogRecords(const std::string& path = "units.jsonl
 
 // The quillon-cli processes still running whose command line names `word` (a tty of this test's).
 int ProcessesNaming(const std::string& word) {
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream cmdline(entry.path() / "cmdline");
-    std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    if (text.find("quillon-cli") != std::string::npos && text.find(word) != std::string::npos) ++count;
-  }
-  return count;
+  return static_cast<int>(testing::ProcessesWith({"quillon-cli", word}).size());
 }
 
 pid_t SlotPid(const std::string& port) {
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream cmdline(entry.path() / "cmdline");
-    std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    if (text.find("--gang-slot") != std::string::npos && text.find(port) != std::string::npos) {
-      return static_cast<pid_t>(std::stoi(entry.path().filename().string()));
-    }
-  }
-  return 0;
+  const std::vector<pid_t> slots = testing::ProcessesWith({"--gang-slot", port});
+  return slots.empty() ? 0 : slots.front();
 }
 
 // Reads the process's lines until `until` holds for an event; the events seen, by slot.
