@@ -37,7 +37,7 @@ int CQuillonDlg::LoadSpeed() {
 int CQuillonDlg::SaveSpeed() {
   // Replaced whole, never rewritten in place: the slots of a gang, each a station, save it at once, and
   // none may find it empty.
-  (void)ReplaceFileWith(kSpeedFile, std::to_string(g_writeSpeed.load()) + "\n");  // nobody is told
+  (void)ReplaceFileWith(kSpeedFile, std::to_string(g_writeSpeed.load()) + kTextLineEnd);  // nobody is told
   return 0;
 }
 

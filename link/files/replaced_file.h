@@ -34,6 +34,13 @@ class ReplacedFile {
   std::unique_ptr<Platform> m_platform;
 };
 
+// How a text file's lines end on this platform, as the C library's text mode writes them.
+#ifdef _WIN32
+inline constexpr char kTextLineEnd[] = "\r\n";
+#else
+inline constexpr char kTextLineEnd[] = "\n";
+#endif
+
 // Replaces the target with `text` through a ReplacedFile.
 Result<void> ReplaceFileWith(const std::string& utf8Target, const std::string& text);
 
