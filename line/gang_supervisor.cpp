@@ -100,7 +100,7 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
     slot.number = static_cast<int>(i + 1);
     slot.port = m_settings.ports[i];
     Result<std::unique_ptr<SlotProcess>> started =
-        SlotProcess::Start(m_settings.slotArguments(slot.number, slot.port));
+        SlotProcess::Start(m_settings.program, m_settings.slotArguments(slot.number, slot.port));
     if (!started) {
       m_observer.SlotNotStarted(slot.number, started.Failure());
       slot.ended = true;

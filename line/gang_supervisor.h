@@ -25,6 +25,7 @@ struct GangSettings {
   std::string packageName;         // as the operator named it, for the records
   std::string stationName;         // a production line's name for its station: in every record
   std::vector<std::string> ports;  // a slot each, numbered from 1
+  std::string program;             // the slots' station (quillon-cli); empty: this program
   // The slot program's arguments for a slot and its port (without the program's name).
   std::function<std::vector<std::string>(int slot, const std::string& port)> slotArguments;
   // The package the slots write, read once: a dead slot's record is a digest of its first pages.

@@ -21,8 +21,9 @@ struct SlotEnding {
 
 class SlotProcess {
  public:
-  // Starts this program with `arguments` (without the program's name).
-  static Result<std::unique_ptr<SlotProcess>> Start(const std::vector<std::string>& arguments);
+  // Starts `program` (empty: this program) with `arguments` (without the program's name).
+  static Result<std::unique_ptr<SlotProcess>> Start(const std::string& program,
+                                                    const std::vector<std::string>& arguments);
   virtual ~SlotProcess() = default;
 
   // The next line it wrote, without its line end; false once it has closed its output.

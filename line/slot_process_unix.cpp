@@ -84,11 +84,13 @@ class UnixSlotProcess : public SlotProcess {
 
 }  // namespace
 
-Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::vector<std::string>& arguments) {
+Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::string& program,
+                                                         const std::vector<std::string>& arguments) {
   char self[4096];
   const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) return CannotStart("cannot find this program", errno);
   self[length] = '\0';
+  const std::string path = program.empty() ? std::string(self) : program;
   // Close-on-exec: no other slot inherits either end; the slot's own ends are duplicated onto its
   // standard descriptors, which keep them.
   int outputEnds[2];
@@ -119,11 +121,11 @@ Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::vector<std::s
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  std::vector<char*> argv{self};
+  std::vector<char*> argv{const_cast<char*>(path.c_str())};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  const int result = ::posix_spawn(&pid, self, &actions, &attributes, argv.data(), environ);
+  const int result = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (result != 0) return CannotStart("cannot start a slot's station", result);

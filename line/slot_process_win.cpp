@@ -104,11 +104,13 @@ class WinSlotProcess : public SlotProcess {
 
 }  // namespace
 
-Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::vector<std::string>& arguments) {
+Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::string& program,
+                                                         const std::vector<std::string>& arguments) {
   wchar_t self[MAX_PATH * 4];
   const DWORD length = ::GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
   if (length == 0 || length == std::size(self)) return CannotStart("cannot find this program", ::GetLastError());
-  std::wstring commandLine = QuotedArgument(self);
+  const std::wstring path = program.empty() ? std::wstring(self) : WideText(program);
+  std::wstring commandLine = QuotedArgument(path);
   for (const std::string& argument : arguments) commandLine += L" " + QuotedArgument(WideText(argument));
 
   // The slot's ends go to the slot alone; the supervisor's stay here, and no other process inherits
@@ -138,7 +140,7 @@ Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::vector<std::s
   }
   // No console: Ctrl-C, Ctrl-Break and the console's closing reach the supervisor alone.
   PROCESS_INFORMATION info{};
-  const BOOL started = ::CreateProcessW(self, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+  const BOOL started = ::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                                         &startup.StartupInfo, &info);
   const DWORD error = ::GetLastError();
   if (startup.lpAttributeList != nullptr) ::DeleteProcThreadAttributeList(attributes);

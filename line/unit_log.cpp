@@ -56,13 +56,21 @@ Result<void> UnitLog::Append(const UnitRecord& unit, bool unlessPresent) {
   return m_file.Append(UnitObject(unit).Text(), unlessPresent);
 }
 
+Result<void> UnitLog::AppendObject(const JsonObject& object) {
+  return m_file.Append(object.Text());
+}
+
 std::string UtcTimeNow() {
-  const std::time_t now = std::time(nullptr);
+  return UtcTimeText(std::chrono::system_clock::now());
+}
+
+std::string UtcTimeText(std::chrono::system_clock::time_point time) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
   std::tm utc{};
 #ifdef _WIN32
-  gmtime_s(&utc, &now);
+  gmtime_s(&utc, &seconds);
 #else
-  gmtime_r(&now, &utc);
+  gmtime_r(&seconds, &utc);
 #endif
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);

@@ -2,6 +2,7 @@
 // ends (link/files/log_file.h), so that a crash loses no finished unit.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -42,13 +43,16 @@ class UnitLog {
   // The record's line, whole and on the disk. With `unlessPresent`, not when the log's last lines hold
   // it already (a slot records its unit itself only when its supervisor has not).
   Result<void> Append(const UnitRecord& unit, bool unlessPresent = false);
+  // A line that is no unit's record: a new shift's.
+  Result<void> AppendObject(const JsonObject& object);
 
  private:
   explicit UnitLog(LogFile file) : m_file(std::move(file)) {}
   LogFile m_file;
 };
 
-// The time now, UTC, as 2026-12-08T20:30:00Z.
+// The time now, UTC, as 2026-12-08T20:30:00Z; and any time so.
 std::string UtcTimeNow();
+std::string UtcTimeText(std::chrono::system_clock::time_point time);
 
 }  // namespace quillon

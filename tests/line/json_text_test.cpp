@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quillon::console {
+namespace quillon {
 namespace {
 
 TEST(JsonTextTest, WhatIsWrittenReadsBackAndWhatIsNoObjectIsRefused) {
@@ -23,4 +23,4 @@ TEST(JsonTextTest, WhatIsWrittenReadsBackAndWhatIsNoObjectIsRefused) {
 }
 
 }  // namespace
-}  // namespace quillon::console
+}  // namespace quillon
