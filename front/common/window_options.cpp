@@ -18,6 +18,20 @@ constexpr HelpItem kScreenshot{
     .value = "FILE",
     .text = "save the window as a PNG image once it is shown, then exit",
 };
+constexpr HelpItem kLine{
+    .names = "--line",
+    .value = "[PACKAGE]",
+    .text =
+        "the production view: a tile per slot (each --port), every unit\n"
+        "started as it is plugged in; alone, the line of line.json",
+    .manual =
+        "Settings made in the view (the package, the slots and their labels, the log, the\n"
+        "station's name, the supervisor's PIN) are kept in\n.I line.json\nin the working folder.",
+};
+constexpr HelpItem kLineLog{
+    .names = "--log", .value = "FILE", .text = "with --line: the unit log (default units.jsonl)"};
+constexpr HelpItem kJson{
+    .names = "--json", .text = "with --line: the slots' events as JSON lines on standard output"};
 constexpr HelpItem kHelp{.names = "-h,--help", .text = "show this help and exit"};
 constexpr HelpItem kVersion{.names = "--version", .text = "show the version and exit"};
 
@@ -34,11 +48,32 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
   app.add_flag(std::string(kVersion.names), options.version);
   app.add_option(std::string(kWrite.names), package);
   app.add_option(std::string(kScreenshot.names), options.screenshotFile);
+  CLI::Option* line = app.add_option(std::string(kLine.names), options.linePackage)->expected(0, 1);
+  app.add_option(std::string(kLineLog.names), options.lineLog);
+  app.add_flag(std::string(kJson.names), options.json);
   AddDeviceOptions(app, device);
   error = Parse(app, arguments);
   if (options.help || options.version) {
     error.clear();
     return options;
+  }
+  options.line = line->count() > 0;
+  if (error.empty() && options.line) {
+    // The slots' ports: as many as the line has, never the simulator.
+    if (!device.simulators.empty()) {
+      error = "a line's slots are given with --port, not --simulator";
+      return std::nullopt;
+    }
+    options.linePorts = device.ports;
+    if (!options.linePackage.empty() && PackageButtonId(options.linePackage) == 0) {
+      error = "unknown package " + options.linePackage;
+      return std::nullopt;
+    }
+    return options;
+  }
+  if (error.empty() && (!options.lineLog.empty() || options.json)) {
+    error = "--log and --json go with --line";
+    return std::nullopt;
   }
   if (!error.empty() || !ChooseDevice(device, options.device, error) ||
       !CheckGivenPort(options.device, error)) {
@@ -56,8 +91,9 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
 
 ProgramHelp WindowHelp() {
   ProgramHelp help{"quillon",
-                   {"[--port PATH | --simulator[=usb]] [--write PACKAGE] [--screenshot FILE]"},
-                   {kWrite, kScreenshot, kLanguageItem, kHelp, kVersion}};
+                   {"[--port PATH | --simulator[=usb]] [--write PACKAGE] [--screenshot FILE]",
+                    "--line [PACKAGE] [--port PATH]... [--log FILE] [--json]"},
+                   {kWrite, kScreenshot, kLine, kLineLog, kJson, kLanguageItem, kHelp, kVersion}};
   for (const HelpItem& item : DeviceOptionItems()) help.items.push_back(item);
   return help;
 }

@@ -11,6 +11,13 @@ namespace quillon {
 
 struct WindowOptions {
   DeviceChoice device;
+  // --line: the production view instead of the main window, from the working folder's line.json and
+  // what the command line gives (a package, the slots' ports, the log).
+  bool line = false;
+  std::string linePackage;
+  std::vector<std::string> linePorts;
+  std::string lineLog;
+  bool json = false;  // the line's events on standard output
   int buttonToPress = 0;       // pressed once a device is linked; 0: none
   std::string screenshotFile;  // a PNG of the window as it first shows, then exit; empty: none
   bool help = false;

@@ -1,7 +1,11 @@
 // quillon: the station's window.
+#include <pthread.h>
+
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -9,6 +13,8 @@
 
 #include "cmdline/program_version.h"
 #include "front/common/device_setup.h"
+#include "front/common/line_start.h"
+#include "front/qt/line_window.h"
 #include "front/common/window_options.h"
 #include "front/qt/qt_view.h"
 #include "station/jobs/station_jobs.h"
@@ -18,6 +24,49 @@
 namespace {
 
 constexpr int kExitUsage = 2;
+constexpr int kExitInputRefused = 3;
+
+// The signals that end a production line after its units in hand (a second one stops it now): blocked
+// in every thread from the start, so that one thread of the line's own takes them.
+sigset_t EndSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+  return signals;
+}
+
+// The production view: the line of the working folder's line.json and the command line.
+int RunLineView(const quillon::WindowOptions& options) {
+  using namespace quillon;
+  const Result<LineProfile> profile = LineProfileFor(options);
+  if (!profile) {
+    std::fprintf(stderr, "quillon: %s\n", profile.Failure().words.c_str());
+    return profile.Failure().kind == ProblemKind::kUsage ? kExitUsage : kExitInputRefused;
+  }
+  LineOptions lineOptions;
+  if (options.json) lineOptions.events = stdout;
+  qt::LineWindow window(*profile, lineOptions, [] { QApplication::quit(); });
+  if (!window.OpenProblem().empty()) std::fprintf(stderr, "quillon: %s\n", window.OpenProblem().c_str());
+  std::thread([&window] {
+    const sigset_t signals = EndSignals();
+    for (int signal = 0; sigwait(&signals, &signal) == 0;) {
+      QMetaObject::invokeMethod(&window, [&window] { window.EndAfterUnitsInHand(); }, Qt::QueuedConnection);
+    }
+  }).detach();
+  window.resize(1366, 768);
+  window.show();
+  bool screenshotSaved = true;
+  if (!options.screenshotFile.empty()) {
+    QTimer::singleShot(0, &window, [&] {
+      screenshotSaved = window.grab().save(QString::fromStdString(options.screenshotFile), "PNG");
+      window.EndAfterUnitsInHand();
+      if (window.OpenProblem().empty() == false) QApplication::quit();
+    });
+  }
+  QApplication::exec();
+  return screenshotSaved ? 0 : 1;
+}
+
 
 bool Given(int argc, char** argv, const char* option, const char* alias = nullptr) {
   for (int i = 1; i < argc; ++i) {
@@ -44,6 +93,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // Before Qt starts any thread (a production line takes them on a thread of its own); the main window
+  // lets them end it as before.
+  const sigset_t endSignals = EndSignals();
+  pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
   QApplication application(argc, argv);  // takes its own options out of argv
   std::vector<std::string> arguments;
   for (const QString& argument : QApplication::arguments().mid(1))
@@ -54,6 +107,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: %s\nTry 'quillon --help'.\n", error.c_str());
     return kExitUsage;
   }
+  if (options->line) return RunLineView(*options);
+  pthread_sigmask(SIG_UNBLOCK, &endSignals, nullptr);
   const QString screenshotFile = QString::fromStdString(options->screenshotFile);
   const int buttonToPress = options->buttonToPress;
   std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);

@@ -1,6 +1,8 @@
 #include "front/qt/qt_view.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QProcess>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -47,6 +49,7 @@ QtView::QtView() {
   setFixedSize(size.width(), size.height());
   BuildControls();
   BuildAboutEntry();
+  BuildLineEntry();
 }
 
 QtView::~QtView() = default;
@@ -138,6 +141,17 @@ void QtView::BuildAboutEntry() {
   });
   addAction(m_aboutAction);
   setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void QtView::BuildLineEntry() {
+  // The production view is a station of its own: it is started, and this window ends, so that the
+  // line's slots find their ports free.
+  auto* line = new QAction(QString::fromUtf8(Tr("Production line...")), this);
+  connect(line, &QAction::triggered, this, [this] {
+    const QStringList arguments{"--line", "--lang", CurrentLanguage() == Language::kEnglish ? "en" : "zh"};
+    if (QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments)) PostClick(kIdExit);
+  });
+  addAction(line);
 }
 
 QWidget* QtView::Control(int controlId) const {

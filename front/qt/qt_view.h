@@ -58,6 +58,7 @@ class QtView : public QDialog, public DialogView {
  private:
   void BuildControls();
   void BuildAboutEntry();
+  void BuildLineEntry();
   void RunOnQtThread(std::function<void()> task);
   void PostClick(int controlId);
   void OpenAboutBox();

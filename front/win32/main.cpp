@@ -7,8 +7,10 @@
 
 #include "cmdline/program_version.h"
 #include "front/common/device_setup.h"
+#include "front/common/line_start.h"
 #include "front/common/program_arguments.h"
 #include "front/common/window_options.h"
+#include "front/win32/line_window.h"
 #include "front/win32/win32_view.h"
 #include "front/win32/window_image.h"
 #include "link/shared_library.h"
@@ -22,6 +24,7 @@ namespace {
 using namespace quillon;
 
 constexpr int kExitUsage = 2;
+constexpr int kExitInputRefused = 3;
 
 // A window program has no console of its own: what it has to say goes to the standard streams it was
 // given (a console or a pipe), or into a message box when there are none.
@@ -34,6 +37,31 @@ void Tell(const std::string& text, bool isError) {
   }
   ::MessageBoxW(nullptr, WideText(text).c_str(), L"quillon",
                 MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+// The production view: the line of the working folder's line.json and the command line.
+int RunLineView(const WindowOptions& options) {
+  const Result<LineProfile> profile = LineProfileFor(options);
+  if (!profile) {
+    Tell("quillon: " + profile.Failure().words + "\n", true);
+    return profile.Failure().kind == ProblemKind::kUsage ? kExitUsage : kExitInputRefused;
+  }
+  LineOptions lineOptions;
+  if (options.json) lineOptions.events = stdout;
+  win32::LineWindow window(*profile, lineOptions);
+  bool screenshotSaved = true;
+  window.RunWhenShown([&] {
+    if (!window.OpenProblem().empty()) Tell("quillon: " + window.OpenProblem() + "\n", true);
+    if (options.screenshotFile.empty()) return;
+    screenshotSaved = win32::SaveWindowImage(window.Window(), WideText(options.screenshotFile));
+    window.EndAfterUnitsInHand();
+    if (window.Model() == nullptr) ::DestroyWindow(window.Window());
+  });
+  if (!window.Run()) {
+    Tell("quillon: the window could not be shown\n", true);
+    return 1;
+  }
+  return screenshotSaved ? 0 : 1;
 }
 
 }  // namespace
@@ -56,6 +84,7 @@ int main(int argc, char** argv) {
     Tell(VersionLine("quillon") + "\n", false);
     return 0;
   }
+  if (options.line) return RunLineView(options);
   std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options.device, error);
   if (!device) {
     Tell("quillon: " + error + "\n", true);

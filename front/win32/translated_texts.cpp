@@ -21,6 +21,13 @@ void TranslateChildTexts(HWND window) {
   ::EnumChildWindows(window, TranslateChild, 0);
 }
 
+void TranslateDialogTexts(HWND dialog) {
+  wchar_t caption[256] = {};
+  ::GetWindowTextW(dialog, caption, static_cast<int>(std::size(caption)));
+  ::SetWindowTextW(dialog, TranslatedText(caption).c_str());
+  ::EnumChildWindows(dialog, TranslateChild, 0);
+}
+
 std::wstring TranslatedText(const wchar_t* text) {
   const std::string message = Utf8Text(text);
   return WideText(Tr(message.c_str()));

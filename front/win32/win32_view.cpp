@@ -10,6 +10,7 @@
 #include "station/dialog_controls.h"
 #include "station/quillon_app.h"
 #include "station/quillon_dlg.h"
+#include "texts/catalogue.h"
 
 #include <mmsystem.h>
 
@@ -57,6 +58,7 @@ void Win32View::OnInitDialog(HWND window) {
       ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
       ::AppendMenuW(systemMenu, MF_STRING, kIdAboutCommand, TranslatedText(text).c_str());
     }
+    ::AppendMenuW(systemMenu, MF_STRING, kIdLineCommand, WideText(Tr("Production line...")).c_str());
   }
   TranslateChildTexts(window);
   ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(StationIcon(32)));
@@ -93,6 +95,12 @@ INT_PTR Win32View::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == kIdLineCommand) {
+        // The production view is a station of its own: it is started, and this window ends, so that the
+        // line's slots find their ports free.
+        if (StartLineView()) PostClick(kIdExit);
+        return TRUE;
+      }
       if ((wParam & 0xFFF0) != kIdAboutCommand) return FALSE;  // the system's own commands
       if (m_app != nullptr && !m_ended) m_app->PostSystemCommand(static_cast<unsigned>(wParam));
       return TRUE;
@@ -141,6 +149,23 @@ void Win32View::RunNextTask() {
     m_tasks.pop_front();
   }
   task();
+}
+
+bool Win32View::StartLineView() {
+  wchar_t self[MAX_PATH * 4];
+  const DWORD length = ::GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
+  if (length == 0 || length == std::size(self)) return false;
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --line --lang " +
+                             (CurrentLanguage() == Language::kEnglish ? L"en" : L"zh");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return true;
 }
 
 void Win32View::PostClick(int controlId) {

@@ -20,6 +20,9 @@ class CQuillonApp;
 
 namespace win32 {
 
+// The system menu's entry that opens the production view.
+inline constexpr unsigned kIdLineCommand = 0x0020;
+
 class Win32View : public DialogView {
  public:
   Win32View() = default;
@@ -63,6 +66,8 @@ class Win32View : public DialogView {
   void RunOnViewThread(std::function<void()> task);
   void RunNextTask();
   void PostClick(int controlId);
+  // Starts this program's production view; false when it could not be started.
+  bool StartLineView();
   void OpenAboutBox();
   void Close();
 
