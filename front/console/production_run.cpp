@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "link/port_present.h"
 #include "station/dialog_controls.h"
 #include "station/shared_state.h"
 #include "texts/catalogue.h"
@@ -33,16 +34,23 @@ bool WaitForDevice(ConsoleView& view, const StopRequest& stop) {
   return false;
 }
 
-// Waits until the link has gone down since `dropsBefore`: a serial adapter taken away hangs its tty
-// up, which the station notices; a USB device taken away is seen gone from the bus, and the station
-// told. False when asked to stop first.
-bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, int dropsBefore,
-                          const StopRequest& stop) {
+// Waits until the unit's device has been taken away. A port given by name is gone from the system (a
+// serial adapter pulled takes its tty with it): a device whose link failed stays in its fixture until it
+// is pulled, and pulling it is the acknowledgement. A port the station searched for has its link go down
+// since `dropsBefore`; a USB device taken away is seen gone from the bus, and the station told. False
+// when asked to stop first.
+bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, const std::string& port,
+                          int dropsBefore, const StopRequest& stop) {
   while (!stop.Asked()) {
-    if (view.WaitForLinkDrop(dropsBefore, Clock::now() + kStopCheckPeriod)) return true;
-    if (g_linkKind.load() == kUsbLinkKind && UsbDeviceGone(usb)) {
-      app.Thread().Send([&app] { app.Dialog().LetGoOfUsbDevice(); });
+    if (g_linkKind.load() == kUsbLinkKind) {
+      if (UsbDeviceGone(usb)) app.Thread().Send([&app] { app.Dialog().LetGoOfUsbDevice(); });
+    } else if (!port.empty()) {
+      if (!PortPresent(port)) return true;
+    } else if (view.LinkDrops() > dropsBefore) {
+      return true;
     }
+    // Woken early by a link going down.
+    view.WaitForLinkDrop(view.LinkDrops(), Clock::now() + kStopCheckPeriod);
   }
   return false;
 }
@@ -82,7 +90,12 @@ int RunProduction(const CliOptions& options, const RunPackage& package, CQuillon
     std::fprintf(errorOut, "%s\n", Tr("Take the device away and link the next one."));
     std::fflush(errorOut);
     if (events != nullptr) events->Idle(unit);
-    if (!WaitForDeviceToLeave(app, view, usb, dropsBefore, stop)) break;
+    if (!WaitForDeviceToLeave(
+            app, view, usb,
+            options.device.source == DeviceChoice::Source::kPort ? options.device.portPath : std::string(),
+            dropsBefore, stop)) {
+      break;
+    }
     if (events != nullptr) events->Removed(unit);
   }
   std::fprintf(errorOut, "%s\n",
