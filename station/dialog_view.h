@@ -27,6 +27,10 @@ class DialogView {
   // A link has come up (its status line shown just before): the link as a value, for whoever records
   // units; the window has nothing more to show.
   virtual void ShowLinked(const DeviceLink& /*link*/) {}
+  // A connection attempt found no device at all: none on the port named, no CH340 adapter, no USB
+  // device (a port that is there but busy or not permitted is not this). Whoever waits for a unit to be
+  // taken away learns it so, as a value.
+  virtual void ShowDeviceAbsent() {}
   // Something the operator should know that needs no answer ("Speed.txt is a named pipe, not a file"),
   // said once: the console writes it on standard error; the window leaves it to its status line's
   // next words.

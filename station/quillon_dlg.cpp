@@ -158,6 +158,10 @@ void CQuillonDlg::ShowLinkStatus(const std::string& text) {
   });
 }
 
+void CQuillonDlg::DeviceAbsent() {
+  m_dialogThread.Send([this] { m_view.ShowDeviceAbsent(); });
+}
+
 void CQuillonDlg::ShowNotice(const std::string& text) {
   m_dialogThread.Send([this, text] { m_view.ShowNotice(text); });
 }

@@ -79,6 +79,8 @@ class CQuillonDlg : public SerialOwner {
   // The status line: which link is up, or why none is.
   void ShowLinkStatus(const std::string& text);
   std::string LinkStatus();
+  // A connection attempt found no device at all (DialogView::ShowDeviceAbsent). Any thread.
+  void DeviceAbsent();
   // Something the operator should know that needs no answer, said once where it arises.
   void ShowNotice(const std::string& text);
   // Starts the sound and returns at once.

@@ -82,6 +82,22 @@ void ConsoleView::ShowLinked(const DeviceLink& link) {
   if (m_events != nullptr) m_events->Linked(m_lastLink);
 }
 
+void ConsoleView::ShowDeviceAbsent() {
+  std::scoped_lock guard(m_lock);
+  ++m_absences;
+  m_changed.notify_all();
+}
+
+int ConsoleView::Absences() const {
+  std::scoped_lock guard(m_lock);
+  return m_absences;
+}
+
+bool ConsoleView::WaitForDeviceGone(int absencesSeen, int dropsSeen, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock guard(m_lock);
+  return m_changed.wait_until(guard, deadline, [&] { return m_absences > absencesSeen || m_linkDrops > dropsSeen; });
+}
+
 void ConsoleView::ShowNotice(const std::string& text) {
   std::scoped_lock guard(m_lock);
   SayLine(text);

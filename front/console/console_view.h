@@ -34,6 +34,8 @@ class ConsoleView : public DialogView {
   void ShowLinked(const DeviceLink& link) override;
   // Printed to errorOut.
   void ShowNotice(const std::string& text) override;
+  // Counted: a unit's device has been taken away once an attempt after its job finds none.
+  void ShowDeviceAbsent() override;
   void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
   // The finish and error sounds, as the window plays them.
   void PlaySoundFile(const std::string& path) override;
@@ -58,6 +60,11 @@ class ConsoleView : public DialogView {
   // has gone down more often than `dropsSeen`, false when the deadline passes first.
   int LinkDrops() const;
   bool WaitForLinkDrop(int dropsSeen, std::chrono::steady_clock::time_point deadline);
+  // How often a connection attempt found no device.
+  int Absences() const;
+  // True once an attempt has found no device more often than `absencesSeen`, or the link has gone down
+  // more often than `dropsSeen`; false when the deadline passes first.
+  bool WaitForDeviceGone(int absencesSeen, int dropsSeen, std::chrono::steady_clock::time_point deadline);
   // What the status line last said, and the last link it named: "USB", "ttyUSB0 460800".
   std::string LinkStatus() const;
   std::string LastLink() const;
@@ -76,6 +83,7 @@ class ConsoleView : public DialogView {
   std::condition_variable m_changed;
   std::set<int> m_enabled;
   int m_linkDrops = 0;
+  int m_absences = 0;
   std::string m_linkStatus;
   std::string m_lastLink;
   std::vector<std::string> m_messages;

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <string>
 
-#include "link/port_present.h"
 #include "station/dialog_controls.h"
 #include "station/shared_state.h"
 #include "texts/catalogue.h"
@@ -34,23 +33,19 @@ bool WaitForDevice(ConsoleView& view, const StopRequest& stop) {
   return false;
 }
 
-// Waits until the unit's device has been taken away. A port given by name is gone from the system (a
-// serial adapter pulled takes its tty with it): a device whose link failed stays in its fixture until it
-// is pulled, and pulling it is the acknowledgement. A port the station searched for has its link go down
-// since `dropsBefore`; a USB device taken away is seen gone from the bus, and the station told. False
-// when asked to stop first.
-bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, const std::string& port,
-                          int dropsBefore, const StopRequest& stop) {
+// Waits until the unit's device has been taken away: a connection attempt since its job started has
+// found no device (a serial adapter pulled takes its tty with it; a USB device taken away is seen gone
+// from the bus, and the station let go of it, as only an exchange would notice), or the link that was up
+// as the job ended has gone down (its tty hung up). A device whose link failed during its job and that
+// is still there is linked again, which is neither: it stays, its failure shown, until the operator
+// pulls it, which is the acknowledgement. False when asked to stop first.
+bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, int absencesSinceStart,
+                          int dropsSinceEnd, const StopRequest& stop) {
   while (!stop.Asked()) {
-    if (g_linkKind.load() == kUsbLinkKind) {
-      if (UsbDeviceGone(usb)) app.Thread().Send([&app] { app.Dialog().LetGoOfUsbDevice(); });
-    } else if (!port.empty()) {
-      if (!PortPresent(port)) return true;
-    } else if (view.LinkDrops() > dropsBefore) {
-      return true;
+    if (view.WaitForDeviceGone(absencesSinceStart, dropsSinceEnd, Clock::now() + kStopCheckPeriod)) return true;
+    if (g_linkKind.load() == kUsbLinkKind && UsbDeviceGone(usb)) {
+      app.Thread().Send([&app] { app.Dialog().LetGoOfUsbDevice(); });
     }
-    // Woken early by a link going down.
-    view.WaitForLinkDrop(view.LinkDrops(), Clock::now() + kStopCheckPeriod);
   }
   return false;
 }
@@ -66,13 +61,17 @@ int RunProduction(const CliOptions& options, const RunPackage& package, CQuillon
       errorOut, "%s\n",
       Tr("Production run of {1}: Ctrl-C ends it after the unit in hand.", {options.package}).c_str());
   for (int unit = 1; WaitForDevice(view, stop); ++unit) {
-    const int dropsBefore = view.LinkDrops();
+    // Any attempt from here on that finds no device means this unit's device went away.
+    const int absencesBefore = view.Absences();
     UnitStart start{.unit = unit, .package = package};
     if (!StartUnit(start, app, view, recorder, options)) {  // the link went down before the start
       --unit;
       continue;
     }
     const UnitEnd end = FinishUnit(start, app, view, recorder, options);
+    const int dropsAfterUnit = view.LinkDrops();
+    // A job that lost its link: whether its device is still there is known at the next look, now.
+    if (end.record.fault == "link") app.Dialog().CheckForDeviceNow();
     (end.exitCode == kExitWriteComplete ? tally.passed : tally.failed) += 1;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", end.record.seconds);
@@ -90,12 +89,7 @@ int RunProduction(const CliOptions& options, const RunPackage& package, CQuillon
     std::fprintf(errorOut, "%s\n", Tr("Take the device away and link the next one."));
     std::fflush(errorOut);
     if (events != nullptr) events->Idle(unit);
-    if (!WaitForDeviceToLeave(
-            app, view, usb,
-            options.device.source == DeviceChoice::Source::kPort ? options.device.portPath : std::string(),
-            dropsBefore, stop)) {
-      break;
-    }
+    if (!WaitForDeviceToLeave(app, view, usb, absencesBefore, dropsAfterUnit, stop)) break;
     if (events != nullptr) events->Removed(unit);
   }
   std::fprintf(errorOut, "%s\n",

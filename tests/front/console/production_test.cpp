@@ -69,11 +69,14 @@ class ConsoleStation {
                                           StationTiming{.openJobPause = std::chrono::milliseconds(0)});
     view.Silence();
     m_app->Start();
+    // As quillon-cli does: a device coming or going brings the station's check at once.
+    m_device->WatchDevices([this] { m_app->Dialog().CheckForDeviceNow(); });
   }
   ~ConsoleStation() {
     // The workers reach the dialog and the device: they must be done before either goes.
     Eventually(
         [this] { return !m_app->Dialog().JobWorkerAlive() && !m_app->Dialog().ConnectionAttemptRunning(); });
+    m_device->StopWatching();
     m_app->Thread().QuitAndWait();
     m_app->Dialog().m_port.Stop();
     m_app.reset();
@@ -193,6 +196,9 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
   };
 
   EXPECT_TRUE(unitsLogged(1));
+  // The next unit goes in once the station has seen the first gone: a unit still in its fixture after a
+  // failed link is not taken for the next.
+  EXPECT_TRUE(Eventually([&] { return station.view.Absences() > 0; }, std::chrono::seconds(30)));
   station.Replug();
   EXPECT_TRUE(unitsLogged(2));
   // Every status line is on standard error; the last may already say that the station looks again.
