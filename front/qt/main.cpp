@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "cmdline/program_version.h"
+#include "front/common/check_lines.h"
 #include "front/common/device_setup.h"
+#include "front/common/station_check.h"
 #include "front/common/window_options.h"
 #include "front/qt/qt_view.h"
 #include "station/jobs/station_jobs.h"
@@ -69,6 +71,10 @@ int main(int argc, char** argv) {
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   view.Attach(&app);
+  view.OfferStationCheck([&app, choice = options->device] {
+    const std::vector<CheckResult> results = CheckRunningStation(app, "quillon", choice);
+    return CheckLines(results);
+  });
   if (buttonToPress != 0) view.PressWhenEnabled(buttonToPress);
   view.OnEnded([] { QApplication::quit(); });
   app.Start();

@@ -12,8 +12,10 @@
 #include <QSlider>
 #include <QThread>
 
+#include "front/common/check_lines.h"
 #include "front/common/window_layout.h"
 #include "front/qt/about_box.h"
+#include "front/qt/check_dialog.h"
 #include "front/qt/dialog_units.h"
 #include "front/qt/sound_player.h"
 #include "front/qt/station_icon.h"
@@ -140,6 +142,21 @@ void QtView::BuildAboutEntry() {
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+void QtView::OfferStationCheck(std::function<std::string()> check) {
+  m_checkAction = new QAction(QString::fromUtf8(Tr(kCheckStationMenuText)), this);
+  connect(m_checkAction, &QAction::triggered, this, [this, check = std::move(check)] {
+    if (m_ended) return;
+    if (m_checkBox == nullptr) {
+      auto* box = new CheckDialog(this, check);
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      m_checkBox = box;
+    }
+    m_checkBox->show();
+    m_checkBox->raise();
+  });
+  addAction(m_checkAction);
+}
+
 QWidget* QtView::Control(int controlId) const {
   const auto found = m_controls.find(controlId);
   return found != m_controls.end() ? found->second : nullptr;
@@ -236,6 +253,7 @@ void QtView::Close() {
   if (m_ended) return;
   m_ended = true;
   if (m_aboutBox != nullptr) m_aboutBox->close();
+  if (m_checkBox != nullptr) m_checkBox->close();
   QDialog::reject();
   if (m_onEnded) m_onEnded();
 }

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "cmdline/program_version.h"
+#include "front/common/check_lines.h"
 #include "front/common/device_setup.h"
 #include "front/common/program_arguments.h"
+#include "front/common/station_check.h"
 #include "front/common/window_options.h"
 #include "front/win32/win32_view.h"
 #include "front/win32/window_image.h"
@@ -67,6 +69,10 @@ int main(int argc, char** argv) {
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   view.Attach(&app);
+  view.OfferStationCheck([&app, choice = options.device] {
+    const std::vector<CheckResult> results = CheckRunningStation(app, "quillon", choice);
+    return CheckLines(results);
+  });
   if (options.buttonToPress != 0) view.PressWhenEnabled(options.buttonToPress);
   app.Start();
   device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
