@@ -30,8 +30,11 @@ const char* VerdictName(CheckVerdict verdict) {
 
 std::string CheckLine(const CheckResult& result) {
   const char* mark = CheckMark(result.verdict);
-  if (result.fix.empty()) return Tr("{1} {2}: {3}.", {mark, result.what, result.found});
-  return Tr("{1} {2}: {3}. Fix: {4}", {mark, result.what, result.found, result.fix});
+  // What was found may quote the system's own words, which end in a full stop of their own.
+  std::string found = result.found;
+  if (found.ends_with('.')) found.pop_back();
+  if (result.fix.empty()) return Tr("{1} {2}: {3}.", {mark, result.what, found});
+  return Tr("{1} {2}: {3}. Fix: {4}", {mark, result.what, found, result.fix});
 }
 
 std::string CheckLines(std::span<const CheckResult> results) {

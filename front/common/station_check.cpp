@@ -7,6 +7,7 @@
 #include "front/common/round_trip.h"
 #include "link/diagnosis/port_check.h"
 #include "link/diagnosis/system_checks.h"
+#include "link/given_port_list.h"
 #include "link/library_width.h"
 #include "station/dialog_controls.h"
 #include "texts/catalogue.h"
@@ -32,7 +33,11 @@ std::vector<CheckResult> RunSetupChecks(std::span<const SetupCheck> checks) {
 }
 
 CheckResult CheckNamedPort(const std::string& path) {
-  return CheckPortOpens(path, ProbePort(path));
+  // Opened where the station opens it: COM41 on Windows is \\.\COM41.
+  GivenPortList given(path);
+  const std::vector<SerialPortEntry> entries = given.Ports();
+  const bool listed = !entries.empty() && !entries.front().systemLocation.empty();
+  return CheckPortOpens(path, ProbePort(listed ? entries.front().systemLocation : path));
 }
 
 bool DeviceExpected(std::span<const CheckResult> results) {
