@@ -386,8 +386,9 @@ std::string UsageText() {
       "\n"
       "Exit codes: 0 done (written, all pages match, read; doctor: no check failed), 1 the job failed,\n"
       "a page differs or the link failed (with --repeat: a unit failed; doctor: a check failed), 2 usage,\n"
-      "3 input file missing or refused, or an output file or the log that cannot be written, 4 no device\n"
-      "within the wait, 5 stopped now (a second Ctrl-C: the unit in hand is recorded as interrupted).\n";
+      "3 input file missing or refused, or an output file or the log that cannot be written,\n"
+      "4 no device within the wait, 5 stopped now (a second Ctrl-C: the unit in hand is recorded as\n"
+      "interrupted).\n";
   return text;
 }
 
