@@ -25,7 +25,11 @@ std::string LinkedOnPortText(const std::string& portName, int baud) {
 }
 
 std::string NoDeviceFoundText() {
-  return Tr("No ID writer found: plug it in (USB, or its CH340 serial adapter).");
+  // Plugged in and still not found is the set-up around the station: its check of itself says what.
+  return Tr(
+      "No ID writer found: plug it in (USB, or its CH340 serial adapter). Plugged in? \"Check this "
+      "station…\" "
+      "in the window's menu (quillon-cli doctor) says what stops it.");
 }
 
 std::string NoDeviceOnPortText(const std::string& port) {

@@ -18,6 +18,9 @@ PortAvailability AvailabilityAfterOpenError(int error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_BUSY:
+    // Wine's answer when a Linux program holds the tty behind the port exclusively (as terminal programs
+    // and the Linux station do).
+    case ERROR_LOCK_VIOLATION:
       return PortAvailability::kBusy;
     default:
       return PortAvailability::kUnusable;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace quillon {
 namespace {
@@ -17,6 +18,13 @@ constexpr std::array<UsbId, 6> kCh340Ids = {{
 }};
 
 }  // namespace
+
+std::string UsbIdText(UsbId id) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04x:%04x", static_cast<unsigned>(id.vendor),
+                static_cast<unsigned>(id.product));
+  return text;
+}
 
 std::span<const UsbId> Ch340UsbIds() {
   return kCh340Ids;

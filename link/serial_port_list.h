@@ -43,6 +43,9 @@ struct UsbId {
   std::uint16_t product = 0;
 };
 
+// "1a86:7523", as lsusb and the kernel write it.
+std::string UsbIdText(UsbId id);
+
 // The USB ids under which CH340 adapters are sold, as the station knows them (res/udev/60-quillon.rules
 // has a rule for each).
 std::span<const UsbId> Ch340UsbIds();

@@ -90,11 +90,20 @@ void CQuillonDlg::JobWorkerEnded() {
 }
 
 void CQuillonDlg::LinkUp(const DeviceLink& link) {
+  {
+    const std::lock_guard lock(m_linkLock);
+    m_lastLink = link;
+  }
   m_dialogThread.Send([this, &link] {
     ShowLinkStatus(LinkedText(link));
     m_view.ShowLinked(link);
     AcceptJobs();
   });
+}
+
+DeviceLink CQuillonDlg::LastLink() const {
+  const std::lock_guard lock(m_linkLock);
+  return m_lastLink;
 }
 
 void CQuillonDlg::AcceptJobs() {

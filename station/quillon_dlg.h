@@ -63,6 +63,8 @@ class CQuillonDlg : public SerialOwner {
   // A link is up: the status line names it and the station takes jobs, in one step of the dialog
   // thread, so that whoever sees the buttons come up finds the link named, and the other way round.
   void LinkUp(const DeviceLink& link);
+  // The link that came up last: the one a job started since uses. Any thread.
+  DeviceLink LastLink() const;
   bool IsControlEnabled(int controlId) const;
   // Shows a box titled with the window title and waits until the operator has closed it.
   void MessageBox(const std::string& text, MessageIcon icon);
@@ -192,6 +194,8 @@ class CQuillonDlg : public SerialOwner {
   SliderModel m_slider;
   ProgressModel m_progress;
   std::string m_linkStatus;
+  mutable std::mutex m_linkLock;
+  DeviceLink m_lastLink;  // under m_linkLock
   mutable std::mutex m_boxLock;
   std::uint32_t m_boxesShown = 0;
   std::string m_lastBoxMessage;

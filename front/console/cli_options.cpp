@@ -9,7 +9,7 @@ namespace quillon::console {
 namespace {
 
 constexpr int kLongestWaitSeconds = 24 * 60 * 60;
-constexpr std::string_view kCommands = "write verify read ports";
+constexpr std::string_view kCommands = "write verify read ports doctor";
 
 std::optional<int> Seconds(const std::string& text) {
   int value = 0;
@@ -115,11 +115,32 @@ constexpr HelpItem kPorts{
         "list the USB devices and serial ports the station would search, and\n"
         "whether each port can be opened",
 };
+constexpr HelpItem kDoctor{
+    .kind = Kind::kCommand,
+    .names = "doctor",
+    .text =
+        "check this station's set-up: the CH340 adapters and their driver,\n"
+        "brltty, ModemManager, who may open the port, the USB library; with a\n"
+        "device, a live round trip that writes nothing",
+    .manual =
+        "One line a check: a mark (a tick: passed, a cross: failed, a dash: nothing to\n"
+        "check), what was checked, what was found and, when something is wrong, what to do. With a\n"
+        "device named\n.RB ( \\-\\-port ,\n.BR \\-\\-simulator )\n"
+        "or found, the station links it, reads one page back a few times (never the\n"
+        "open-job command, never a write) and gives the time of an exchange and the page\n"
+        "rate it predicts against what the line allows. The exit status is 0 when no\n"
+        "check failed, 1 otherwise.",
+};
+constexpr HelpItem kDoctorJson{
+    .names = "--json",
+    .text = "one JSON object a line per check: check, result (pass, fail, none),\nwhat, found, fix",
+    .commands = "doctor",
+};
 constexpr HelpItem kWait{
     .names = "--wait",
     .value = "SECONDS",
-    .text = "how long to wait for a device (default 30; --repeat waits until Ctrl-C)",
-    .commands = "write verify read",
+    .text = "how long to wait for a device (default 30, doctor 10; --repeat waits\nuntil Ctrl-C)",
+    .commands = "write verify read doctor",
 };
 constexpr HelpItem kQuiet{
     .names = "--quiet", .text = "no finish and error sounds", .commands = "write verify"};
@@ -137,6 +158,7 @@ struct GivenArguments {
   std::string log;
   std::string out;
   std::string format;
+  std::string systemRoot;
   int gangSlot = 0;
   std::vector<std::string> words;  // the command's own: a package, or an address and a length
   DeviceOptionValues device;
@@ -221,8 +243,9 @@ bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& e
   } else {
     if (!ChooseDevice(given.device, options.device, error)) return false;
     // What is no serial port ends every command that would talk to the device before it starts; ports
-    // lists it with what it is.
-    if (options.command != CliCommand::kPorts && !CheckGivenPort(options.device, error)) return false;
+    // lists it with what it is, and doctor says so in its check of the port.
+    const bool looksOnly = options.command == CliCommand::kPorts || options.command == CliCommand::kDoctor;
+    if (!looksOnly && !CheckGivenPort(options.device, error)) return false;
   }
   options.json = given.json;
   options.quiet = given.quiet;
@@ -236,7 +259,10 @@ bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& e
       return false;
     }
     options.waitSeconds = *seconds;
+  } else if (options.command == CliCommand::kDoctor) {
+    options.waitSeconds = kDoctorWaitSeconds;
   }
+  options.systemRoot = given.systemRoot;
   if (!given.format.empty()) {
     if (given.format != "raw" && given.format != "hex") {
       error = "--format is raw or hex, not '" + given.format + "'";
@@ -282,6 +308,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
   read->add_option(std::string(kFormat.names), given.format);
   CLI::App* ports = AddCommand(app, std::string(kPorts.names));
   ports->add_option("nothing", given.words);
+  CLI::App* doctor = AddCommand(app, std::string(kDoctor.names));
+  doctor->add_option("nothing", given.words);
+  doctor->add_flag(std::string(kDoctorJson.names), given.json);
+  // Another system's files, laid out in a folder: for tests and examples, so not in the help.
+  doctor->add_option("--system-root", given.systemRoot);
   app.require_subcommand(0, 1);
 
   error = Parse(app, arguments);
@@ -313,6 +344,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     options.command = CliCommand::kPorts;
     good = given.words.empty();
     if (!good) error = "ports takes no argument";
+  } else if (doctor->parsed()) {
+    options.command = CliCommand::kDoctor;
+    good = given.words.empty();
+    if (!good) error = "doctor takes no argument";
   } else {
     error = "no command given";
   }
@@ -328,9 +363,9 @@ ProgramHelp CliHelp() {
        "[--quiet]",
        "verify PACKAGE [--wait SECONDS] [DEVICE] [--quiet]",
        "read ADDRESS LENGTH --out FILE [--format raw|hex] [--wait SECONDS] [DEVICE]", "ports [DEVICE]",
-       "--help", "--version"},
-      {kWrite, kRepeat, kLog, kJson, kGang, kVerify, kRead, kOut, kFormat, kPorts, kWait, kQuiet,
-       kLanguageItem, kHelp, kVersion},
+       "doctor [--json] [--wait SECONDS] [DEVICE]", "--help", "--version"},
+      {kWrite, kRepeat, kLog, kJson, kGang, kVerify, kRead, kOut, kFormat, kPorts, kDoctor, kDoctorJson,
+       kWait, kQuiet, kLanguageItem, kHelp, kVersion},
   };
   for (const HelpItem& item : DeviceOptionItems(kCommands)) help.items.push_back(item);
   return help;
@@ -350,10 +385,11 @@ std::string UsageText() {
   for (const PackageButton& package : Packages()) text += std::string("  ") + package.name + "\n";
   text +=
       "\n"
-      "Exit codes: 0 done (written, all pages match, read), 1 the job failed, a page differs or the\n"
-      "link failed (with --repeat: a unit failed), 2 usage, 3 input file missing or refused, or an\n"
-      "output file or the log that cannot be written, 4 no device within the wait, 5 stopped now\n"
-      "(a second Ctrl-C: the unit in hand is recorded as interrupted).\n";
+      "Exit codes: 0 done (written, all pages match, read; doctor: no check failed), 1 the job failed,\n"
+      "a page differs or the link failed (with --repeat: a unit failed; doctor: a check failed), 2 usage,\n"
+      "3 input file missing or refused, or an output file or the log that cannot be written,\n"
+      "4 no device within the wait, 5 stopped now (a second Ctrl-C: the unit in hand is recorded as\n"
+      "interrupted).\n";
   return text;
 }
 

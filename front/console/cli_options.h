@@ -11,7 +11,7 @@
 
 namespace quillon::console {
 
-enum class CliCommand { kHelp, kVersion, kWrite, kVerify, kRead, kPorts };
+enum class CliCommand { kHelp, kVersion, kWrite, kVerify, kRead, kPorts, kDoctor };
 enum class ImageFormat { kRaw, kIntelHex };
 
 // The device's flash: 24-bit addresses.
@@ -21,7 +21,7 @@ struct CliOptions {
   CliCommand command = CliCommand::kHelp;
   std::string package;   // write and verify: one of the package names below
   int jobButton = 0;     // the button that writes it
-  int waitSeconds = 30;  // how long to wait for a device
+  int waitSeconds = 30;  // how long to wait for a device (doctor: kDoctorWaitSeconds)
   DeviceChoice device;
   bool quiet = false;  // no finish and error sounds
 
@@ -41,7 +41,13 @@ struct CliOptions {
   std::uint32_t readLength = 0;
   std::string outPath;
   ImageFormat format = ImageFormat::kRaw;
+
+  // doctor: the folder the Linux system's files are read from instead of / (for tests and examples).
+  std::string systemRoot;
 };
+
+// doctor waits less: a device that is plugged in links within a few seconds.
+inline constexpr int kDoctorWaitSeconds = 10;
 
 // The options, or nothing with the reason in `error`.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);

@@ -13,15 +13,17 @@
 #include "front/console/console_platform.h"
 #include "front/console/console_view.h"
 #include "front/console/device_check_commands.h"
+#include "front/console/doctor_command.h"
 #include "front/console/gang_run.h"
-#include "line/job_events.h"
 #include "front/console/ports_command.h"
 #include "front/console/production_run.h"
-#include "line/stop_request.h"
 #include "front/console/supervisor_link.h"
-#include "line/unit_log.h"
 #include "front/console/unit_recorder.h"
 #include "front/console/write_command.h"
+#include "line/job_events.h"
+#include "line/stop_request.h"
+#include "line/unit_log.h"
+#include "link/diagnosis/system_checks.h"
 #include "link/shared_library.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
@@ -51,8 +53,7 @@ std::optional<RunPackage> ReadPackage(const CliOptions& options) {
     return std::nullopt;
   }
   if (package->bytesLeftOut > 0) {
-    std::fprintf(stderr, "%s\n",
-                 LeftOutBytesText(package->fileName, package->bytesLeftOut).c_str());
+    std::fprintf(stderr, "%s\n", LeftOutBytesText(package->fileName, package->bytesLeftOut).c_str());
   }
   return package;
 }
@@ -79,6 +80,9 @@ int main(int argc, char** argv) {
   if (options->command == CliCommand::kVersion) {
     std::printf("%s\n", VersionLine("quillon-cli").c_str());
     return kExitWriteComplete;
+  }
+  if (options->command == CliCommand::kDoctor) {
+    return RunDoctor(*options, SystemSetupChecks(options->systemRoot), stdout, stderr);
   }
   // Before the device hears anything: an input or output that cannot be used ends the command here.
   std::unique_ptr<UnitLog> log;
@@ -153,7 +157,8 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
       }
     });
-    if (recorded) std::fprintf(stderr, "%s\n", Tr("Stopped now: the unit in hand is recorded as interrupted."));
+    if (recorded)
+      std::fprintf(stderr, "%s\n", Tr("Stopped now: the unit in hand is recorded as interrupted."));
     StopNow(console);
   });
   app.Start();
@@ -164,8 +169,8 @@ int main(int argc, char** argv) {
   int exitCode = kExitUsage;
   switch (options->command) {
     case CliCommand::kWrite:
-      exitCode = options->repeat ? RunProduction(*options, package, app, view, device->Usb(), recorder, eventsOut,
-                                                 g_stop, stderr)
+      exitCode = options->repeat ? RunProduction(*options, package, app, view, device->Usb(), recorder,
+                                                 eventsOut, g_stop, stderr)
                                  : RunWrite(*options, package, app, view, recorder, g_stop, stderr);
       break;
     case CliCommand::kVerify:
@@ -177,6 +182,7 @@ int main(int argc, char** argv) {
     case CliCommand::kHelp:
     case CliCommand::kVersion:
     case CliCommand::kPorts:
+    case CliCommand::kDoctor:
       break;
   }
   // What the dialog thread still shows is written before the console is put back.

@@ -5,17 +5,19 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cmdline/program_version.h"
+#include "front/common/check_lines.h"
 #include "front/common/device_setup.h"
 #include "front/common/line_start.h"
-#include "front/qt/line_window.h"
+#include "front/common/station_check.h"
 #include "front/common/window_options.h"
+#include "front/qt/line_window.h"
 #include "front/qt/qt_view.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
@@ -50,7 +52,8 @@ int RunLineView(const quillon::WindowOptions& options) {
   std::thread([&window] {
     const sigset_t signals = EndSignals();
     for (int signal = 0; sigwait(&signals, &signal) == 0;) {
-      QMetaObject::invokeMethod(&window, [&window] { window.EndAfterUnitsInHand(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          &window, [&window] { window.EndAfterUnitsInHand(); }, Qt::QueuedConnection);
     }
   }).detach();
   window.resize(1366, 768);
@@ -66,7 +69,6 @@ int RunLineView(const quillon::WindowOptions& options) {
   QApplication::exec();
   return screenshotSaved ? 0 : 1;
 }
-
 
 bool Given(int argc, char** argv, const char* option, const char* alias = nullptr) {
   for (int i = 1; i < argc; ++i) {
@@ -124,6 +126,10 @@ int main(int argc, char** argv) {
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   view.Attach(&app);
+  view.OfferStationCheck([&app, choice = options->device] {
+    const std::vector<CheckResult> results = CheckRunningStation(app, "quillon", choice);
+    return CheckLines(results);
+  });
   if (buttonToPress != 0) view.PressWhenEnabled(buttonToPress);
   view.OnEnded([] { QApplication::quit(); });
   app.Start();

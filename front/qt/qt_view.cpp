@@ -14,8 +14,10 @@
 #include <QSlider>
 #include <QThread>
 
+#include "front/common/check_lines.h"
 #include "front/common/window_layout.h"
 #include "front/qt/about_box.h"
+#include "front/qt/check_dialog.h"
 #include "front/qt/dialog_units.h"
 #include "front/qt/sound_player.h"
 #include "front/qt/station_icon.h"
@@ -146,12 +148,28 @@ void QtView::BuildAboutEntry() {
 void QtView::BuildLineEntry() {
   // The production view is a station of its own: it is started, and this window ends, so that the
   // line's slots find their ports free.
-  auto* line = new QAction(QString::fromUtf8(Tr("Production line...")), this);
-  connect(line, &QAction::triggered, this, [this] {
+  m_lineAction = new QAction(QString::fromUtf8(Tr("Production line...")), this);
+  connect(m_lineAction, &QAction::triggered, this, [this] {
     const QStringList arguments{"--line", "--lang", CurrentLanguage() == Language::kEnglish ? "en" : "zh"};
     if (QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments)) PostClick(kIdExit);
   });
-  addAction(line);
+  addAction(m_lineAction);
+}
+
+void QtView::OfferStationCheck(std::function<std::string()> check) {
+  m_checkAction = new QAction(QString::fromUtf8(Tr(kCheckStationMenuText)), this);
+  connect(m_checkAction, &QAction::triggered, this, [this, check = std::move(check)] {
+    if (m_ended) return;
+    if (m_checkBox == nullptr) {
+      auto* box = new CheckDialog(this, check);
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      m_checkBox = box;
+    }
+    m_checkBox->show();
+    m_checkBox->raise();
+  });
+  // Beside About, before the production line's entry.
+  insertAction(m_lineAction, m_checkAction);
 }
 
 QWidget* QtView::Control(int controlId) const {
@@ -250,6 +268,7 @@ void QtView::Close() {
   if (m_ended) return;
   m_ended = true;
   if (m_aboutBox != nullptr) m_aboutBox->close();
+  if (m_checkBox != nullptr) m_checkBox->close();
   QDialog::reject();
   if (m_onEnded) m_onEnded();
 }

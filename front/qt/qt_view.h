@@ -38,6 +38,10 @@ class QtView : public QDialog, public DialogView {
   // The widget of a control id, or nullptr.
   QWidget* Control(int controlId) const;
   QAction* AboutAction() const { return m_aboutAction; }
+  // "Check this station…": the entry beside About opens a box of the lines `check` gives, run off
+  // Qt's thread. Set before the window shows; without it there is no entry.
+  void OfferStationCheck(std::function<std::string()> check);
+  QAction* CheckAction() const { return m_checkAction; }
   bool Ended() const { return m_ended; }
 
   // DialogView.
@@ -71,7 +75,10 @@ class QtView : public QDialog, public DialogView {
   QSlider* m_slider = nullptr;
   QLabel* m_linkStatus = nullptr;
   QAction* m_aboutAction = nullptr;
+  QAction* m_lineAction = nullptr;
+  QAction* m_checkAction = nullptr;
   QPointer<QDialog> m_aboutBox;
+  QPointer<QDialog> m_checkBox;
   bool m_ended = false;  // Qt's thread only
   int m_pressWhenEnabled = 0;
 };

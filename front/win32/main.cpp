@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "cmdline/program_version.h"
+#include "front/common/check_lines.h"
 #include "front/common/device_setup.h"
 #include "front/common/line_start.h"
 #include "front/common/program_arguments.h"
+#include "front/common/station_check.h"
 #include "front/common/window_options.h"
 #include "front/win32/line_window.h"
 #include "front/win32/win32_view.h"
@@ -96,6 +98,10 @@ int main(int argc, char** argv) {
   workers.connectThread = device->ConnectWorker();
   CQuillonApp app(view, device->Usb(), std::move(workers));
   view.Attach(&app);
+  view.OfferStationCheck([&app, choice = options.device] {
+    const std::vector<CheckResult> results = CheckRunningStation(app, "quillon", choice);
+    return CheckLines(results);
+  });
   if (options.buttonToPress != 0) view.PressWhenEnabled(options.buttonToPress);
   app.Start();
   device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "front/common/check_lines.h"
 #include "front/win32/about_dialog.h"
+#include "front/win32/check_dialog.h"
 #include "front/win32/common_controls.h"
 #include "front/win32/translated_texts.h"
 #include "link/wide_text.h"
@@ -59,6 +61,10 @@ void Win32View::OnInitDialog(HWND window) {
       ::AppendMenuW(systemMenu, MF_STRING, kIdAboutCommand, TranslatedText(text).c_str());
     }
     ::AppendMenuW(systemMenu, MF_STRING, kIdLineCommand, WideText(Tr("Production line...")).c_str());
+    if (m_stationCheck) {
+      ::AppendMenuW(systemMenu, MF_STRING, kIdCheckStationCommand,
+                    WideText(Tr(kCheckStationMenuText)).c_str());
+    }
   }
   TranslateChildTexts(window);
   ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(StationIcon(32)));
@@ -99,6 +105,10 @@ INT_PTR Win32View::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The production view is a station of its own: it is started, and this window ends, so that the
         // line's slots find their ports free.
         if (StartLineView()) PostClick(kIdExit);
+        return TRUE;
+      }
+      if ((wParam & 0xFFF0) == kIdCheckStationCommand && m_stationCheck) {
+        OpenCheckBox();
         return TRUE;
       }
       if ((wParam & 0xFFF0) != kIdAboutCommand) return FALSE;  // the system's own commands
@@ -241,6 +251,16 @@ void Win32View::OpenAboutBox() {
   m_aboutBox = nullptr;
 }
 
+void Win32View::OpenCheckBox() {
+  if (m_ended) return;
+  if (m_checkBox != nullptr) {
+    ::SetForegroundWindow(m_checkBox);
+    return;
+  }
+  RunCheckDialog(Window(), m_stationCheck, [this](HWND box) { m_checkBox = box; });
+  m_checkBox = nullptr;
+}
+
 void Win32View::EndDialog() {
   RunOnViewThread([this] { Close(); });
 }
@@ -249,6 +269,7 @@ void Win32View::Close() {
   if (m_ended) return;
   m_ended = true;
   if (m_aboutBox != nullptr) ::EndDialog(m_aboutBox, IDCANCEL);
+  if (m_checkBox != nullptr) ::EndDialog(m_checkBox, IDCANCEL);
   ::EndDialog(Window(), IDCANCEL);
 }
 

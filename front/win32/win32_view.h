@@ -34,6 +34,9 @@ class Win32View : public DialogView {
   // Presses the button as it shows enabled, unless a job has started by then; again at a later enabling
   // if the link went down before the press arrived. Set before the window runs.
   void PressWhenEnabled(int controlId) { m_pressWhenEnabled = controlId; }
+  // "Check this station…": an entry beside About in the system menu opens a box of the lines `check`
+  // gives, run off the view's thread. Set before the window runs; without it there is no entry.
+  void OfferStationCheck(std::function<std::string()> check) { m_stationCheck = std::move(check); }
   // Runs on the view's thread after everything the model has shown so far, once the window exists.
   void RunWhenShown(std::function<void()> task) { RunOnViewThread(std::move(task)); }
 
@@ -69,6 +72,7 @@ class Win32View : public DialogView {
   // Starts this program's production view; false when it could not be started.
   bool StartLineView();
   void OpenAboutBox();
+  void OpenCheckBox();
   void Close();
 
   CQuillonApp* m_app = nullptr;
@@ -76,7 +80,9 @@ class Win32View : public DialogView {
   std::atomic<HWND> m_window{nullptr};
   // The view's thread only.
   HWND m_aboutBox = nullptr;
+  HWND m_checkBox = nullptr;
   bool m_ended = false;
+  std::function<std::string()> m_stationCheck;
 
   std::mutex m_tasksLock;  // guards the queue, and m_window's changes with it
   std::deque<std::function<void()>> m_tasks;

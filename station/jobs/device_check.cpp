@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/frame.h"
 #include "station/quillon_dlg.h"
 #include "station/shared_state.h"
 
@@ -62,6 +63,33 @@ bool ReadPages(CQuillonDlg& dlg, std::uint32_t firstPage, std::uint32_t pageCoun
   }
   Close(dlg);
   return linked;
+}
+
+ExchangeTimes TimeExchanges(CQuillonDlg& dlg, std::uint32_t address, int rounds, const TimeBase& now) {
+  OpenOnTheBar(dlg);
+  ExchangeTimes times;
+  for (int round = 0; round < rounds && !times.linkFailed; ++round) {
+    // The read-back address alone, as the read-back itself sends it first.
+    g_txPayload[0] = kCommandReadBack;
+    g_txPayload[1] = kSubcommandAddress;
+    g_txPayload[2] = static_cast<std::uint8_t>(address >> 16);
+    g_txPayload[3] = static_cast<std::uint8_t>(address >> 8);
+    g_txPayload[4] = static_cast<std::uint8_t>(address);
+    const auto start = now();
+    times.linkFailed = dlg.JobsHalted() || dlg.ExchangeCommand(kCommandWaitTicks) == 0;
+    if (times.linkFailed) break;
+    const auto acknowledged = now();
+    UsbPace(g_usbPaceUnits.load(std::memory_order_relaxed));
+    const auto readBackStart = now();
+    times.linkFailed = !ReadPage(dlg, address);
+    if (times.linkFailed) break;
+    const auto acknowledgement = acknowledged - start;
+    times.acknowledged.push_back(acknowledgement);
+    // The read-back is its address, acknowledged, then the answered requests.
+    times.answered.push_back((now() - readBackStart - acknowledgement) / static_cast<int>(kChunksPerPage));
+  }
+  Close(dlg);
+  return times;
 }
 
 }  // namespace quillon

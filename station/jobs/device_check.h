@@ -4,7 +4,9 @@
 // each steps the progress bar once as it opens and once per page, and lets go of the station at its end.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -35,5 +37,18 @@ CheckReport CheckPages(CQuillonDlg& dlg, const std::vector<FontPage>& pages);
 // Reads `pageCount` pages from firstPage (a page start) into `flash`; false when the link failed.
 bool ReadPages(CQuillonDlg& dlg, std::uint32_t firstPage, std::uint32_t pageCount,
                std::vector<std::uint8_t>& flash);
+
+// What one exchange with the device costs, measured without writing, in its two kinds: a command the
+// device acknowledges (the station awaits the acknowledgement's first bytes only), and a read request it
+// answers in full. Each round sends the read-back address alone, then reads the page back.
+struct ExchangeTimes {
+  std::vector<std::chrono::nanoseconds> acknowledged;
+  std::vector<std::chrono::nanoseconds> answered;
+  bool linkFailed = false;
+};
+using TimeBase = std::function<std::chrono::steady_clock::time_point()>;
+
+// `rounds` rounds on the page at `address` (a page start), timed by `now`.
+ExchangeTimes TimeExchanges(CQuillonDlg& dlg, std::uint32_t address, int rounds, const TimeBase& now);
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -306,6 +307,25 @@ TEST_F(QtWindowTest, TheContextMenuOffersTheAboutEntry) {
   EXPECT_EQ(view.AboutAction()->text(), QStringLiteral("关于 Quillon(&A)..."));
   view.AboutAction()->trigger();
   EXPECT_TRUE(ProcessEventsUntil([] { return FindTopLevel<QDialog>("aboutBox") != nullptr; }));
+}
+
+TEST_F(QtWindowTest, TheStationCheckBesideAboutListsTheCheckLinesOnceTheyCome) {
+  view.OfferStationCheck([] { return std::string("\u2713 ModemManager: it is not running.\n"); });
+  StartStation();
+  ASSERT_NE(view.CheckAction(), nullptr);
+  const QList<QAction*> entries = view.actions();
+  ASSERT_EQ(entries.indexOf(view.CheckAction()), entries.indexOf(view.AboutAction()) + 1);
+  EXPECT_EQ(view.CheckAction()->text(), QStringLiteral("检查本机设置…"));
+  view.CheckAction()->trigger();
+  QDialog* box = nullptr;
+  ASSERT_TRUE(ProcessEventsUntil([&box] { return (box = FindTopLevel<QDialog>("checkDialog")) != nullptr; }));
+  auto* lines = box->findChild<QPlainTextEdit*>("checkLines");
+  ASSERT_NE(lines, nullptr);
+  EXPECT_TRUE(ProcessEventsUntil([lines] {
+    return lines->toPlainText() == QStringLiteral("\u2713 ModemManager: it is not running.\n");
+  })) << lines->toPlainText().toStdString();
+  box->close();
+  EXPECT_FALSE(view.Ended()) << "the window stays";
 }
 
 TEST_F(QtWindowTest, TheExitButtonEndsTheDialogWhichClosesTheWindow) {

@@ -1,0 +1,155 @@
+// The live check against the simulated device at an emulated 460800 baud, through the real serial
+// driver on a pty: the page rate it predicts from reading one page back is what a writing job at that
+// speed reaches, measured in the same test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <future>
+
+#include "front/common/round_trip.h"
+#include "link/given_port_list.h"
+#include "link/no_usb_bridge.h"
+#include "sim/pty_device.h"
+#include "station/connection/discovery.h"
+#include "station/jobs/station_jobs.h"
+#include "station/shared_state.h"
+#include "station/silent_view.h"
+#include "tests/support/eventually.h"
+
+namespace quillon {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::microseconds;
+
+constexpr int kBaud = 460800;
+constexpr int kWrittenPages = 60;
+constexpr int kAlternations = 3;
+
+std::chrono::nanoseconds WireTime(int bytes, int baud) {
+  return std::chrono::nanoseconds(static_cast<long long>(bytes) * 10 * 1'000'000'000LL / baud);
+}
+
+TEST(RoundTripTest, AWritingPageIsTenAcknowledgedExchangesAndEightAnsweredOnes) {
+  // A device that answers at once, on a wire that wastes nothing: the line's own rate.
+  const RoundTripFigures bare = PredictPageRate(WireTime(39 + 9, kBaud), WireTime(39 + 39, kBaud), kBaud);
+  EXPECT_NEAR(bare.pagesPerSecond, LinePagesPerSecond(kBaud), 1e-3);
+  EXPECT_NEAR(LinePagesPerSecond(kBaud), 460800.0 / 10 / 1104, 1e-9);
+  const RoundTripFigures slower = PredictPageRate(microseconds(1100), microseconds(2000), kBaud);
+  EXPECT_NEAR(slower.pagesPerSecond, 1 / (10 * 1100e-6 + 8 * 2000e-6), 1e-6);
+  EXPECT_EQ(slower.linePagesPerSecond, LinePagesPerSecond(kBaud));
+  // USB has no line to set it against.
+  EXPECT_EQ(PredictPageRate(microseconds(1100), microseconds(2000), 0).linePagesPerSecond, 0);
+}
+
+TEST(RoundTripTest, ALinkWithoutTheHandshakeFailsItsLineAndTheRoundTripSaysTheRate) {
+  RoundTrip slow;
+  slow.link.port = "ttyUSB0";
+  slow.link.baud = 115200;
+  slow.figures = PredictPageRate(WireTime(39 + 9, 115200), WireTime(39 + 39, 115200), 115200);
+  const std::vector<CheckResult> lines = RoundTripResults(slow);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].verdict, CheckVerdict::kFail);
+  EXPECT_EQ(lines[0].found, "ttyUSB0 at 115200 baud: it did not answer the handshake at 460800 baud");
+  EXPECT_EQ(lines[1].verdict, CheckVerdict::kPass);
+  EXPECT_EQ(
+      lines[1].found,
+      "an acknowledged exchange 4.17 ms, an answered one 6.77 ms; a writing job should reach 10.4 pages/s, "
+      "100 % of the 10.4 pages/s the line allows at 115200 baud");
+}
+
+class LiveRoundTripTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    device = sim::PtyDevice::Create({.emulatedBaud = kBaud}, error);
+    ASSERT_NE(device, nullptr) << error;
+    ports = std::make_unique<GivenPortList>(device->SlavePath());
+    StationWorkers workers = StationJobWorkers();
+    workers.connectThread = ConnectWorker(*ports);
+    app = std::make_unique<CQuillonApp>(view, usb, std::move(workers));
+    app->Start();
+    app->Thread().Send([] {});  // the dialog's initialisation has run: the buttons wait for a link
+    ASSERT_TRUE(testing::Eventually([&] { return app->Dialog().IsControlEnabled(kIdWriteChinese); }));
+  }
+  void TearDown() override {
+    if (app) app->Thread().QuitAndWait();
+    if (app) app->Dialog().m_port.Stop();
+  }
+
+  // Pages written and verified as a writing job writes them, one after another: the pages a second of
+  // its median page, as the round trip takes the median of its exchanges.
+  double WritingJobRate(int pages) {
+    std::vector<double> seconds;
+    bool written = true;
+    const PressOutcome started = app->RunJob([&](CQuillonDlg& dlg) {
+      for (int page = 0; page < pages && written; ++page) {
+        for (std::size_t i = 0; i < kPageSize; ++i) g_pageBuffer[i] = static_cast<std::uint8_t>(page * 3 + i);
+        g_pageAddress.store(static_cast<std::uint32_t>(page * kPageSize));
+        const auto start = Clock::now();
+        written = dlg.ProgramPage() == 0;
+        seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+      }
+      g_jobBusy.store(0);
+    });
+    EXPECT_EQ(started, PressOutcome::kJobStarted);
+    app->Dialog().WaitForJobWorkers();
+    EXPECT_TRUE(written);
+    std::ranges::nth_element(seconds, seconds.begin() + static_cast<std::ptrdiff_t>(seconds.size() / 2));
+    return 1 / seconds[seconds.size() / 2];
+  }
+
+  SilentView view;
+  NoUsbBridge usb;
+  std::unique_ptr<sim::PtyDevice> device;
+  std::unique_ptr<GivenPortList> ports;
+  std::unique_ptr<CQuillonApp> app;
+};
+
+// On a machine shared with other work both figures are as fast as it lets them be: the best of a few
+// alternations of each.
+TEST_F(LiveRoundTripTest, ThePredictedPageRateIsWithinATenthOfWhatAWritingJobReaches) {
+  double predicted = 0;
+  double reached = 0;
+  for (int alternation = 0; alternation < kAlternations; ++alternation) {
+    const Result<RoundTrip> trip = MeasureRoundTrip(*app, [] { return Clock::now(); });
+    ASSERT_TRUE(trip) << trip.Failure().words;
+    EXPECT_EQ(trip->link.baud, kBaud);
+    EXPECT_EQ(trip->figures.linePagesPerSecond, LinePagesPerSecond(kBaud));
+    if (alternation == 0) {
+      const auto written = device->WithEngine([](sim::DeviceEngine& engine) { return engine.PageLog(); });
+      EXPECT_TRUE(written.empty()) << "the check wrote a page";
+    }
+    const double job = WritingJobRate(kWrittenPages);
+    std::printf(
+        "round trip: acknowledged %.3f ms, answered %.3f ms, predicts %.1f pages/s; a job reached %.1f "
+        "(line %.1f)\n",
+        std::chrono::duration<double, std::milli>(trip->figures.acknowledged).count(),
+        std::chrono::duration<double, std::milli>(trip->figures.answered).count(),
+        trip->figures.pagesPerSecond, job, trip->figures.linePagesPerSecond);
+    predicted = std::max(predicted, trip->figures.pagesPerSecond);
+    reached = std::max(reached, job);
+  }
+  EXPECT_LT(std::abs(predicted - reached) / reached, 0.10)
+      << "predicted " << predicted << ", reached " << reached;
+}
+
+TEST_F(LiveRoundTripTest, NoRoundTripWhileAJobRuns) {
+  std::promise<void> release;
+  ASSERT_EQ(app->RunJob([done = release.get_future().share()](CQuillonDlg&) {
+    done.wait();
+    g_jobBusy.store(0);
+  }),
+            PressOutcome::kJobStarted);
+  const Result<RoundTrip> trip = MeasureRoundTrip(*app, [] { return Clock::now(); });
+  release.set_value();
+  app->Dialog().WaitForJobWorkers();
+  ASSERT_FALSE(trip);
+  EXPECT_EQ(trip.Failure().kind, ProblemKind::kNoDevice);
+}
+
+}  // namespace
+}  // namespace quillon
