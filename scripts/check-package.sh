@@ -22,6 +22,7 @@ fail() {
 for file in \
     bin/quillon bin/quillon-cli bin/quillon-devsim \
     share/applications/quillon.desktop \
+    share/applications/quillon-line.desktop \
     share/icons/hicolor/16x16/apps/quillon.png share/icons/hicolor/32x32/apps/quillon.png \
     share/quillon/FinishVoice.wav share/quillon/ErrorVoice.wav \
     share/man/man1/quillon.1.gz share/man/man1/quillon-cli.1.gz share/man/man1/quillon-devsim.1.gz \

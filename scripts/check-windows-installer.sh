@@ -77,7 +77,7 @@ folder_in_drive=./${folder#"$WINEPREFIX/drive_c/"}
 grep -v '\.lnk$' "$scratch/installed.txt" >"$scratch/installed-files.txt" || true
 diff -u "$scratch/expected.txt" "$scratch/installed-files.txt" >&2 ||
   fail "the setup did not install the archive's files and its uninstaller, and nothing else"
-for entry in 'Quillon.lnk' 'Quillon 64-bit.lnk'; do
+for entry in 'Quillon.lnk' 'Quillon 64-bit.lnk' 'Quillon production line.lnk'; do
   grep -q "/Start Menu/Programs/Quillon/$entry\$" "$scratch/installed.txt" || fail "no Start-menu entry $entry"
 done
 

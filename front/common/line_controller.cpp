@@ -36,7 +36,7 @@ Result<std::unique_ptr<LineController>> LineController::Open(const LineProfile& 
                                            {profile.package})};
   }
   if (profile.slots.empty()) return Problem{ProblemKind::kUsage, Tr("The line has no slot: give it a port.")};
-  const std::string program = SlotProgram();
+  const std::string program = options.slotProgram.empty() ? SlotProgram() : options.slotProgram;
   if (program.empty()) {
     return Problem{ProblemKind::kUsage, Tr("quillon-cli, which runs the line's slots, is not beside this program.")};
   }

@@ -21,6 +21,7 @@ namespace quillon {
 struct LineOptions {
   std::string profilePath = kLineProfileFile;  // where settings made in the view are saved
   std::FILE* events = nullptr;                 // --json: every slot event, one JSON object a line
+  std::string slotProgram;                     // the slots' station; empty: quillon-cli beside this program
 };
 
 class LineController {
