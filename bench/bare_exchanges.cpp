@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "link/frame.h"
 
 namespace quillon::bench {

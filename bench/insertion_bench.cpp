@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "front/common/device_setup.h"
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 #include "sim/pty_device.h"
 #include "station/dialog_controls.h"
 #include "station/quillon_app.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "front/common/line_controller.h"
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 #include "package/hex_writer.h"
 #include "sim/pty_device.h"
 

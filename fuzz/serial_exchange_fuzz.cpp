@@ -19,7 +19,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/no_view.h"
 #include "link/frame.h"
-#include "link/no_usb_bridge.h"
+#include "link/usb/no_usb_bridge.h"
 #include "station/quillon_dlg.h"
 #include "station/shared_state.h"
 

@@ -22,7 +22,7 @@
 #include "fuzz/fuzz_check.h"
 #include "link/frame.h"
 #include "link/link_status.h"
-#include "link/usb_bridge.h"
+#include "link/usb/usb_bridge.h"
 #include "station/connection/discovery.h"
 #include "station/exchange_texts.h"
 #include "station/quillon_dlg.h"

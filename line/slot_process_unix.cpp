@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "line/slot_process.h"
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 
 extern char** environ;
 

@@ -2,10 +2,10 @@
 #include <optional>
 
 #include "line/slot_process.h"
-#include "link/wide_text.h"
-#include "link/win_error.h"
-#include "link/win_handle.h"
-#include "link/windows_api.h"
+#include "link/os/wide_text.h"
+#include "link/os/win_error.h"
+#include "link/os/win_handle.h"
+#include "link/os/windows_api.h"
 
 namespace quillon {
 namespace {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "link/port_probe.h"
-#include "link/serial_failure.h"
+#include "link/ports/port_probe.h"
+#include "link/serial/serial_failure.h"
 
 namespace quillon {
 

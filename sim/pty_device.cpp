@@ -16,7 +16,7 @@
 #include <cstring>
 #include <optional>
 
-#include "link/poll_timeout.h"
+#include "link/os/poll_timeout.h"
 #include "sim/tty_link.h"
 #include "sim/tty_settings.h"
 

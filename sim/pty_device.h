@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "sim/device_engine.h"
 #include "sim/wire_pacer.h"
 

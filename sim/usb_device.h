@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "link/usb_bridge.h"
+#include "link/usb/usb_bridge.h"
 #include "sim/device_engine.h"
 
 namespace quillon::sim {

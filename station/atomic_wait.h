@@ -8,7 +8,7 @@
 #include <atomic>
 
 #ifdef _WIN32
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 #endif
 
 namespace quillon {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "link/link_status.h"
-#include "link/utf8_path.h"
+#include "link/os/utf8_path.h"
 #include "station/shared_state.h"
 #include "texts/catalogue.h"
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "link/link_status.h"
-#include "link/serial_messages.h"
-#include "link/serial_port.h"
-#include "link/usb_bridge.h"
+#include "link/serial/serial_messages.h"
+#include "link/serial/serial_port.h"
+#include "link/usb/usb_bridge.h"
 #include "station/controls_model.h"
 #include "station/dialog_controls.h"
 #include "station/dialog_thread.h"

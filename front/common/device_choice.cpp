@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "link/link_status.h"
-#include "link/port_path_check.h"
+#include "link/serial/port_path_check.h"
 
 namespace quillon {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "link/given_port_list.h"
-#include "link/no_usb_bridge.h"
-#include "link/usb_library_bridge.h"
+#include "link/ports/given_port_list.h"
+#include "link/usb/no_usb_bridge.h"
+#include "link/usb/usb_library_bridge.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "station/connection/discovery.h"

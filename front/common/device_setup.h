@@ -8,10 +8,10 @@
 #include <string>
 
 #include "front/common/device_choice.h"
-#include "link/device_watcher.h"
-#include "link/serial_port_list.h"
-#include "link/temporary_directory.h"
-#include "link/usb_bridge.h"
+#include "link/ports/device_watcher.h"
+#include "link/ports/serial_port_list.h"
+#include "link/os/temporary_directory.h"
+#include "link/usb/usb_bridge.h"
 #include "station/station_workers.h"
 
 namespace quillon {

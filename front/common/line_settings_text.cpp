@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "front/common/package_buttons.h"
-#include "link/same_port.h"
+#include "link/ports/same_port.h"
 #include "texts/catalogue.h"
 
 namespace quillon {

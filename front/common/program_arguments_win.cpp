@@ -1,8 +1,8 @@
 #include <memory>
 
 #include "front/common/program_arguments.h"
-#include "link/wide_text.h"
-#include "link/windows_api.h"
+#include "link/os/wide_text.h"
+#include "link/os/windows_api.h"
 
 #include <shellapi.h>
 

@@ -1,8 +1,8 @@
 #include <filesystem>
 
 #include "front/common/slot_program.h"
-#include "link/utf8_path.h"
-#include "link/windows_api.h"
+#include "link/os/utf8_path.h"
+#include "link/os/windows_api.h"
 
 namespace quillon {
 

@@ -7,8 +7,8 @@
 #include "front/common/round_trip.h"
 #include "link/diagnosis/port_check.h"
 #include "link/diagnosis/system_checks.h"
-#include "link/given_port_list.h"
-#include "link/library_width.h"
+#include "link/ports/given_port_list.h"
+#include "link/usb/library_width.h"
 #include "station/dialog_controls.h"
 #include "texts/catalogue.h"
 

@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "cmdline/command_line.h"
-#include "link/same_port.h"
+#include "link/ports/same_port.h"
 
 namespace quillon::console {
 namespace {

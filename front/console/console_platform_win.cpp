@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "front/console/console_platform.h"
-#include "link/wide_text.h"
-#include "link/windows_api.h"
+#include "link/os/wide_text.h"
+#include "link/os/windows_api.h"
 
 #include <mmsystem.h>
 

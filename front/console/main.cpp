@@ -24,7 +24,7 @@
 #include "line/stop_request.h"
 #include "line/unit_log.h"
 #include "link/diagnosis/system_checks.h"
-#include "link/shared_library.h"
+#include "link/usb/shared_library.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
 #include "texts/catalogue.h"

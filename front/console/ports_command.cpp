@@ -1,8 +1,8 @@
 #include "front/console/ports_command.h"
 
 #include "link/link_status.h"
-#include "link/port_probe.h"
-#include "link/port_socket_name.h"
+#include "link/ports/port_probe.h"
+#include "link/ports/port_socket_name.h"
 #include "texts/catalogue.h"
 
 namespace quillon::console {

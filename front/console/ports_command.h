@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "link/serial_port_list.h"
-#include "link/usb_bridge.h"
+#include "link/ports/serial_port_list.h"
+#include "link/usb/usb_bridge.h"
 
 namespace quillon::console {
 

@@ -10,7 +10,7 @@
 #include "line/stop_request.h"
 #include "front/console/unit_recorder.h"
 #include "front/console/write_command.h"
-#include "link/usb_bridge.h"
+#include "link/usb/usb_bridge.h"
 #include "station/quillon_app.h"
 
 namespace quillon::console {

@@ -13,7 +13,7 @@
 #include "front/qt/line_panel.h"
 #include "front/qt/line_settings_dialog.h"
 #include "front/qt/sound_player.h"
-#include "link/utf8_path.h"
+#include "link/os/utf8_path.h"
 #include "texts/catalogue.h"
 
 namespace quillon::qt {

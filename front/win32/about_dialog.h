@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 
 namespace quillon::win32 {
 

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "front/common/check_lines.h"
-#include "link/wide_text.h"
+#include "link/os/wide_text.h"
 #include "res/quillon_resources.h"
 #include "texts/catalogue.h"
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 
 namespace quillon::win32 {
 

@@ -4,7 +4,7 @@
 // stands in.
 #pragma once
 
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 
 #ifndef WM_USER
 #define WM_USER 0x0400

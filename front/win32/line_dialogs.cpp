@@ -5,7 +5,7 @@
 #include "front/common/line_settings_text.h"
 #include "front/common/package_buttons.h"
 #include "front/win32/translated_texts.h"
-#include "link/wide_text.h"
+#include "link/os/wide_text.h"
 #include "res/quillon_resources.h"
 #include "texts/catalogue.h"
 

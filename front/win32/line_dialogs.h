@@ -6,7 +6,7 @@
 #include <string>
 
 #include "line/line_profile.h"
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 
 namespace quillon::win32 {
 

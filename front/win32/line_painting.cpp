@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "front/common/line_look.h"
-#include "link/wide_text.h"
+#include "link/os/wide_text.h"
 
 namespace quillon::win32 {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "line/line_model.h"
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 
 namespace quillon::win32 {
 

@@ -4,8 +4,8 @@
 
 #include "front/win32/line_dialogs.h"
 #include "front/win32/line_painting.h"
-#include "link/utf8_path.h"
-#include "link/wide_text.h"
+#include "link/os/utf8_path.h"
+#include "link/os/wide_text.h"
 #include "res/quillon_resources.h"
 #include "texts/catalogue.h"
 

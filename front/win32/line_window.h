@@ -12,7 +12,7 @@
 
 #include "front/common/line_controller.h"
 #include "line/line_model.h"
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 
 namespace quillon::win32 {
 

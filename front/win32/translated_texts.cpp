@@ -1,6 +1,6 @@
 #include "front/win32/translated_texts.h"
 
-#include "link/wide_text.h"
+#include "link/os/wide_text.h"
 #include "texts/catalogue.h"
 
 namespace quillon::win32 {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 
 namespace quillon::win32 {
 

@@ -7,7 +7,7 @@
 #include "front/win32/check_dialog.h"
 #include "front/win32/common_controls.h"
 #include "front/win32/translated_texts.h"
-#include "link/wide_text.h"
+#include "link/os/wide_text.h"
 #include "res/quillon_resources.h"
 #include "station/dialog_controls.h"
 #include "station/quillon_app.h"

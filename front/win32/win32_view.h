@@ -11,7 +11,7 @@
 #include <functional>
 #include <mutex>
 
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 #include "station/dialog_view.h"
 
 namespace quillon {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "link/diagnosis/system_root.h"
-#include "link/serial_port_list.h"
+#include "link/ports/serial_port_list.h"
 
 namespace quillon {
 

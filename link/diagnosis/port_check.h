@@ -4,7 +4,7 @@
 #include <string>
 
 #include "link/diagnosis/check_result.h"
-#include "link/port_probe.h"
+#include "link/ports/port_probe.h"
 
 namespace quillon {
 

@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "link/diagnosis/system_root.h"
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 
 namespace quillon {
 namespace {

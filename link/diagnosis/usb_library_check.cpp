@@ -1,6 +1,6 @@
 #include "link/diagnosis/usb_library_check.h"
 
-#include "link/library_width.h"
+#include "link/usb/library_width.h"
 #include "texts/catalogue.h"
 
 namespace quillon {

@@ -1,8 +1,8 @@
 // On Linux the loader finds the library where the system keeps libraries; it says where only once it
 // has loaded it, and there is no folder of the program's to put it in.
 #include "link/diagnosis/usb_library_check.h"
-#include "link/library_width.h"
-#include "link/usb_library_bridge.h"
+#include "link/usb/library_width.h"
+#include "link/usb/usb_library_bridge.h"
 
 namespace quillon {
 

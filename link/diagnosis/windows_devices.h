@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "link/diagnosis/check_result.h"
-#include "link/port_probe.h"
-#include "link/serial_port_list.h"
+#include "link/ports/port_probe.h"
+#include "link/ports/serial_port_list.h"
 
 namespace quillon {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "link/files/input_file.h"
 #include "texts/catalogue.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "link/files/log_file.h"
 #include "texts/catalogue.h"
 

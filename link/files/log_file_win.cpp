@@ -2,9 +2,9 @@
 #include <vector>
 
 #include "link/files/log_file.h"
-#include "link/wide_text.h"
-#include "link/win_error.h"
-#include "link/win_handle.h"
+#include "link/os/wide_text.h"
+#include "link/os/win_error.h"
+#include "link/os/win_handle.h"
 #include "texts/catalogue.h"
 
 namespace quillon {

@@ -1,9 +1,9 @@
 #include <atomic>
 
 #include "link/files/replaced_file.h"
-#include "link/wide_text.h"
-#include "link/win_error.h"
-#include "link/win_handle.h"
+#include "link/os/wide_text.h"
+#include "link/os/win_error.h"
+#include "link/os/win_handle.h"
 #include "texts/catalogue.h"
 
 namespace quillon {

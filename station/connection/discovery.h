@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/ch340_search.h"
+#include "link/ports/ch340_search.h"
 #include "station/station_workers.h"
 
 namespace quillon {

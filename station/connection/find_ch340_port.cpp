@@ -1,4 +1,4 @@
-#include "link/ch340_search.h"
+#include "link/ports/ch340_search.h"
 #include "station/connection/discovery.h"
 #include "station/shared_state.h"
 

@@ -6,9 +6,9 @@
 #include <random>
 #include <thread>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "link/link_status.h"
-#include "link/tty_io.h"
+#include "link/serial/tty_io.h"
 #include "package/font_package.h"
 #include "sim/flash.h"
 #include "station/jobs/colour_font_jobs.h"

@@ -1,8 +1,8 @@
 #include "tests/campaign/campaign_session.h"
 
-#include "link/given_port_list.h"
+#include "link/ports/given_port_list.h"
 #include "link/link_status.h"
-#include "link/no_usb_bridge.h"
+#include "link/usb/no_usb_bridge.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "station/connection/discovery.h"

@@ -17,7 +17,7 @@
 
 #include <filesystem>
 
-#include "link/serial_port_list.h"
+#include "link/ports/serial_port_list.h"
 #include "sim/device_engine.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"

@@ -1,4 +1,4 @@
-#include "link/answer_gathering.h"
+#include "link/serial/answer_gathering.h"
 
 #include <gtest/gtest.h>
 

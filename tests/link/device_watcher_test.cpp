@@ -1,4 +1,4 @@
-#include "link/device_watcher.h"
+#include "link/ports/device_watcher.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "link/event_fd.h"
+#include "link/os/event_fd.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>

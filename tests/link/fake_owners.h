@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/serial_messages.h"
+#include "link/serial/serial_messages.h"
 
 namespace quillon::testing {
 

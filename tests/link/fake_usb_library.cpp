@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "link/usb_library_calls.h"
+#include "link/usb/usb_library_calls.h"
 
 namespace {
 

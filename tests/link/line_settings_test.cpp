@@ -1,4 +1,4 @@
-#include "link/line_settings.h"
+#include "link/serial/line_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "link/port_socket_name.h"
+#include "link/ports/port_socket_name.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 #include "tests/support/pty_pair.h"
 
 namespace quillon {

@@ -1,5 +1,5 @@
 // The serial port driven against a pseudo-terminal that plays the device.
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "link/port_table.h"
+#include "link/serial/port_table.h"
 #include "tests/link/fake_owners.h"
 #include "tests/support/eventually.h"
 #include "tests/support/pty_pair.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/diagnosis/usb_library_check.h"
-#include "link/library_width.h"
+#include "link/usb/library_width.h"
 
 namespace quillon {
 namespace {

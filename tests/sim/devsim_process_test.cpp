@@ -11,7 +11,7 @@
 #include <iterator>
 #include <optional>
 
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 #include "sim/device_engine.h"
 #include "sim_test_support.h"
 #include "station_tty.h"

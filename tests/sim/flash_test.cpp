@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 
 namespace quillon::sim {
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 #include "sim_test_support.h"
 #include "station_tty.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "sim/tty_settings.h"
 
 namespace quillon::sim::testing {

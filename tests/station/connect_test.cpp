@@ -13,9 +13,9 @@
 #include <string>
 #include <system_error>
 
-#include "link/given_port_list.h"
+#include "link/ports/given_port_list.h"
 #include "link/link_status.h"
-#include "link/port_table.h"
+#include "link/serial/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "station/connection/discovery.h"

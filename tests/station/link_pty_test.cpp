@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "link/port_table.h"
+#include "link/serial/port_table.h"
 #include "sim/pty_device.h"
 #include "station/exchange_texts.h"
 #include "station/shared_state.h"

@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "link/com_port_name.h"
+#include "link/serial/com_port_name.h"
 #include "link/link_status.h"
-#include "link/port_table.h"
-#include "link/tty_io.h"
+#include "link/serial/port_table.h"
+#include "link/serial/tty_io.h"
 #include "station/connection/discovery.h"
 #include "station/shared_state.h"
 #include "tests/support/listed_ports.h"

@@ -5,9 +5,9 @@
 #include <list>
 #include <string>
 
-#include "link/no_usb_bridge.h"
-#include "link/shared_library.h"
-#include "link/usb_library_bridge.h"
+#include "link/usb/no_usb_bridge.h"
+#include "link/usb/shared_library.h"
+#include "link/usb/usb_library_bridge.h"
 #include "sim/usb_device.h"
 #include "station/connection/discovery.h"
 #include "station/shared_state.h"

@@ -9,10 +9,10 @@
 #include <system_error>
 
 #include "front/common/device_setup.h"
-#include "link/given_port_list.h"
+#include "link/ports/given_port_list.h"
 #include "link/link_status.h"
-#include "link/no_usb_bridge.h"
-#include "link/port_table.h"
+#include "link/usb/no_usb_bridge.h"
+#include "link/serial/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "station/connection/discovery.h"

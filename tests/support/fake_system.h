@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "link/diagnosis/system_root.h"
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 
 namespace quillon::testing {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/serial_port_list.h"
+#include "link/ports/serial_port_list.h"
 
 namespace quillon::testing {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 
 namespace quillon::testing {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "link/temporary_directory.h"
+#include "link/os/temporary_directory.h"
 
 namespace quillon::testing {
 

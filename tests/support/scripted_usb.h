@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/frame.h"
-#include "link/usb_bridge.h"
+#include "link/usb/usb_bridge.h"
 
 namespace quillon::testing {
 

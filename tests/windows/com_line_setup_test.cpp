@@ -2,8 +2,8 @@
 // left on it, and what the monitor makes of reads that end aborted.
 #include <gtest/gtest.h>
 
-#include "link/com_line_setup.h"
-#include "link/read_aborts.h"
+#include "link/serial/com_line_setup.h"
+#include "link/serial/read_aborts.h"
 
 namespace quillon {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "link/wide_text.h"
-#include "link/windows_api.h"
+#include "link/os/wide_text.h"
+#include "link/os/windows_api.h"
 
 namespace quillon::testing {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "link/usb_library_calls.h"
+#include "link/usb/usb_library_calls.h"
 #include "sim/usb_device.h"
 
 namespace {

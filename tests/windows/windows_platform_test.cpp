@@ -2,13 +2,13 @@
 // make of COM ports that are not there, and the words the operator is given.
 #include <gtest/gtest.h>
 
-#include "link/given_port_list.h"
+#include "link/ports/given_port_list.h"
 #include "link/link_status.h"
-#include "link/port_probe.h"
-#include "link/port_table.h"
-#include "link/serial_port.h"
-#include "link/win_error.h"
-#include "link/windows_api.h"
+#include "link/ports/port_probe.h"
+#include "link/serial/port_table.h"
+#include "link/serial/serial_port.h"
+#include "link/os/win_error.h"
+#include "link/os/windows_api.h"
 
 namespace quillon {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/wine/wine_com_port.h"

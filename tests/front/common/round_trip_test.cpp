@@ -10,8 +10,8 @@
 #include <future>
 
 #include "front/common/round_trip.h"
-#include "link/given_port_list.h"
-#include "link/no_usb_bridge.h"
+#include "link/ports/given_port_list.h"
+#include "link/usb/no_usb_bridge.h"
 #include "sim/pty_device.h"
 #include "station/connection/discovery.h"
 #include "station/jobs/station_jobs.h"

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/file_descriptor.h"
+#include "link/os/file_descriptor.h"
 #include "sim/pty_device.h"
 #include "tests/package/hex_package.h"
 #include "tests/support/child_process.h"

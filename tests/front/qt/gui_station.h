@@ -11,7 +11,7 @@
 #include <chrono>
 
 #include "front/qt/qt_view.h"
-#include "link/no_usb_bridge.h"
+#include "link/usb/no_usb_bridge.h"
 #include "station/quillon_app.h"
 #include "station/shared_state.h"
 #include "tests/support/scratch_directory.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "link/windows_api.h"
+#include "link/os/windows_api.h"
 #endif
 
 #include "fonts/builtin_font_block.h"

@@ -6,7 +6,7 @@
 
 #include "front/common/device_setup.h"
 #include "link/link_status.h"
-#include "link/port_table.h"
+#include "link/serial/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "station/connection/discovery.h"

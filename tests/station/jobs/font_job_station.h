@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/port_table.h"
+#include "link/serial/port_table.h"
 #include "sim/pty_device.h"
 #include "station/jobs/font_file_job.h"
 #include "station/jobs/station_jobs.h"

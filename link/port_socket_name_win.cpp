@@ -1,9 +1,0 @@
-#include "link/port_socket_name.h"
-
-namespace quillon {
-
-std::string PortSocketName(const std::string&, const std::string&) {
-  return {};
-}
-
-}  // namespace quillon
