@@ -30,12 +30,6 @@ std::string SettingsText(int baudRate, char parity, int dataBits, int stopBits) 
 
 }  // namespace
 
-std::string SerialFailureReport(const char* step, const std::string& systemText, int errorNumber,
-                                int portNumber) {
-  return std::string("WARNING:  ") + step + " Failed with the following error: \n" + systemText + " (error " +
-         std::to_string(errorNumber) + ")\nPort: " + std::to_string(portNumber) + "\n";
-}
-
 bool CSerialPort::Configure(SerialOwner* owner, int portNumber, int baudRate, char parity, int dataBits,
                             int stopBits, std::uint32_t eventMask, int writeBufferSize) {
   portState = kStateClosed;
@@ -197,8 +191,9 @@ void CSerialPort::KeepFailure(const char* step, int systemError, const std::stri
     std::scoped_lock lock(m_failureLock);
     m_lastFailure = SerialFailure{step, systemError, systemText};
   }
+  // Said by whoever looks (the status line names the call and the system's words), never printed here:
+  // a window has no console, and a script's standard error is not the driver's to fill.
   portState = kStateFailed;
-  std::fputs(SerialFailureReport(step, systemText, systemError, m_portNumber).c_str(), stderr);
 }
 
 void CSerialPort::SendToOwner(std::uint32_t message, std::uintptr_t wParam) {

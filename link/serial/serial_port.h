@@ -20,11 +20,6 @@
 
 namespace quillon {
 
-// The words of a failure report: the call that failed (the platform's own: "tcsetattr()" on Linux,
-// "SetCommState()" on Windows), the system's text for its error and the error's number, the port.
-std::string SerialFailureReport(const char* step, const std::string& systemText, int errorNumber,
-                                int portNumber);
-
 // Applied by Configure. Windows takes all five (SetCommTimeouts), from the line's speed; on Linux every
 // value is 1000 ms, the reads wait in poll() and only the write time-out applies.
 struct SerialTimeouts {

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <future>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "link/serial/port_table.h"
@@ -142,12 +143,10 @@ TEST_F(SerialPortTest, APortThatRefusesItsLineSettingsIsReportedAndClosedAgain) 
   const termios before = pty.PortSettings();
 
   CSerialPort port;
-  ::testing::internal::CaptureStderr();
   EXPECT_FALSE(port.Configure(&owner, kPort, 460800, 'X', 8, 1, EV_RXCHAR, kBufferSize));
-  EXPECT_EQ(
-      ::testing::internal::GetCapturedStderr(),
-      "WARNING:  reading the line settings \"baud=460800 parity=X data=8 stop=1\" Failed with the following "
-      "error: \nInvalid argument (error 22)\nPort: 7\n");
+  EXPECT_EQ(port.LastFailure(),
+            (SerialFailure{"reading the line settings \"baud=460800 parity=X data=8 stop=1\"", EINVAL,
+                           std::generic_category().message(EINVAL)}));
   EXPECT_EQ(port.portState, CSerialPort::kStateFailed);
   const termios after = pty.PortSettings();
   EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
@@ -267,11 +266,10 @@ TEST_F(SerialPortTest, WatchedEventsAreAnnouncedAfterTheBytes) {
   EXPECT_EQ(owner.Messages(), expected);
 }
 
-TEST_F(SerialPortTest, DeviceThatVanishesIsReportedOnceWithoutSpinning) {
+TEST_F(SerialPortTest, DeviceThatVanishesIsKeptAsTheFailureWithoutSpinning) {
   CSerialPort port;
   ASSERT_TRUE(Open(port));
   ASSERT_TRUE(port.StartMonitor());
-  ::testing::internal::CaptureStderr();
   pty.CloseMaster();
   ASSERT_TRUE(Eventually([&] { return port.portState == CSerialPort::kStateFailed; }));
 
@@ -282,25 +280,21 @@ TEST_F(SerialPortTest, DeviceThatVanishesIsReportedOnceWithoutSpinning) {
   EXPECT_LT(usedSeconds, 0.1);
 
   port.Stop();
-  const std::string report = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(report,
-            "WARNING:  ppoll() on the tty (it hung up) Failed with the following error: \nInput/output error "
-            "(error 5)\nPort: 7\n");
+  EXPECT_EQ(port.LastFailure(),
+            (SerialFailure{"ppoll() on the tty (it hung up)", EIO, std::generic_category().message(EIO)}));
   EXPECT_EQ(port.portState, CSerialPort::kStateClosed);
 }
 
 // --- Starting and stopping ----------------------------------------------------------------------------
 
-TEST_F(SerialPortTest, MonitorOnAPortThatFailedToOpenReportsOnceAndStillStops) {
+TEST_F(SerialPortTest, MonitorOnAPortThatFailedToOpenKeepsItsFailureAndStillStops) {
   CSerialPort port;
   ASSERT_FALSE(port.Configure(&owner, 42, 460800, 'N', 8, 1, EV_RXCHAR, kBufferSize));
-  ::testing::internal::CaptureStderr();
   ASSERT_TRUE(port.StartMonitor());
   ASSERT_TRUE(Eventually([&] { return port.portState == CSerialPort::kStateFailed; }));
   port.Stop();
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "WARNING:  ppoll() on the tty Failed with the following error: \nBad file descriptor (error "
-            "9)\nPort: 42\n");
+  EXPECT_EQ(port.LastFailure(),
+            (SerialFailure{"ppoll() on the tty", EBADF, std::generic_category().message(EBADF)}));
   EXPECT_EQ(port.portState, CSerialPort::kStateClosed);
 }
 
