@@ -2,10 +2,10 @@
 // in the language given (--lang en|zh).
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "front/win32/line_painting.h"
-#include "front/win32/png_file.h"
+#include "front/win32/png_writer.h"
+#include "link/os/wide_text.h"
 #include "texts/catalogue.h"
 #include "tools/linesample/line_sample.h"
 
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   SetLanguage(language);
   NoView view;
   const std::unique_ptr<LineModel> model = SampleLine(view, "COM");
-  // Painted into a bitmap of the screen's kind, then its pixels read out top row first.
+  // Painted into a bitmap of its own, then saved once it is no device context's.
   const HDC screen = ::GetDC(nullptr);
   const HDC dc = ::CreateCompatibleDC(screen);
   BITMAPINFO info{};
@@ -43,15 +43,11 @@ int main(int argc, char** argv) {
   const HGDIOBJ before = ::SelectObject(dc, bitmap);
   win32::PaintLine(dc, {0, 0, kWidth, kHeight}, model.get(), {});
   ::GdiFlush();
-  std::vector<std::uint8_t> rgb;
-  const auto* pixels = static_cast<const std::uint8_t*>(bits);
-  for (int i = 0; i < kWidth * kHeight; ++i) rgb.insert(rgb.end(), {pixels[4 * i + 2], pixels[4 * i + 1], pixels[4 * i]});
   ::SelectObject(dc, before);
+  const bool saved = bitmap != nullptr && win32::SaveBitmapAsPng(bitmap, WideText(argv[1]));
   ::DeleteObject(bitmap);
   ::DeleteDC(dc);
   ::ReleaseDC(nullptr, screen);
-  const std::vector<std::uint8_t> png = win32::PngFile(kWidth, kHeight, rgb);
-  std::ofstream file(argv[1], std::ios::binary);
-  file.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  return file ? 0 : 1;
+  if (!saved) std::fprintf(stderr, "quillon-line-sample: cannot write %s\n", argv[1]);
+  return saved ? 0 : 1;
 }
