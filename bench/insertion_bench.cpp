@@ -78,12 +78,13 @@ int main(int argc, char** argv) {
   TemporaryDirectory folder("quillon-insertion");
   if (!folder.Made()) return 1;
   const std::filesystem::path tty = folder.Path() / "tty";
-  std::string error;
-  auto setup = DeviceSetup::Create({.source = DeviceChoice::Source::kPort, .portPath = tty.string()}, error);
-  if (!setup) {
-    std::fprintf(stderr, "insertion_bench: %s\n", error.c_str());
+  Result<std::unique_ptr<DeviceSetup>> made =
+      DeviceSetup::Create({.source = DeviceChoice::Source::kPort, .portPath = tty.string()});
+  if (!made) {
+    std::fprintf(stderr, "insertion_bench: %s\n", made.Failure().words.c_str());
     return 1;
   }
+  std::unique_ptr<DeviceSetup> setup = std::move(*made);
   SilentView view;
   StationWorkers workers;
   workers.connectThread = setup->ConnectWorker();
@@ -104,11 +105,12 @@ int main(int argc, char** argv) {
   for (int round = 1; round <= rounds; ++round) {
     std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs(random)));
     const auto plugged = Clock::now();
-    auto device = sim::PtyDevice::Create({.linkPath = tty}, error);
-    if (!device) {
-      std::fprintf(stderr, "insertion_bench: %s\n", error.c_str());
+    Result<std::unique_ptr<sim::PtyDevice>> simulated = sim::PtyDevice::Create({.linkPath = tty});
+    if (!simulated) {
+      std::fprintf(stderr, "insertion_bench: %s\n", simulated.Failure().words.c_str());
       return 1;
     }
+    std::unique_ptr<sim::PtyDevice> device = std::move(*simulated);
     const auto handshakes = [&device] {
       return device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters().handshakes; });
     };
@@ -139,9 +141,5 @@ int main(int argc, char** argv) {
   }
   Report("insertion", insertions);
   Report("removal", removals);
-  EndProcess(app, 0, [&] {
-    setup->StopWatching();
-    dlg.m_port.Stop();
-    setup.reset();
-  });
+  EndProcess(app, 0, [&] { setup.reset(); });
 }

@@ -62,7 +62,8 @@ struct SlotTimes {
 
 class Operator : public LineView {
  public:
-  Operator(int slots, int units, std::chrono::milliseconds pause) : m_slots(slots), m_units(units), m_pause(pause) {
+  Operator(int slots, int units, std::chrono::milliseconds pause)
+      : m_slots(slots), m_units(units), m_pause(pause) {
     m_times.resize(static_cast<std::size_t>(slots));
     m_devices.resize(static_cast<std::size_t>(slots));
   }
@@ -80,7 +81,8 @@ class Operator : public LineView {
         m_changed.wait(guard);
         continue;
       }
-      const auto next = std::min_element(m_due.begin(), m_due.end(), [](auto& a, auto& b) { return a.second < b.second; });
+      const auto next =
+          std::min_element(m_due.begin(), m_due.end(), [](auto& a, auto& b) { return a.second < b.second; });
       if (m_changed.wait_until(guard, next->second) == std::cv_status::no_timeout) continue;
       const int slot = next->first;
       m_due.erase(next);
@@ -103,11 +105,13 @@ class Operator : public LineView {
         times.writing = now;
         m_plugToWriting.push_back(Seconds(now - times.plugged));
       }
-      if (tile.state == TileState::kWriting && tile.pages > 0 && tile.done == tile.pages && !times.lastPageSeen) {
+      if (tile.state == TileState::kWriting && tile.pages > 0 && tile.done == tile.pages &&
+          !times.lastPageSeen) {
         times.lastPageSeen = true;
         times.result = now;
       }
-      if ((tile.state == TileState::kPassed || tile.state == TileState::kFailed) && times.state == TileState::kWriting) {
+      if ((tile.state == TileState::kPassed || tile.state == TileState::kFailed) &&
+          times.state == TileState::kWriting) {
         times.coloured = now;
         if (times.lastPageSeen) m_resultToColour.push_back(Seconds(now - times.result));
         m_unitTimes.push_back(Seconds(now - times.plugged));
@@ -130,9 +134,10 @@ class Operator : public LineView {
 
  private:
   void Plug(int slot) {
-    std::string error;
-    auto device = sim::PtyDevice::Create({.emulatedBaud = kLineBaud, .linkPath = Port(slot)}, error);
-    if (!device) std::fprintf(stderr, "line_bench: %s\n", error.c_str());
+    Result<std::unique_ptr<sim::PtyDevice>> made =
+        sim::PtyDevice::Create({.emulatedBaud = kLineBaud, .linkPath = Port(slot)});
+    if (!made) std::fprintf(stderr, "line_bench: %s\n", made.Failure().words.c_str());
+    std::unique_ptr<sim::PtyDevice> device = made ? std::move(*made) : nullptr;
     std::scoped_lock guard(m_lock);
     SlotTimes& times = m_times[static_cast<std::size_t>(slot - 1)];
     times.plugged = Clock::now();
@@ -210,14 +215,16 @@ int main(int argc, char** argv) {
   // One unit alone: from its plug-in to its tile's colour.
   const std::unique_ptr<Operator> alone = RunLine(1, 3, pause);
   const double unitAlone = Median(alone->UnitTimes());
-  std::printf("one unit alone (%d pages at %u baud): %.2f s, plug-in to result\n", kPackagePages, kLineBaud, unitAlone);
+  std::printf("one unit alone (%d pages at %u baud): %.2f s, plug-in to result\n", kPackagePages, kLineBaud,
+              unitAlone);
   for (const int slots : lines) {
     const std::unique_ptr<Operator> line = RunLine(slots, units, pause);
     const double perHour = line->Results() * 3600 / line->ElapsedSeconds();
     const double ceiling = slots * 3600 / (unitAlone + pauseSeconds);
-    std::printf("%d slots, operator %.0f s: %d units (%d failed) in %.1f s: %.0f units/h, ceiling %.0f: %.1f %%\n",
-                slots, pauseSeconds, line->Results(), line->Failed(), line->ElapsedSeconds(), perHour, ceiling,
-                100 * perHour / ceiling);
+    std::printf(
+        "%d slots, operator %.0f s: %d units (%d failed) in %.1f s: %.0f units/h, ceiling %.0f: %.1f %%\n",
+        slots, pauseSeconds, line->Results(), line->Failed(), line->ElapsedSeconds(), perHour, ceiling,
+        100 * perHour / ceiling);
     std::printf("  plug-in to writing over %zu: median %.3f s, worst %.3f s\n", line->PlugToWriting().size(),
                 Median(line->PlugToWriting()), Worst(line->PlugToWriting()));
     std::printf("  result to colour over %zu: median %.3f s, worst %.3f s\n", line->ResultToColour().size(),

@@ -3,10 +3,8 @@
 #include "texts/catalogue.h"
 
 namespace quillon {
-namespace {
 
-// The first argument CLI11 did not take, from the app or the command that was given.
-std::string FirstUnknown(const CLI::App& app) {
+std::string UnknownArgument(const CLI::App& app) {
   std::vector<std::string> left = app.remaining();
   for (const CLI::App* command : app.get_subcommands()) {
     const std::vector<std::string> more = command->remaining();
@@ -14,8 +12,6 @@ std::string FirstUnknown(const CLI::App& app) {
   }
   return left.empty() ? std::string() : left.front();
 }
-
-}  // namespace
 
 void PrepareApp(CLI::App& app) {
   app.set_help_flag();
@@ -42,21 +38,22 @@ CLI::App* AddCommand(CLI::App& app, const std::string& name) {
   return command;
 }
 
-std::string Parse(CLI::App& app, const std::vector<std::string>& arguments) {
-  // CLI11 takes the arguments last first.
+Result<void> Parse(CLI::App& app, const std::vector<std::string>& arguments) {
+  const auto usage = [](std::string words) { return Problem{ProblemKind::kUsage, std::move(words)}; };
+  // CLI11 takes the arguments last first; its errors are exceptions, and end here as values.
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
   try {
     app.parse(reversed);
   } catch (const CLI::ArgumentMismatch& mismatch) {
     // "--wait: 1 required TEXT missing": the option is what comes before the colon.
     const std::string what = mismatch.what();
-    return what.substr(0, what.find(':')) + " needs a value";
+    return usage(what.substr(0, what.find(':')) + " needs a value");
   } catch (const CLI::ParseError& error) {
-    return error.what();
+    return usage(error.what());
   }
-  const std::string unknown = FirstUnknown(app);
+  const std::string unknown = UnknownArgument(app);
   if (unknown.empty()) return {};
-  return unknown.starts_with("-") ? "unknown option " + unknown : std::string(kUnexpectedArgument) + unknown;
+  return usage(unknown.starts_with("-") ? "unknown option " + unknown : "unexpected argument " + unknown);
 }
 
 }  // namespace quillon

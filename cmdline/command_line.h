@@ -9,10 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace quillon {
+#include "texts/problem.h"
 
-// How Parse's answer begins when a word that is neither an option nor a command's argument is left.
-inline constexpr std::string_view kUnexpectedArgument = "unexpected argument ";
+namespace quillon {
 
 // Call first, before declaring options: CLI11's own help goes (each program prints its own), unknown
 // arguments are kept so that Parse can name the first, and a program's --lang zh|en sets the language
@@ -22,8 +21,10 @@ void PrepareApp(CLI::App& app);
 // name.
 CLI::App* AddCommand(CLI::App& app, const std::string& name);
 
-// Empty when the arguments fit the app; else why not, e.g. "unknown option --fast", "--wait needs a
-// value". arguments come without the program's name.
-std::string Parse(CLI::App& app, const std::vector<std::string>& arguments);
+// Nothing when the arguments fit the app; else a usage problem that says why not, e.g. "unknown option
+// --fast", "--wait needs a value". arguments come without the program's name.
+Result<void> Parse(CLI::App& app, const std::vector<std::string>& arguments);
+// The first argument the app or its command did not take; empty when every one was taken.
+std::string UnknownArgument(const CLI::App& app);
 
 }  // namespace quillon

@@ -12,6 +12,11 @@ namespace {
 // A record's load offset reaches this far from the base address that the address records set.
 constexpr std::uint32_t kLoadOffsetSpan = 0x10000;
 
+// What is wrong with a record, as the refusal of its file says it.
+Problem Wrong(std::string words) {
+  return Problem{ProblemKind::kInputRefused, std::move(words)};
+}
+
 // The lines of the file, without their line ends (a carriage return before the newline dropped). A
 // line longer than a record is not read to its end: a file that is not a package may hold gigabytes
 // without a line end.
@@ -53,13 +58,13 @@ class PageAssembler {
  public:
   void SetBaseAddress(std::uint32_t base) { m_base = base; }
 
-  // No value when the record has its place in the pages; otherwise the words of why it has none. A
-  // record that runs across a page boundary is split there: each byte lands at its own address.
-  std::optional<std::string> Place(const IntelHexRecord& record) {
-    if (record.byteCount == 0) return Tr("a data record must hold at least one byte");
+  // Puts the record's bytes in their place in the pages, or says why they have none. A record that runs
+  // across a page boundary is split there: each byte lands at its own address.
+  Result<void> Place(const IntelHexRecord& record) {
+    if (record.byteCount == 0) return Wrong(Tr("a data record must hold at least one byte"));
     if (record.loadOffset + record.byteCount > kLoadOffsetSpan) {
-      return Tr("the data record at offset {1} runs past the 64 KiB its address record opens",
-                {HexText(record.loadOffset, 4)});
+      return Wrong(Tr("the data record at offset {1} runs past the 64 KiB its address record opens",
+                      {HexText(record.loadOffset, 4)}));
     }
     const std::uint32_t address = m_base + record.loadOffset;
     for (std::size_t placed = 0; placed < record.byteCount;) {
@@ -67,12 +72,13 @@ class PageAssembler {
       const std::uint32_t pageAddress = at & ~std::uint32_t{kPageSize - 1};
       const std::size_t count =
           std::min<std::size_t>(record.byteCount - placed, pageAddress + kPageSize - at);
-      if (std::optional<std::string> problem = PlaceInPage(address, at, record.data.data() + placed, count)) {
-        return problem;
+      if (Result<void> placedHere = PlaceInPage(address, at, record.data.data() + placed, count);
+          !placedHere) {
+        return placedHere;
       }
       placed += count;
     }
-    return std::nullopt;
+    return {};
   }
 
   // Data bytes that lie at or above the limit: checked, never written.
@@ -86,28 +92,28 @@ class PageAssembler {
 
  private:
   // Puts `count` bytes of the record that starts at `recordAddress` at `at`, all inside one page.
-  std::optional<std::string> PlaceInPage(std::uint32_t recordAddress, std::uint32_t at,
-                                         const std::uint8_t* bytes, std::size_t count) {
+  Result<void> PlaceInPage(std::uint32_t recordAddress, std::uint32_t at, const std::uint8_t* bytes,
+                           std::size_t count) {
     const std::uint32_t pageAddress = at & ~std::uint32_t{kPageSize - 1};
     if (!m_page || pageAddress != m_page->address) {
       if (m_page && pageAddress < m_page->address) {
-        return Tr("the data record at {1} lies in the page at {2}, below the page at {3} before it",
-                  {HexText(recordAddress, 6), HexText(pageAddress, 6), HexText(m_page->address, 6)});
+        return Wrong(Tr("the data record at {1} lies in the page at {2}, below the page at {3} before it",
+                        {HexText(recordAddress, 6), HexText(pageAddress, 6), HexText(m_page->address, 6)}));
       }
       KeepPage();
       m_page.emplace();
       m_page->address = pageAddress;
       m_page->bytes.fill(0xFF);  // what erased flash holds
     } else if (at < m_nextFree) {
-      return Tr(
-          "the data record at {1} overlaps or comes before the record before it in its page, which ends "
-          "at {2}",
-          {HexText(recordAddress, 6), HexText(m_nextFree - 1, 6)});
+      return Wrong(
+          Tr("the data record at {1} overlaps or comes before the record before it in its page, which ends "
+             "at {2}",
+             {HexText(recordAddress, 6), HexText(m_nextFree - 1, 6)}));
     }
     std::copy_n(bytes, count, m_page->bytes.begin() + (at - pageAddress));
     if (pageAddress >= kFontAddressLimit) m_bytesLeftOut += count;
     m_nextFree = at + static_cast<std::uint32_t>(count);
-    return std::nullopt;
+    return {};
   }
 
   void KeepPage() {
@@ -132,25 +138,25 @@ void SkipByteOrderMark(std::istream& file) {
   file.seekg(start);
 }
 
-// What one well-formed record does to the package; the words of what is wrong otherwise.
-std::optional<std::string> Apply(const IntelHexRecord& record, PageAssembler& pages) {
+// What one well-formed record does to the package, or what is wrong with it.
+Result<void> Apply(const IntelHexRecord& record, PageAssembler& pages) {
   switch (record.type) {
     case kRecordData:
       return pages.Place(record);
     case kRecordExtendedLinearAddress:
     case kRecordExtendedSegmentAddress: {
       if (record.byteCount != 2)
-        return Tr("an address record (type {1}) must hold 2 bytes", {HexText(record.type, 2)});
+        return Wrong(Tr("an address record (type {1}) must hold 2 bytes", {HexText(record.type, 2)}));
       const std::uint32_t value = static_cast<std::uint32_t>(record.data[0] << 8 | record.data[1]);
       // Linear: the upper 16 address bits; segment: a paragraph number, 16 bytes each.
       pages.SetBaseAddress(record.type == kRecordExtendedLinearAddress ? value << 16 : value << 4);
-      return std::nullopt;
+      return {};
     }
     case kRecordStartSegmentAddress:
     case kRecordStartLinearAddress:
-      return std::nullopt;  // a start address means nothing to the flash
+      return {};  // a start address means nothing to the flash
     default:
-      return Tr("record type {1} is not an Intel-HEX record type", {HexText(record.type, 2)});
+      return Wrong(Tr("record type {1} is not an Intel-HEX record type", {HexText(record.type, 2)}));
   }
 }
 
@@ -159,7 +165,6 @@ std::optional<std::string> Apply(const IntelHexRecord& record, PageAssembler& pa
 FontPackage ReadFontPackage(std::istream& file) {
   RecordLines lines(file);
   PageAssembler pages;
-  IntelHexRecord record;
   FontPackage package;
   const auto refuse = [&](std::size_t line, std::string what) {
     package.problem = FontFileProblem{line, std::move(what)};
@@ -177,10 +182,12 @@ FontPackage ReadFontPackage(std::istream& file) {
       case RecordLines::Outcome::kReadError:
         return refuse(lines.Number(), Tr("the file cannot be read on from here"));
     }
-    std::optional<std::string> problem = ReadIntelHexRecord(line, record);
-    if (!problem && record.type == kRecordEndOfFile) break;  // nothing after it is read
-    if (!problem) problem = Apply(record, pages);
-    if (problem) return refuse(lines.Number(), std::move(*problem));
+    const Result<IntelHexRecord> record = ReadIntelHexRecord(line);
+    if (!record) return refuse(lines.Number(), record.Failure().words);
+    if (record->type == kRecordEndOfFile) break;  // nothing after it is read
+    if (const Result<void> applied = Apply(*record, pages); !applied) {
+      return refuse(lines.Number(), applied.Failure().words);
+    }
   }
   package.bytesLeftOut = pages.BytesLeftOut();
   package.pages = pages.TakePages();

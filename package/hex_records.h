@@ -5,9 +5,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "texts/problem.h"
 
 namespace quillon {
 
@@ -34,9 +35,9 @@ struct IntelHexRecord {
 // '0'..'9', 'A'..'F' and 'a'..'f' give their value; any other character 0.
 std::uint8_t HexDigitValue(char character);
 
-// Reads the line, without its line end, into `record`. No value when it is a well-formed record of at
-// most kRecordDataBytes data bytes; otherwise the words of what is wrong with it.
-std::optional<std::string> ReadIntelHexRecord(std::string_view line, IntelHexRecord& record);
+// The record on the line, without its line end, when it is a well-formed record of at most
+// kRecordDataBytes data bytes; otherwise a kInputRefused problem saying what is wrong with it.
+Result<IntelHexRecord> ReadIntelHexRecord(std::string_view line);
 
 // The value as `digits` upper-case hexadecimal digits, for messages.
 std::string HexText(std::uint32_t value, int digits);

@@ -152,9 +152,9 @@ std::string DevsimUsage() {
          "Numbers are decimal or hexadecimal with 0x.\n";
 }
 
-DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
-  DevsimParse parse;
-  DevsimOptions& options = parse.options;
+Result<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& arguments) {
+  const auto usage = [](std::string words) { return Problem{ProblemKind::kUsage, std::move(words)}; };
+  DevsimOptions options;
   DeviceFaults& faults = options.device.faults;
   constexpr std::uint32_t kAnyCount = std::numeric_limits<std::uint32_t>::max();
   // More would only flood the line; a few bytes already test the station's resynchronisation.
@@ -196,13 +196,12 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   app.add_option(std::string(kDump.names), dump);
   app.add_option(std::string(kAnswerDelay.names), answerDelay);
   for (NumberOption& number : numbers) app.add_option(std::string(number.name), number.text);
-  parse.error = Parse(app, arguments);
-  if (!parse.error.empty() || options.help || options.version) return parse;
+  if (Result<void> parsed = Parse(app, arguments); !parsed) return parsed.Failure();
+  if (options.help || options.version) return options;
 
   for (const auto& [name, path] : {std::pair{kLink.names, &link}, std::pair{kDump.names, &dump}}) {
     if (app.count(std::string(name)) != 0 && path->empty()) {
-      parse.error = std::string(name) + " needs a path";
-      return parse;
+      return usage(std::string(name) + " needs a path");
     }
   }
   options.device.linkPath = link;
@@ -215,9 +214,8 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
     if (app.count(std::string(number.name)) == 0) continue;
     values[i] = ParseNumber(number.text, number.limit);
     if (!values[i] || *values[i] < number.lowest) {
-      parse.error = std::string(number.name) + ": '" + number.text + "' is not a number from " +
-                    std::to_string(number.lowest) + " to " + std::to_string(number.limit);
-      return parse;
+      return usage(std::string(number.name) + ": '" + number.text + "' is not a number from " +
+                   std::to_string(number.lowest) + " to " + std::to_string(number.limit));
     }
   }
   const auto& [baud, usbFrame, noReply, corruptOffset, corruptPage, unplugAfter, garbage, devices, seed] =
@@ -225,9 +223,8 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   if (app.count(std::string(kAnswerDelay.names)) != 0) {
     const std::optional<AnswerDelay> delay = ParseAnswerDelay(answerDelay, kLongestAnswerDelay);
     if (!delay) {
-      parse.error = "--answer-delay: '" + answerDelay + "' is not US or US:JITTER, microseconds from 0 to " +
-                    std::to_string(kLongestAnswerDelay);
-      return parse;
+      return usage("--answer-delay: '" + answerDelay + "' is not US or US:JITTER, microseconds from 0 to " +
+                   std::to_string(kLongestAnswerDelay));
     }
     options.device.answerDelay = *delay;
   }
@@ -243,13 +240,12 @@ DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments) {
   if (unplugAfter) faults.unplugAfterPages = *unplugAfter;
   if (garbage) faults.garbageBeforeReplies = *garbage;
   if (corruptPage && !corruptOffset) {
-    parse.error = "--corrupt-page needs --corrupt-offset";
-    return parse;
+    return usage("--corrupt-page needs --corrupt-offset");
   }
   if (corruptOffset) {
     faults.corruptReadBack = ReadBackCorruption{static_cast<std::uint8_t>(*corruptOffset), corruptPage};
   }
-  return parse;
+  return options;
 }
 
 }  // namespace quillon::sim

@@ -8,6 +8,7 @@
 
 #include "cmdline/help_items.h"
 #include "sim/pty_device.h"
+#include "texts/problem.h"
 
 namespace quillon::sim {
 
@@ -28,12 +29,8 @@ std::filesystem::path DevicePath(const std::filesystem::path& path, std::uint32_
 // Device k's own options: its link, and a seed of its own, so that no two draw the same delays.
 PtyDeviceOptions DeviceOptions(const DevsimOptions& options, std::uint32_t device);
 
-struct DevsimParse {
-  DevsimOptions options;
-  std::string error;  // empty when the command line is good
-};
-
-DevsimParse ParseDevsimOptions(const std::vector<std::string>& arguments);
+// The options, or the usage problem that stops them.
+Result<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& arguments);
 // The simulator's options, which its help and its manual page are made from (help_items.h).
 ProgramHelp DevsimHelp();
 inline constexpr std::size_t kDevsimHelpColumn = 25;

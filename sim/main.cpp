@@ -27,16 +27,18 @@ void PrintPath(const std::string& path) {
 int main(int argc, char** argv) {
   using namespace quillon::sim;
 
-  const DevsimParse parse = ParseDevsimOptions(std::vector<std::string>(argv + 1, argv + argc));
-  if (!parse.error.empty()) {
-    std::fprintf(stderr, "quillon-devsim: %s\n%s", parse.error.c_str(), DevsimUsage().c_str());
+  const quillon::Result<DevsimOptions> parsed =
+      ParseDevsimOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed) {
+    std::fprintf(stderr, "quillon-devsim: %s\n%s", parsed.Failure().words.c_str(), DevsimUsage().c_str());
     return kExitUsage;
   }
-  if (parse.options.help) {
+  const DevsimOptions& options = *parsed;
+  if (options.help) {
     std::printf("%s", DevsimUsage().c_str());
     return 0;
   }
-  if (parse.options.version) {
+  if (options.version) {
     std::printf("%s\n", quillon::VersionLine("quillon-devsim").c_str());
     return 0;
   }
@@ -49,14 +51,14 @@ int main(int argc, char** argv) {
   sigaddset(&handled, SIGUSR1);
   pthread_sigmask(SIG_BLOCK, &handled, nullptr);
 
-  std::string error;
   std::vector<std::unique_ptr<PtyDevice>> devices;
-  for (std::uint32_t k = 1; k <= parse.options.devices; ++k) {
-    devices.push_back(PtyDevice::Create(DeviceOptions(parse.options, k), error));
-    if (!devices.back()) {
-      std::fprintf(stderr, "quillon-devsim: %s\n", error.c_str());
+  for (std::uint32_t k = 1; k <= options.devices; ++k) {
+    quillon::Result<std::unique_ptr<PtyDevice>> device = PtyDevice::Create(DeviceOptions(options, k));
+    if (!device) {
+      std::fprintf(stderr, "quillon-devsim: %s\n", device.Failure().words.c_str());
       return kExitFailure;
     }
+    devices.push_back(std::move(*device));
   }
   for (const std::unique_ptr<PtyDevice>& device : devices) PrintPath(device->SlavePath());
 
@@ -65,18 +67,18 @@ int main(int argc, char** argv) {
     if (sigwait(&handled, &signal) != 0 || signal != SIGUSR1) break;
     for (const std::unique_ptr<PtyDevice>& device : devices) {
       if (device->Plugged()) continue;
-      if (device->Replug(error)) {
+      if (quillon::Result<void> plugged = device->Replug(); plugged) {
         PrintPath(device->SlavePath());
       } else {
-        std::fprintf(stderr, "quillon-devsim: %s\n", error.c_str());
+        std::fprintf(stderr, "quillon-devsim: %s\n", plugged.Failure().words.c_str());
       }
     }
   }
 
   int status = 0;
-  if (parse.options.dumpPath.empty()) return status;
+  if (options.dumpPath.empty()) return status;
   for (std::uint32_t k = 1; k <= devices.size(); ++k) {
-    const std::filesystem::path dump = DevicePath(parse.options.dumpPath, k, parse.options.devices);
+    const std::filesystem::path dump = DevicePath(options.dumpPath, k, options.devices);
     const bool dumped =
         devices[k - 1]->WithEngine([&](DeviceEngine& engine) { return engine.Memory().Dump(dump); });
     if (!dumped) {

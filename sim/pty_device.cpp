@@ -25,19 +25,21 @@ namespace {
 
 using Clock = WirePacer::Clock;
 
+Problem CannotPlugIn(std::string words) {
+  return {ProblemKind::kSystem, std::move(words)};
+}
+
 void ReportFailure(const char* step) {
   std::fprintf(stderr, "simulated device: %s: %s\n", step, std::strerror(errno));
 }
 
 }  // namespace
 
-std::unique_ptr<PtyDevice> PtyDevice::Create(const PtyDeviceOptions& options, std::string& error) {
+Result<std::unique_ptr<PtyDevice>> PtyDevice::Create(const PtyDeviceOptions& options) {
   std::unique_ptr<PtyDevice> device(new PtyDevice(options));
-  if (!device->m_wake.valid()) {
-    error = std::string("cannot make an eventfd: ") + std::strerror(errno);
-    return nullptr;
-  }
-  if (!device->PlugIn(error)) return nullptr;
+  if (!device->m_wake.valid())
+    return CannotPlugIn(std::string("cannot make an eventfd: ") + std::strerror(errno));
+  if (Result<void> plugged = device->PlugIn(); !plugged) return plugged.Failure();
   return device;
 }
 
@@ -74,41 +76,40 @@ void PtyDevice::Unplug() {
   m_engine.Unplug();
 }
 
-bool PtyDevice::Replug(std::string& error) {
+Result<void> PtyDevice::Replug() {
   std::lock_guard control(m_controlMutex);
-  if (Plugged()) return true;
+  if (Plugged()) return {};
   // The serving thread may have hung up on its own; it has ended, but still needs joining.
   StopServing();
   {
     std::lock_guard lock(m_engineMutex);
     m_engine.Replug();
   }
-  return PlugIn(error);
+  return PlugIn();
 }
 
-bool PtyDevice::PlugIn(std::string& error) {
+Result<void> PtyDevice::PlugIn() {
   // posix_openpt rather than openpty: it takes O_CLOEXEC, so no child of this process inherits the master.
   FileDescriptor master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
   std::array<char, 128> name{};
   if (!master.valid() || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0 ||
       ::ptsname_r(master.get(), name.data(), name.size()) != 0) {
-    error = std::string("cannot make a pty: ") + std::strerror(errno);
-    return false;
+    return CannotPlugIn(std::string("cannot make a pty: ") + std::strerror(errno));
   }
   FileDescriptor slave(::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC));
   termios settings{};
   if (!slave.valid() || ::tcgetattr(slave.get(), &settings) != 0) {
-    error = std::string("cannot open ") + name.data() + ": " + std::strerror(errno);
-    return false;
+    return CannotPlugIn(std::string("cannot open ") + name.data() + ": " + std::strerror(errno));
   }
   // Raw from the start: a pty echoes by default, and an echo would come back to the station as replies.
   ::cfmakeraw(&settings);
   if (::tcsetattr(slave.get(), TCSANOW, &settings) != 0 ||
       ::fcntl(master.get(), F_SETFL, ::fcntl(master.get(), F_GETFL) | O_NONBLOCK) != 0) {
-    error = std::string("cannot set up ") + name.data() + ": " + std::strerror(errno);
-    return false;
+    return CannotPlugIn(std::string("cannot set up ") + name.data() + ": " + std::strerror(errno));
   }
-  if (!m_linkPath.empty() && !PointLink(m_linkPath, name.data(), error)) return false;
+  if (!m_linkPath.empty()) {
+    if (Result<void> linked = PointLink(m_linkPath, name.data()); !linked) return linked;
+  }
 
   m_master = std::move(master);
   m_ownSlave = std::move(slave);
@@ -118,7 +119,7 @@ bool PtyDevice::PlugIn(std::string& error) {
   }
   m_stopRequested = false;
   m_server = std::thread(&PtyDevice::Serve, this);
-  return true;
+  return {};
 }
 
 void PtyDevice::StopServing() {

@@ -13,6 +13,7 @@
 #include "link/os/file_descriptor.h"
 #include "sim/device_engine.h"
 #include "sim/wire_pacer.h"
+#include "texts/problem.h"
 
 namespace quillon::sim {
 
@@ -33,7 +34,7 @@ struct PtyDeviceOptions {
 class PtyDevice {
  public:
   // nullptr with a reason in `error` when the pty or its link cannot be made.
-  static std::unique_ptr<PtyDevice> Create(const PtyDeviceOptions& options, std::string& error);
+  static Result<std::unique_ptr<PtyDevice>> Create(const PtyDeviceOptions& options);
   ~PtyDevice();
   PtyDevice(const PtyDevice&) = delete;
   PtyDevice& operator=(const PtyDevice&) = delete;
@@ -46,7 +47,7 @@ class PtyDevice {
   // Pulls the cable: the station's tty hangs up and the link disappears.
   void Unplug();
   // Plugs in again on a new pty, behind the same link. True when already plugged.
-  bool Replug(std::string& error);
+  Result<void> Replug();
 
   // Runs f(DeviceEngine&) while the serving thread keeps its hands off the engine.
   template <typename F>
@@ -58,7 +59,7 @@ class PtyDevice {
  private:
   explicit PtyDevice(const PtyDeviceOptions& options);
 
-  bool PlugIn(std::string& error);
+  Result<void> PlugIn();
   void StopServing();
   void HangUp();
   void Serve();

@@ -5,11 +5,11 @@
 
 namespace quillon::sim {
 
-std::unique_ptr<PtyDevice> PtyDevice::Create(const PtyDeviceOptions& /*options*/, std::string& error) {
-  error =
+Result<std::unique_ptr<PtyDevice>> PtyDevice::Create(const PtyDeviceOptions& /*options*/) {
+  return Problem{
+      ProblemKind::kUsage,
       "the simulated serial device needs a pseudo-terminal, which Windows lacks: use --simulator=usb, "
-      "or --port COMn with quillon-devsim serving that port";
-  return nullptr;
+      "or --port COMn with quillon-devsim serving that port"};
 }
 
 PtyDevice::~PtyDevice() = default;

@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <string>
 
+#include "texts/problem.h"
+
 namespace quillon::sim {
 
 // Points `link` at `target`, replacing an earlier link atomically. Refuses to replace anything that
-// is not a symbolic link. False with a reason in `error` on failure.
-bool PointLink(const std::filesystem::path& link, const std::string& target, std::string& error);
+// is not a symbolic link.
+Result<void> PointLink(const std::filesystem::path& link, const std::string& target);
 // Removes `link` if it is a symbolic link; anything else at that path is left alone.
 void RemoveLink(const std::filesystem::path& link);
 

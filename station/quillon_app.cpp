@@ -54,12 +54,13 @@ void CQuillonApp::PostSystemCommand(unsigned commandId) {
   m_dialogThread.Post([this, commandId] { m_dialog.OnSysCommand(commandId); });
 }
 
-void EndProcess(CQuillonApp& app, int exitCode, const std::function<void()>& tidyUp) {
+void EndProcess(CQuillonApp& app, int exitCode, const std::function<void()>& release) {
   // The dialog's handlers use the process's state: let the dialog thread finish before it is torn down.
   app.Thread().QuitAndWait();
   std::fflush(nullptr);
   if (app.Dialog().JobWorkerAlive() || app.Dialog().ConnectionAttemptRunning()) std::_Exit(exitCode);
-  if (tidyUp) tidyUp();
+  app.Dialog().m_port.Stop();
+  if (release) release();
   std::exit(exitCode);
 }
 

@@ -42,9 +42,10 @@ class CQuillonApp {
   CQuillonDlg m_dialog;
 };
 
-// Ends the dialog thread, then the process with the code. Workers are not waited for: when one still
-// runs, the process ends without tearing down what it may still be using. Otherwise tidyUp runs first
-// (to let go of what the station used, such as a simulated device).
-[[noreturn]] void EndProcess(CQuillonApp& app, int exitCode, const std::function<void()>& tidyUp = {});
+// How every front end ends: the dialog thread first, then the process with the code. Workers are not
+// waited for: when one still runs, the process ends without tearing down what it may still be using.
+// Otherwise the port is let go of (the tty put back as it was found), then what the front end gave the
+// station (its device set-up, a simulated device among it) in `release`.
+[[noreturn]] void EndProcess(CQuillonApp& app, int exitCode, const std::function<void()>& release = {});
 
 }  // namespace quillon

@@ -46,36 +46,33 @@ std::vector<HelpItem> DeviceOptionItems(std::string_view commands) {
   return items;
 }
 
-bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::string& error) {
+Result<DeviceChoice> ChooseDevice(const DeviceOptionValues& values) {
   // A second device option would leave it unclear which device is meant.
   if (values.ports.size() + values.simulators.size() > 1) {
-    error = "give either --port or --simulator, once";
-    return false;
+    return Problem{ProblemKind::kUsage, "give either --port or --simulator, once"};
   }
-  choice = DeviceChoice{};
+  DeviceChoice choice;
   if (!values.ports.empty()) {
-    if (values.ports.front().empty()) {
-      error = "--port needs the path of a tty";
-      return false;
-    }
+    if (values.ports.front().empty()) return Problem{ProblemKind::kUsage, "--port needs the path of a tty"};
     choice.source = DeviceChoice::Source::kPort;
     choice.portPath = values.ports.front();
   } else if (!values.simulators.empty()) {
     const std::string& kind = values.simulators.front();
     if (kind != "serial" && kind != "usb") {
-      error = "--simulator takes 'serial' or 'usb', not '" + kind + "'";
-      return false;
+      return Problem{ProblemKind::kUsage, "--simulator takes 'serial' or 'usb', not '" + kind + "'"};
     }
     choice.source = kind == "usb" ? DeviceChoice::Source::kSimulatorUsb : DeviceChoice::Source::kSimulator;
   }
-  return true;
+  return choice;
 }
 
-bool CheckGivenPort(const DeviceChoice& choice, std::string& error) {
-  if (choice.source != DeviceChoice::Source::kPort) return true;
-  const std::optional<NotSerialPort> notSerialPort = LookAtPortPath(choice.portPath);
-  if (notSerialPort) error = NotSerialPortText(*notSerialPort);
-  return !notSerialPort;
+Result<void> CheckGivenPort(const DeviceChoice& choice) {
+  if (choice.source != DeviceChoice::Source::kPort) return {};
+  // What is no serial port is a mistake in the command line: nothing is opened.
+  if (const std::optional<NotSerialPort> notSerialPort = LookAtPortPath(choice.portPath)) {
+    return Problem{ProblemKind::kUsage, NotSerialPortText(*notSerialPort)};
+  }
+  return {};
 }
 
 const char* DeviceOptionsNote() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cmdline/help_items.h"
+#include "texts/problem.h"
 
 namespace CLI {
 class App;
@@ -30,12 +31,12 @@ void AddDeviceOptions(CLI::App& app, DeviceOptionValues& values);
 std::vector<HelpItem> DeviceOptionItems(std::string_view commands = {});
 // What the help says after them: which device is used without them.
 const char* DeviceOptionsNote();
-// The device chosen by what was given; false with the reason in `error`.
-bool ChooseDevice(const DeviceOptionValues& values, DeviceChoice& choice, std::string& error);
+// The device chosen by what was given; a usage problem for a contradiction.
+Result<DeviceChoice> ChooseDevice(const DeviceOptionValues& values);
 
 // The station writes only to serial ports: a --port that is certainly none (a file, a directory, a
 // device other than a terminal; on Windows a name other than COMn) is refused before the station
-// starts, false with words in `error` that say what it is.
-bool CheckGivenPort(const DeviceChoice& choice, std::string& error);
+// starts, a usage problem in words that say what it is.
+Result<void> CheckGivenPort(const DeviceChoice& choice);
 
 }  // namespace quillon

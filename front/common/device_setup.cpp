@@ -22,7 +22,7 @@ class NoSerialPorts final : public SerialPortList {
 
 }  // namespace
 
-std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std::string& error) {
+Result<std::unique_ptr<DeviceSetup>> DeviceSetup::Create(const DeviceChoice& choice) {
   std::unique_ptr<DeviceSetup> setup(new DeviceSetup);
   switch (choice.source) {
     case DeviceChoice::Source::kHardware:
@@ -48,12 +48,12 @@ std::unique_ptr<DeviceSetup> DeviceSetup::Create(const DeviceChoice& choice, std
     case DeviceChoice::Source::kSimulator: {
       setup->m_simulatorDirectory = std::make_unique<TemporaryDirectory>("quillon-sim");
       if (!setup->m_simulatorDirectory->Made()) {
-        error = "cannot make a directory for the simulated device's tty";
-        return nullptr;
+        return Problem{ProblemKind::kSystem, "cannot make a directory for the simulated device's tty"};
       }
       const std::filesystem::path link = *setup->m_simulatorDirectory / kSimulatorTtyName;
-      setup->m_simulator = sim::PtyDevice::Create({.linkPath = link}, error);
-      if (!setup->m_simulator) return nullptr;
+      Result<std::unique_ptr<sim::PtyDevice>> simulator = sim::PtyDevice::Create({.linkPath = link});
+      if (!simulator) return simulator.Failure();
+      setup->m_simulator = std::move(*simulator);
       setup->m_usb = std::make_unique<NoUsbBridge>();
       setup->m_ports = std::make_unique<GivenPortList>(link.string());
       setup->m_description = "the simulated ID writer on " + link.string();

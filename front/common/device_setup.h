@@ -8,11 +8,12 @@
 #include <string>
 
 #include "front/common/device_choice.h"
+#include "link/os/temporary_directory.h"
 #include "link/ports/device_watcher.h"
 #include "link/ports/serial_port_list.h"
-#include "link/os/temporary_directory.h"
 #include "link/usb/usb_bridge.h"
 #include "station/station_workers.h"
+#include "texts/problem.h"
 
 namespace quillon {
 
@@ -23,8 +24,8 @@ class SimulatedUsbBridge;
 
 class DeviceSetup {
  public:
-  // nullptr with the reason in `error` when the simulated device cannot be made.
-  static std::unique_ptr<DeviceSetup> Create(const DeviceChoice& choice, std::string& error);
+  // A problem when the simulated device cannot be made.
+  static Result<std::unique_ptr<DeviceSetup>> Create(const DeviceChoice& choice);
   ~DeviceSetup();  // the simulated device goes before the directory of its tty link
   DeviceSetup(const DeviceSetup&) = delete;
   DeviceSetup& operator=(const DeviceSetup&) = delete;

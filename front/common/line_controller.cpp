@@ -19,45 +19,53 @@ LinePackage Summary(const std::string& name, const PackagePages& package) {
 
 std::vector<std::string> LineSlotArguments(const LineProfile& profile, int slot, const std::string& port) {
   // Each slot goes on unit after unit by itself; the window plays the sounds, once a unit.
-  return {"write",   profile.package,
-          "--port",  port,
-          "--json",  "--repeat",
-          "--quiet", "--lang",
+  return {"write",
+          profile.package,
+          "--port",
+          port,
+          "--json",
+          "--repeat",
+          "--quiet",
+          "--lang",
           CurrentLanguage() == Language::kEnglish ? "en" : "zh",
-          "--gang-slot", std::to_string(slot),
-          "--log",   profile.log};
+          "--gang-slot",
+          std::to_string(slot),
+          "--log",
+          profile.log};
 }
 
-Result<std::unique_ptr<LineController>> LineController::Open(const LineProfile& profile, const LineOptions& options,
-                                                             LineView& view) {
+Result<std::unique_ptr<LineController>> LineController::Open(const LineProfile& profile,
+                                                             const LineOptions& options, LineView& view) {
   const int button = PackageButtonId(profile.package);
   if (button == 0) {
-    return Problem{ProblemKind::kUsage, Tr("The line's package \"{1}\" is no package the station knows.",
-                                           {profile.package})};
+    return Problem{ProblemKind::kUsage,
+                   Tr("The line's package \"{1}\" is no package the station knows.", {profile.package})};
   }
   if (profile.slots.empty()) return Problem{ProblemKind::kUsage, Tr("The line has no slot: give it a port.")};
   const std::string program = options.slotProgram.empty() ? SlotProgram() : options.slotProgram;
   if (program.empty()) {
-    return Problem{ProblemKind::kUsage, Tr("quillon-cli, which runs the line's slots, is not beside this program.")};
+    return Problem{ProblemKind::kUsage,
+                   Tr("quillon-cli, which runs the line's slots, is not beside this program.")};
   }
   std::unique_ptr<LineController> line(new LineController);
   line->m_profile = profile;
   line->m_view = &view;
   // Read once: every unit writes exactly these pages, and the header shows their digest.
-  line->m_package = std::make_shared<const PackagePages>(ExpectedPackagePages(button));
-  if (line->m_package->refusal) {
-    return Problem{ProblemKind::kInputRefused, Tr(line->m_package->refusal->c_str())};
-  }
+  Result<PackagePages> package = ExpectedPackagePages(button);
+  if (!package) return Problem{package.Failure().kind, Tr(package.Failure().words.c_str())};
+  line->m_package = std::make_shared<const PackagePages>(std::move(*package));
   Result<std::unique_ptr<UnitLog>> log = UnitLog::Open(profile.log);
   if (!log) return log.Failure();
   line->m_log = std::move(*log);
-  line->m_model = std::make_unique<LineModel>(profile, Summary(profile.package, *line->m_package),
-                                              CountShift(profile.log), line->m_log.get(), view, options.events);
+  line->m_model =
+      std::make_unique<LineModel>(profile, Summary(profile.package, *line->m_package),
+                                  CountShift(profile.log), line->m_log.get(), view, options.events);
   GangSettings settings{
       .packageName = profile.package,
       .stationName = profile.station,
       .program = program,
-      .slotArguments = [profile](int slot, const std::string& port) { return LineSlotArguments(profile, slot, port); },
+      .slotArguments = [profile](int slot,
+                                 const std::string& port) { return LineSlotArguments(profile, slot, port); },
       .package = line->m_package,
       .log = line->m_log.get(),
   };

@@ -30,15 +30,15 @@ constexpr HelpItem kLine{
 };
 constexpr HelpItem kLineLog{
     .names = "--log", .value = "FILE", .text = "with --line: the unit log (default units.jsonl)"};
-constexpr HelpItem kJson{
-    .names = "--json", .text = "with --line: the slots' events as JSON lines on standard output"};
+constexpr HelpItem kJson{.names = "--json",
+                         .text = "with --line: the slots' events as JSON lines on standard output"};
 constexpr HelpItem kHelp{.names = "-h,--help", .text = "show this help and exit"};
 constexpr HelpItem kVersion{.names = "--version", .text = "show the version and exit"};
 
 }  // namespace
 
-std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& arguments,
-                                                std::string& error) {
+Result<WindowOptions> ParseWindowOptions(const std::vector<std::string>& arguments) {
+  const auto usage = [](std::string words) { return Problem{ProblemKind::kUsage, std::move(words)}; };
   WindowOptions options;
   DeviceOptionValues device;
   std::string package;
@@ -52,39 +52,27 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
   app.add_option(std::string(kLineLog.names), options.lineLog);
   app.add_flag(std::string(kJson.names), options.json);
   AddDeviceOptions(app, device);
-  error = Parse(app, arguments);
-  if (options.help || options.version) {
-    error.clear();
-    return options;
-  }
+  const Result<void> parsed = Parse(app, arguments);
+  if (options.help || options.version) return options;
+  if (!parsed) return parsed.Failure();
   options.line = line->count() > 0;
-  if (error.empty() && options.line) {
+  if (options.line) {
     // The slots' ports: as many as the line has, never the simulator.
-    if (!device.simulators.empty()) {
-      error = "a line's slots are given with --port, not --simulator";
-      return std::nullopt;
-    }
+    if (!device.simulators.empty()) return usage("a line's slots are given with --port, not --simulator");
     options.linePorts = device.ports;
     if (!options.linePackage.empty() && PackageButtonId(options.linePackage) == 0) {
-      error = "unknown package " + options.linePackage;
-      return std::nullopt;
+      return usage("unknown package " + options.linePackage);
     }
     return options;
   }
-  if (error.empty() && (!options.lineLog.empty() || options.json)) {
-    error = "--log and --json go with --line";
-    return std::nullopt;
-  }
-  if (!error.empty() || !ChooseDevice(device, options.device, error) ||
-      !CheckGivenPort(options.device, error)) {
-    return std::nullopt;
-  }
+  if (!options.lineLog.empty() || options.json) return usage("--log and --json go with --line");
+  Result<DeviceChoice> chosen = ChooseDevice(device);
+  if (!chosen) return chosen.Failure();
+  options.device = *chosen;
+  if (Result<void> checked = CheckGivenPort(options.device); !checked) return checked.Failure();
   if (!package.empty()) {
     options.buttonToPress = PackageButtonId(package);
-    if (options.buttonToPress == 0) {
-      error = "unknown package " + package;
-      return std::nullopt;
-    }
+    if (options.buttonToPress == 0) return usage("unknown package " + package);
   }
   return options;
 }

@@ -17,16 +17,15 @@ struct WindowOptions {
   std::string linePackage;
   std::vector<std::string> linePorts;
   std::string lineLog;
-  bool json = false;  // the line's events on standard output
+  bool json = false;           // the line's events on standard output
   int buttonToPress = 0;       // pressed once a device is linked; 0: none
   std::string screenshotFile;  // a PNG of the window as it first shows, then exit; empty: none
   bool help = false;
   bool version = false;
 };
 
-// The options (arguments without the program's name), or nothing with the reason in `error`.
-std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& arguments,
-                                                std::string& error);
+// The options (arguments without the program's name), or the usage problem that stops them.
+Result<WindowOptions> ParseWindowOptions(const std::vector<std::string>& arguments);
 
 // The window's options, which its help and its manual page are made from (help_items.h).
 ProgramHelp WindowHelp();

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "cmdline/command_line.h"
+#include "front/common/exit_codes.h"
 #include "link/ports/same_port.h"
 
 namespace quillon::console {
@@ -33,6 +34,10 @@ std::optional<std::uint64_t> Number(const std::string& text) {
 }
 
 using Kind = HelpItem::Kind;
+
+Problem Usage(std::string words) {
+  return {ProblemKind::kUsage, std::move(words)};
+}
 
 constexpr HelpItem kWrite{
     .kind = Kind::kCommand,
@@ -164,88 +169,82 @@ struct GivenArguments {
   DeviceOptionValues device;
 };
 
-bool TakePackage(const std::string& command, const std::vector<std::string>& words, CliOptions& options,
-                 std::string& error) {
+Result<void> TakePackage(const std::string& command, const std::vector<std::string>& words,
+                         CliOptions& options) {
   if (words.size() != 1) {
-    error = command + " needs one package name";
-    return false;
+    return Usage(command + " needs one package name");
   }
   options.jobButton = PackageButtonId(words[0]);
   if (options.jobButton == 0) {
-    error = "unknown package " + words[0];
-    return false;
+    return Usage("unknown package " + words[0]);
   }
   options.package = words[0];
-  return true;
+  return {};
 }
 
-bool TakeFlashRange(const std::vector<std::string>& words, CliOptions& options, std::string& error) {
+Result<void> TakeFlashRange(const std::vector<std::string>& words, CliOptions& options) {
   if (words.size() != 2) {
-    error = "read needs an ADDRESS and a LENGTH";
-    return false;
+    return Usage("read needs an ADDRESS and a LENGTH");
   }
   const std::optional<std::uint64_t> address = Number(words[0]);
   const std::optional<std::uint64_t> length = Number(words[1]);
   if (!address || !length) {
-    error = "'" + (address ? words[1] : words[0]) + "' is not a number (decimal, or hexadecimal after 0x)";
-    return false;
+    return Usage("'" + (address ? words[1] : words[0]) +
+                 "' is not a number (decimal, or hexadecimal after 0x)");
   }
   if (*address >= kFlashBytes) {
-    error = "address " + words[0] + " lies outside the flash (0 to 0xFFFFFF)";
-    return false;
+    return Usage("address " + words[0] + " lies outside the flash (0 to 0xFFFFFF)");
   }
   if (*length == 0) {
-    error = "LENGTH must be at least 1";
-    return false;
+    return Usage("LENGTH must be at least 1");
   }
   if (*address + *length > kFlashBytes) {
-    error = "the range from " + words[0] + " for " + words[1] +
-            " bytes runs past the end of the flash (0xFFFFFF)";
-    return false;
+    return Usage("the range from " + words[0] + " for " + words[1] +
+                 " bytes runs past the end of the flash (0xFFFFFF)");
   }
   options.readAddress = static_cast<std::uint32_t>(*address);
   options.readLength = static_cast<std::uint32_t>(*length);
-  return true;
+  return {};
 }
 
 // write with several --port: every one must be a serial port.
-bool TakeGangPorts(const DeviceOptionValues& device, CliOptions& options, std::string& error) {
+Result<void> TakeGangPorts(const DeviceOptionValues& device, CliOptions& options) {
   if (!device.simulators.empty()) {
-    error = "a gang is written through --port only, not --simulator";
-    return false;
+    return Usage("a gang is written through --port only, not --simulator");
   }
   for (const std::string& port : device.ports) {
     DeviceChoice choice{DeviceChoice::Source::kPort, port};
     if (port.empty()) {
-      error = "--port needs the path of a tty";
-      return false;
+      return Usage("--port needs the path of a tty");
     }
-    if (!CheckGivenPort(choice, error)) return false;
+    if (Result<void> checked = CheckGivenPort(choice); !checked) return checked;
     for (const std::string& taken : options.gangPorts) {
       if (taken == port) {
-        error = "--port " + port + " is given twice";
-        return false;
+        return Usage("--port " + port + " is given twice");
       }
       if (SamePort(taken, port)) {
-        error = "--port " + taken + " and --port " + port + " are the same port: one slot a port";
-        return false;
+        return Usage("--port " + taken + " and --port " + port + " are the same port: one slot a port");
       }
     }
     options.gangPorts.push_back(port);
   }
-  return true;
+  return {};
 }
 
-bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& error) {
+Result<void> TakeValues(const GivenArguments& given, CliOptions& options) {
   const bool gang = options.command == CliCommand::kWrite && given.device.ports.size() > 1;
   if (gang) {
-    if (!TakeGangPorts(given.device, options, error)) return false;
+    if (Result<void> taken = TakeGangPorts(given.device, options); !taken) return taken;
   } else {
-    if (!ChooseDevice(given.device, options.device, error)) return false;
+    Result<DeviceChoice> chosen = ChooseDevice(given.device);
+    if (!chosen) return chosen.Failure();
+    options.device = *chosen;
     // What is no serial port ends every command that would talk to the device before it starts; ports
     // lists it with what it is, and doctor says so in its check of the port.
     const bool looksOnly = options.command == CliCommand::kPorts || options.command == CliCommand::kDoctor;
-    if (!looksOnly && !CheckGivenPort(options.device, error)) return false;
+    if (!looksOnly) {
+      if (Result<void> checked = CheckGivenPort(options.device); !checked) return checked;
+    }
   }
   options.json = given.json;
   options.quiet = given.quiet;
@@ -255,8 +254,7 @@ bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& e
   if (!given.wait.empty()) {
     const auto seconds = Seconds(given.wait);
     if (!seconds) {
-      error = "'" + given.wait + "' is not a number of seconds";
-      return false;
+      return Usage("'" + given.wait + "' is not a number of seconds");
     }
     options.waitSeconds = *seconds;
   } else if (options.command == CliCommand::kDoctor) {
@@ -265,26 +263,23 @@ bool TakeValues(const GivenArguments& given, CliOptions& options, std::string& e
   options.systemRoot = given.systemRoot;
   if (!given.format.empty()) {
     if (given.format != "raw" && given.format != "hex") {
-      error = "--format is raw or hex, not '" + given.format + "'";
-      return false;
+      return Usage("--format is raw or hex, not '" + given.format + "'");
     }
     options.format = given.format == "hex" ? ImageFormat::kIntelHex : ImageFormat::kRaw;
   }
   options.gangSlot = given.gangSlot;
   if (!options.logPath.empty() && !options.repeat && !gang && options.gangSlot == 0) {
-    error = "--log goes with --repeat or with several --port";
-    return false;
+    return Usage("--log goes with --repeat or with several --port");
   }
   if (options.command == CliCommand::kRead && options.outPath.empty()) {
-    error = "read needs --out FILE";
-    return false;
+    return Usage("read needs --out FILE");
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error) {
+Result<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments) {
   GivenArguments given;
   CLI::App app("", "quillon-cli");
   PrepareApp(app);
@@ -315,43 +310,40 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
   doctor->add_option("--system-root", given.systemRoot);
   app.require_subcommand(0, 1);
 
-  error = Parse(app, arguments);
+  const Result<void> parsed = Parse(app, arguments);
   if (given.help || given.version) {
-    error.clear();
     CliOptions options;
     options.command = given.help ? CliCommand::kHelp : CliCommand::kVersion;
     return options;
   }
-  if (!error.empty()) {
-    // A first word that is no command is what the operator got wrong.
-    if (app.get_subcommands().empty() && error.starts_with(kUnexpectedArgument)) {
-      error = "unknown command " + error.substr(kUnexpectedArgument.size());
+  if (!parsed) {
+    // A first word that is neither a command nor an option is what the operator got wrong.
+    const std::string unknown = UnknownArgument(app);
+    if (app.get_subcommands().empty() && !unknown.empty() && !unknown.starts_with("-")) {
+      return Usage("unknown command " + unknown);
     }
-    return std::nullopt;
+    return parsed.Failure();
   }
   CliOptions options;
-  bool good = false;
+  Result<void> good = Usage("no command given");
   if (write->parsed()) {
     options.command = CliCommand::kWrite;
-    good = TakePackage("write", given.words, options, error);
+    good = TakePackage("write", given.words, options);
   } else if (verify->parsed()) {
     options.command = CliCommand::kVerify;
-    good = TakePackage("verify", given.words, options, error);
+    good = TakePackage("verify", given.words, options);
   } else if (read->parsed()) {
     options.command = CliCommand::kRead;
-    good = TakeFlashRange(given.words, options, error);
+    good = TakeFlashRange(given.words, options);
   } else if (ports->parsed()) {
     options.command = CliCommand::kPorts;
-    good = given.words.empty();
-    if (!good) error = "ports takes no argument";
+    good = given.words.empty() ? Result<void>() : Usage("ports takes no argument");
   } else if (doctor->parsed()) {
     options.command = CliCommand::kDoctor;
-    good = given.words.empty();
-    if (!good) error = "doctor takes no argument";
-  } else {
-    error = "no command given";
+    good = given.words.empty() ? Result<void>() : Usage("doctor takes no argument");
   }
-  if (!good || !TakeValues(given, options, error)) return std::nullopt;
+  if (!good) return good.Failure();
+  if (Result<void> taken = TakeValues(given, options); !taken) return taken.Failure();
   return options;
 }
 
@@ -383,14 +375,7 @@ std::string UsageText() {
       "\n"
       "Packages:\n";
   for (const PackageButton& package : Packages()) text += std::string("  ") + package.name + "\n";
-  text +=
-      "\n"
-      "Exit codes: 0 done (written, all pages match, read; doctor: no check failed), 1 the job failed,\n"
-      "a page differs or the link failed (with --repeat: a unit failed; doctor: a check failed), 2 usage,\n"
-      "3 input file missing or refused, or an output file or the log that cannot be written,\n"
-      "4 no device within the wait, 5 stopped now (a second Ctrl-C: the unit in hand is recorded as\n"
-      "interrupted).\n";
-  return text;
+  return text + "\n" + ExitCodesText();
 }
 
 }  // namespace quillon::console

@@ -8,6 +8,7 @@
 
 #include "front/common/device_choice.h"
 #include "front/common/package_buttons.h"
+#include "texts/problem.h"
 
 namespace quillon::console {
 
@@ -49,8 +50,8 @@ struct CliOptions {
 // doctor waits less: a device that is plugged in links within a few seconds.
 inline constexpr int kDoctorWaitSeconds = 10;
 
-// The options, or nothing with the reason in `error`.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments, std::string& error);
+// The options, or the usage problem that stops them.
+Result<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments);
 
 // quillon-cli's commands and options, which its help, manual page and completion are made from
 // (help_items.h).

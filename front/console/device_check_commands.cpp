@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "front/console/exit_codes.h"
+#include "front/common/exit_codes.h"
 #include "front/console/job_start.h"
 #include "link/frame.h"
 #include "package/hex_records.h"
@@ -27,13 +27,13 @@ std::string Byte(std::uint8_t byte) {
 
 }  // namespace
 
-int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQuillonApp& app,
-              ConsoleView& view, const StopRequest& stop, std::FILE* errorOut) {
+Result<void> RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQuillonApp& app,
+                       ConsoleView& view, const StopRequest& stop, std::FILE* errorOut) {
   CheckReport report;
-  const int started =
+  const Result<void> started =
       StartWhenLinked([&] { return app.RunJob([&](CQuillonDlg& dlg) { report = CheckPages(dlg, pages); }); },
                       options.waitSeconds, view, stop, errorOut);
-  if (started != kExitWriteComplete) return started;
+  if (!started) return started;
   app.Dialog().WaitForJobWorkers();
 
   const std::size_t total = pages.size();
@@ -51,15 +51,16 @@ int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQu
                     {std::to_string(report.pagesRead), std::to_string(total)})
                      .c_str());
   }
-  std::fprintf(errorOut, "%s\n",
-               Tr("{1} of {2} pages of {3} match the device.",
-                  {std::to_string(report.pagesMatching), std::to_string(total), options.package})
-                   .c_str());
-  return report.pagesMatching == total ? kExitWriteComplete : kExitJobFailed;
+  const std::string matching =
+      Tr("{1} of {2} pages of {3} match the device.",
+         {std::to_string(report.pagesMatching), std::to_string(total), options.package});
+  std::fprintf(errorOut, "%s\n", matching.c_str());
+  if (report.pagesMatching == total) return {};
+  return Problem{report.linkFailed ? ProblemKind::kLinkFailed : ProblemKind::kJobFailed, matching};
 }
 
-int RunRead(const CliOptions& options, ReplacedFile out, CQuillonApp& app, ConsoleView& view,
-            const StopRequest& stop, std::FILE* errorOut) {
+Result<void> RunRead(const CliOptions& options, ReplacedFile out, CQuillonApp& app, ConsoleView& view,
+                     const StopRequest& stop, std::FILE* errorOut) {
   // Whole pages: from the start of the first byte's page to the end of the last byte's.
   const auto pageSize = static_cast<std::uint32_t>(kPageSize);
   const std::uint32_t firstPage = options.readAddress / pageSize * pageSize;
@@ -68,36 +69,36 @@ int RunRead(const CliOptions& options, ReplacedFile out, CQuillonApp& app, Conso
   std::vector<std::uint8_t> flash;
   bool linked = false;
   view.ExpectPages(static_cast<int>(pageCount));
-  const int started = StartWhenLinked(
+  const Result<void> started = StartWhenLinked(
       [&] {
         return app.RunJob([&](CQuillonDlg& dlg) { linked = ReadPages(dlg, firstPage, pageCount, flash); });
       },
       options.waitSeconds, view, stop, errorOut);
-  if (started != kExitWriteComplete) return started;
+  if (!started) return started;
   app.Dialog().WaitForJobWorkers();
   if (!linked) {
-    std::fprintf(errorOut, "%s\n",
-                 Tr("The link to the ID writer failed after {1} of {2} pages: {3} is left as it was.",
-                    {std::to_string(flash.size() / kPageSize), std::to_string(pageCount), options.outPath})
-                     .c_str());
-    return kExitJobFailed;
+    const std::string words =
+        Tr("The link to the ID writer failed after {1} of {2} pages: {3} is left as it was.",
+           {std::to_string(flash.size() / kPageSize), std::to_string(pageCount), options.outPath});
+    std::fprintf(errorOut, "%s\n", words.c_str());
+    return Problem{ProblemKind::kLinkFailed, words};
   }
 
   const std::string hex =
       options.format == ImageFormat::kIntelHex ? IntelHexText(firstPage, flash) : std::string();
   Result<void> written = options.format == ImageFormat::kIntelHex ? out.Write(hex.data(), hex.size())
-                                                                    : out.Write(flash.data(), flash.size());
+                                                                  : out.Write(flash.data(), flash.size());
   if (written) written = out.Commit();
   if (!written) {
     std::fprintf(errorOut, "quillon-cli: %s\n", written.Failure().words.c_str());
-    return kExitInputRefused;
+    return written;
   }
   std::fprintf(errorOut, "%s\n",
                Tr("Read {1}..{2} ({3} pages) into {4}.",
                   {Address(firstPage), Address(firstPage + pageCount * pageSize - 1),
                    std::to_string(pageCount), options.outPath})
                    .c_str());
-  return kExitWriteComplete;
+  return {};
 }
 
 }  // namespace quillon::console

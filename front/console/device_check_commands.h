@@ -15,13 +15,14 @@
 namespace quillon::console {
 
 // Compares the package's pages with the device's flash and says how many match and where the first
-// difference is. kExitWriteComplete when all match; kExitJobFailed when one differs or the link fails.
-int RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQuillonApp& app,
-              ConsoleView& view, const StopRequest& stop, std::FILE* errorOut);
+// difference is. Problems: kJobFailed when one differs, kLinkFailed when the link fails.
+Result<void> RunVerify(const CliOptions& options, const std::vector<FontPage>& pages, CQuillonApp& app,
+                       ConsoleView& view, const StopRequest& stop, std::FILE* errorOut);
 
 // Copies the whole pages that hold the range asked for into `out`, raw or as Intel-HEX, which replaces
-// its target only when every page was read and written. kExitInputRefused when it cannot be written.
-int RunRead(const CliOptions& options, ReplacedFile out, CQuillonApp& app, ConsoleView& view,
-            const StopRequest& stop, std::FILE* errorOut);
+// its target only when every page was read and written. Problems: kOutputFailed when it cannot be
+// written, kLinkFailed when the link fails.
+Result<void> RunRead(const CliOptions& options, ReplacedFile out, CQuillonApp& app, ConsoleView& view,
+                     const StopRequest& stop, std::FILE* errorOut);
 
 }  // namespace quillon::console

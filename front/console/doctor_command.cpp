@@ -6,9 +6,9 @@
 
 #include "front/common/check_lines.h"
 #include "front/common/device_setup.h"
+#include "front/common/exit_codes.h"
 #include "front/common/station_check.h"
 #include "front/console/console_view.h"
-#include "front/console/exit_codes.h"
 #include "line/json_text.h"
 #include "station/dialog_controls.h"
 #include "station/jobs/station_jobs.h"
@@ -69,12 +69,12 @@ int RunDoctor(const CliOptions& options, std::span<const SetupCheck> checks, std
     return report.ExitCode();
   }
 
-  std::string error;
-  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(choice, error);
-  if (!device) {
-    report.Add({"link", CheckVerdict::kFail, Tr("Link to the ID writer"), error, {}});
+  Result<std::unique_ptr<DeviceSetup>> made = DeviceSetup::Create(choice);
+  if (!made) {
+    report.Add({"link", CheckVerdict::kFail, Tr("Link to the ID writer"), made.Failure().words, {}});
     return report.ExitCode();
   }
+  std::unique_ptr<DeviceSetup> device = std::move(*made);
   // The station's own words (the status line, the ports it saw) go to errorOut, beside the lines.
   ConsoleView view(errorOut, errorOut, false, kProgressUpper);
   view.Silence();
@@ -86,11 +86,7 @@ int RunDoctor(const CliOptions& options, std::span<const SetupCheck> checks, std
   const bool linked = view.WaitUntilEnabled(
       kJobButtonIds.front(), std::chrono::steady_clock::now() + std::chrono::seconds(options.waitSeconds));
   report.Add(LiveResults(app, linked, view.LinkStatus(), [] { return std::chrono::steady_clock::now(); }));
-  EndProcess(app, report.ExitCode(), [&] {
-    device->StopWatching();
-    app.Dialog().m_port.Stop();
-    device.reset();
-  });
+  EndProcess(app, report.ExitCode(), [&] { device.reset(); });
 }
 
 }  // namespace quillon::console

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "front/console/exit_codes.h"
+#include "front/common/exit_codes.h"
 #include "front/console/gang_display.h"
 #include "line/gang_supervisor.h"
 #include "line/job_events.h"
@@ -22,9 +22,16 @@ constexpr std::chrono::milliseconds kDrawPeriod{100};
 std::vector<std::string> SlotArguments(const CliOptions& options, int slot, const std::string& port) {
   // Every slot speaks the supervisor's language and keeps its records itself only once the supervisor
   // has gone.
-  std::vector<std::string> arguments{"write", options.package, "--port", port, "--json", "--wait",
-                                     std::to_string(options.waitSeconds), "--lang",
-                                     CurrentLanguage() == Language::kEnglish ? "en" : "zh", "--gang-slot",
+  std::vector<std::string> arguments{"write",
+                                     options.package,
+                                     "--port",
+                                     port,
+                                     "--json",
+                                     "--wait",
+                                     std::to_string(options.waitSeconds),
+                                     "--lang",
+                                     CurrentLanguage() == Language::kEnglish ? "en" : "zh",
+                                     "--gang-slot",
                                      std::to_string(slot)};
   if (!options.logPath.empty()) arguments.insert(arguments.end(), {"--log", options.logPath});
   if (options.repeat) arguments.push_back("--repeat");
@@ -35,7 +42,8 @@ std::vector<std::string> SlotArguments(const CliOptions& options, int slot, cons
 // The console's picture of the gang.
 class GangConsole : public GangObserver {
  public:
-  GangConsole(const CliOptions& options, const GangOutput& output) : m_options(options), m_output(output), m_lines(output.out) {
+  GangConsole(const CliOptions& options, const GangOutput& output)
+      : m_options(options), m_output(output), m_lines(output.out) {
     m_slots.resize(options.gangPorts.size());
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
       m_slots[i].slot = static_cast<int>(i + 1);
@@ -61,7 +69,8 @@ class GangConsole : public GangObserver {
       figures.done = 0;
       figures.state = "writing";
       figures.elapsedSeconds = 0;
-      Report(figures, "unit " + std::to_string(figures.unit) + " started, " + std::to_string(figures.pages) + " pages");
+      Report(figures, "unit " + std::to_string(figures.unit) + " started, " + std::to_string(figures.pages) +
+                          " pages");
     } else if (name == "progress") {
       figures.done = static_cast<int>(event.Number("done"));
       figures.elapsedSeconds = std::atof(event.Value("seconds").c_str());
@@ -119,7 +128,8 @@ class GangConsole : public GangObserver {
   void Draw() {
     std::vector<std::string> lines;
     for (const SlotFigures& figures : m_slots) lines.push_back(SlotLine(figures));
-    lines.push_back(TotalLine(m_passed, m_failed, std::chrono::duration<double>(Clock::now() - m_start).count()));
+    lines.push_back(
+        TotalLine(m_passed, m_failed, std::chrono::duration<double>(Clock::now() - m_start).count()));
     m_lines.Draw(lines);
     m_nextDraw = Clock::now() + kDrawPeriod;
   }
@@ -142,7 +152,7 @@ class GangConsole : public GangObserver {
   Clock::time_point m_nextDraw = Clock::now();
 };
 
-int Tally(const CliOptions& options, const GangSummary& summary, std::FILE* errorOut) {
+Result<void> Tally(const CliOptions& options, const GangSummary& summary, std::FILE* errorOut) {
   int passed = 0;
   int failed = 0;
   std::string failing;
@@ -159,23 +169,26 @@ int Tally(const CliOptions& options, const GangSummary& summary, std::FILE* erro
   const std::string tally = Tr("Gang of {1} ended: {2} units, {3} passed, {4} failed.",
                                {std::to_string(summary.slots.size()), std::to_string(passed + failed),
                                 std::to_string(passed), std::to_string(failed)});
-  std::fprintf(errorOut, "%s\n", failing.empty() ? tally.c_str() : Tr("{1} Failing slots: {2}.", {tally, failing}).c_str());
-  if (summary.recordLost) return kExitInputRefused;
-  if (summary.stoppedNow) return kExitInterrupted;
-  if (failing.empty()) return kExitWriteComplete;
+  std::fprintf(errorOut, "%s\n",
+               failing.empty() ? tally.c_str() : Tr("{1} Failing slots: {2}.", {tally, failing}).c_str());
+  if (summary.recordLost) return Problem{ProblemKind::kOutputFailed, {}};
+  if (summary.stoppedNow) return Problem{ProblemKind::kInterrupted, {}};
+  if (failing.empty()) return {};
   const int code = summary.slots.front().ending.exitCode;
-  return sameCode && code != kExitWriteComplete ? code : kExitJobFailed;
+  // Slots that all ended alike (none linked, say) end the gang alike.
+  return Problem{sameCode && code != kExitWriteComplete ? KindOfExitCode(code) : ProblemKind::kJobFailed, {}};
 }
 
 }  // namespace
 
-int RunGang(const CliOptions& options, const RunPackage& package, UnitLog* log, const StopRequest& stop,
-            const GangOutput& output) {
+Result<void> RunGang(const CliOptions& options, const RunPackage& package, UnitLog* log,
+                     const StopRequest& stop, const GangOutput& output) {
   GangConsole console(options, output);
   GangSettings settings{
       .packageName = options.package,
       .ports = options.gangPorts,
-      .slotArguments = [&options](int slot, const std::string& port) { return SlotArguments(options, slot, port); },
+      .slotArguments = [&options](int slot,
+                                  const std::string& port) { return SlotArguments(options, slot, port); },
       .package = package,
       .log = log,
   };

@@ -19,9 +19,10 @@ struct GangOutput {
 };
 
 // Runs until every slot has ended (with --repeat: until asked to stop, which is passed on to every
-// slot). kExitWriteComplete only when every unit of every slot completed; when every slot ended with
-// the same code, that code; kExitInputRefused when a record could not be kept; else kExitJobFailed.
-int RunGang(const CliOptions& options, const RunPackage& package, UnitLog* log, const StopRequest& stop,
-            const GangOutput& output);
+// slot). Nothing only when every unit of every slot completed; when every slot ended with the same
+// code, its kind; kOutputFailed when a record could not be kept, kInterrupted when stopped now; else
+// kJobFailed.
+Result<void> RunGang(const CliOptions& options, const RunPackage& package, UnitLog* log,
+                     const StopRequest& stop, const GangOutput& output);
 
 }  // namespace quillon::console

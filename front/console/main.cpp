@@ -46,14 +46,14 @@ StopRequest g_stop;
 }
 
 // What write and verify read before the device hears anything: the package, once for the whole run.
-std::optional<RunPackage> ReadPackage(const CliOptions& options) {
-  RunPackage package = ReadRunPackage(options);
-  if (package->refusal) {
-    std::fprintf(stderr, "quillon-cli: %s: %s\n", options.package.c_str(), Tr(package->refusal->c_str()));
-    return std::nullopt;
+Result<RunPackage> ReadPackage(const CliOptions& options) {
+  Result<RunPackage> package = ReadRunPackage(options);
+  if (!package) {
+    // The station's own words, as its box would show them: translated here.
+    return Problem{package.Failure().kind, options.package + ": " + Tr(package.Failure().words.c_str())};
   }
-  if (package->bytesLeftOut > 0) {
-    std::fprintf(stderr, "%s\n", LeftOutBytesText(package->fileName, package->bytesLeftOut).c_str());
+  if ((*package)->bytesLeftOut > 0) {
+    std::fprintf(stderr, "%s\n", LeftOutBytesText((*package)->fileName, (*package)->bytesLeftOut).c_str());
   }
   return package;
 }
@@ -67,76 +67,72 @@ int main(int argc, char** argv) {
   g_stop.Listen([&console](StopLevel) { StopNow(console); });
   console.WatchInterrupts(g_stop);
 
-  std::string error;
-  const auto options = ParseCliOptions(ProgramArguments(argc, argv), error);
-  if (!options) {
-    std::fprintf(stderr, "quillon-cli: %s\nTry 'quillon-cli --help'.\n", error.c_str());
-    return kExitUsage;
+  const Result<CliOptions> parsed = ParseCliOptions(ProgramArguments(argc, argv));
+  if (!parsed) {
+    std::fprintf(stderr, "quillon-cli: %s\nTry 'quillon-cli --help'.\n", parsed.Failure().words.c_str());
+    return ExitCodeOf(parsed.Failure().kind);
   }
-  if (options->command == CliCommand::kHelp) {
+  const CliOptions& options = *parsed;
+  if (options.command == CliCommand::kHelp) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitWriteComplete;
   }
-  if (options->command == CliCommand::kVersion) {
+  if (options.command == CliCommand::kVersion) {
     std::printf("%s\n", VersionLine("quillon-cli").c_str());
     return kExitWriteComplete;
   }
-  if (options->command == CliCommand::kDoctor) {
-    return RunDoctor(*options, SystemSetupChecks(options->systemRoot), stdout, stderr);
+  if (options.command == CliCommand::kDoctor) {
+    return RunDoctor(options, SystemSetupChecks(options.systemRoot), stdout, stderr);
   }
   // Before the device hears anything: an input or output that cannot be used ends the command here.
+  const auto refuse = [](const Problem& problem) {
+    if (!problem.words.empty()) std::fprintf(stderr, "quillon-cli: %s\n", problem.words.c_str());
+    return ExitCodeOf(problem.kind);
+  };
   std::unique_ptr<UnitLog> log;
-  if (!options->logPath.empty()) {
-    Result<std::unique_ptr<UnitLog>> opened = UnitLog::Open(options->logPath);
-    if (!opened) {
-      std::fprintf(stderr, "quillon-cli: %s\n", opened.Failure().words.c_str());
-      return kExitInputRefused;
-    }
+  if (!options.logPath.empty()) {
+    Result<std::unique_ptr<UnitLog>> opened = UnitLog::Open(options.logPath);
+    if (!opened) return refuse(opened.Failure());
     log = std::move(*opened);
   }
   RunPackage package;
-  if (options->command == CliCommand::kWrite || options->command == CliCommand::kVerify) {
-    std::optional<RunPackage> read = ReadPackage(*options);
-    if (!read) return kExitInputRefused;
+  if (options.command == CliCommand::kWrite || options.command == CliCommand::kVerify) {
+    Result<RunPackage> read = ReadPackage(options);
+    if (!read) return refuse(read.Failure());
     package = *read;
   }
   std::optional<ReplacedFile> readOut;
-  if (options->command == CliCommand::kRead) {
-    Result<ReplacedFile> created = ReplacedFile::Create(options->outPath);
-    if (!created) {
-      std::fprintf(stderr, "quillon-cli: %s\n", created.Failure().words.c_str());
-      return kExitInputRefused;
-    }
+  if (options.command == CliCommand::kRead) {
+    Result<ReplacedFile> created = ReplacedFile::Create(options.outPath);
+    if (!created) return refuse(created.Failure());
     readOut.emplace(std::move(*created));
   }
-  if (!options->gangPorts.empty()) {
+  if (!options.gangPorts.empty()) {
     // The supervisor passes every request on to the slots, and ends when they have.
     g_stop.Listen([](StopLevel) {});
-    const bool redraw = !options->json && RedrawInPlace();
-    return RunGang(*options, package, log.get(), g_stop, GangOutput{stdout, stderr, redraw});
+    const bool redraw = !options.json && RedrawInPlace();
+    return ExitCodeOf(RunGang(options, package, log.get(), g_stop, GangOutput{stdout, stderr, redraw}));
   }
-  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
-  if (!device) {
-    std::fprintf(stderr, "quillon-cli: %s\n", error.c_str());
-    return kExitNoDevice;
-  }
-  if (options->command == CliCommand::kPorts) return ListPorts(device->Ports(), device->Usb(), stdout);
+  Result<std::unique_ptr<DeviceSetup>> made = DeviceSetup::Create(options.device);
+  if (!made) return refuse(made.Failure());
+  std::unique_ptr<DeviceSetup> device = std::move(*made);
+  if (options.command == CliCommand::kPorts) return ListPorts(device->Ports(), device->Usb(), stdout);
 
   ConsoleView view(stdout, stderr, StandardOutputIsTerminal(), kProgressUpper);
-  if (options->quiet) view.Silence();
+  if (options.quiet) view.Silence();
   std::optional<JobEvents> events;
-  if (options->json) view.ReportTo(&events.emplace(stdout));
+  if (options.json) view.ReportTo(&events.emplace(stdout));
   JobEvents* eventsOut = events ? &*events : nullptr;
   std::optional<SupervisorLink> supervisor;
-  if (options->gangSlot != 0) supervisor.emplace(g_stop);
+  if (options.gangSlot != 0) supervisor.emplace(g_stop);
   UnitRecorder recorder({.log = log.get(),
                          .events = eventsOut,
                          .supervisor = supervisor ? &*supervisor : nullptr,
-                         .slot = options->gangSlot});
+                         .slot = options.gangSlot});
 
   StationWorkers workers = StationJobWorkers();
   // With --json, standard output carries JSON alone: the ports' names go with the other words.
-  workers.connectThread = device->ConnectWorker(options->json ? stderr : stdout);
+  workers.connectThread = device->ConnectWorker(options.json ? stderr : stdout);
   CQuillonApp app(view, device->Usb(), std::move(workers));
   std::fprintf(stderr, "Device: %s\n", device->Description().c_str());
   // The first request ends the command after the job in hand; the second stops now, and the unit in
@@ -166,18 +162,18 @@ int main(int argc, char** argv) {
   // however soon the command ends.
   app.Thread().Send([] {});
   device->WatchDevices([&app] { app.Dialog().CheckForDeviceNow(); });
-  int exitCode = kExitUsage;
-  switch (options->command) {
+  Result<void> outcome;
+  switch (options.command) {
     case CliCommand::kWrite:
-      exitCode = options->repeat ? RunProduction(*options, package, app, view, device->Usb(), recorder,
-                                                 eventsOut, g_stop, stderr)
-                                 : RunWrite(*options, package, app, view, recorder, g_stop, stderr);
+      outcome = options.repeat ? RunProduction(options, package, app, view, device->Usb(), recorder,
+                                               eventsOut, g_stop, stderr)
+                               : RunWrite(options, package, app, view, recorder, g_stop, stderr);
       break;
     case CliCommand::kVerify:
-      exitCode = RunVerify(*options, package->pages, app, view, g_stop, stderr);
+      outcome = RunVerify(options, package->pages, app, view, g_stop, stderr);
       break;
     case CliCommand::kRead:
-      exitCode = RunRead(*options, std::move(*readOut), app, view, g_stop, stderr);
+      outcome = RunRead(options, std::move(*readOut), app, view, g_stop, stderr);
       break;
     case CliCommand::kHelp:
     case CliCommand::kVersion:
@@ -188,9 +184,5 @@ int main(int argc, char** argv) {
   // What the dialog thread still shows is written before the console is put back.
   app.Thread().QuitAndWait();
   console.End();
-  EndProcess(app, exitCode, [&] {
-    device->StopWatching();
-    app.Dialog().m_port.Stop();
-    device.reset();
-  });
+  EndProcess(app, ExitCodeOf(outcome), [&] { device.reset(); });
 }

@@ -4,6 +4,7 @@
 //   quillon-option-pages man PROGRAM TEMPLATE OUTPUT
 //   quillon-option-pages completion TEMPLATE OUTPUT
 // A line of the template that is @NAME@ becomes NAME's lines; @VERSION@ becomes the version anywhere.
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -13,6 +14,7 @@
 
 #include "cmdline/help_items.h"
 #include "cmdline/program_version.h"
+#include "front/common/exit_codes.h"
 #include "front/common/package_buttons.h"
 #include "front/common/window_options.h"
 #include "front/console/cli_options.h"
@@ -31,10 +33,24 @@ std::optional<ProgramHelp> HelpOf(const std::string& program) {
   return std::nullopt;
 }
 
+// The exit codes' table as the manual page's items: "Done: written, ...".
+std::string ManExitStatus() {
+  std::string lines;
+  for (const ExitCodeMeaning& exit : kExitCodes) {
+    std::string meaning;
+    for (const char c : std::string(exit.meaning))
+      meaning += c == '-' ? std::string("\\-") : std::string(1, c);
+    meaning[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(meaning[0])));
+    lines += ".TP\n.B " + std::to_string(exit.code) + "\n" + meaning + ".\n";
+  }
+  return lines;
+}
+
 Parts ManParts(const ProgramHelp& help) {
   return {{"SYNOPSIS", ManSynopsis(help.program, help.usage)},
           {"COMMANDS", ManItems(help.items, HelpItem::Kind::kCommand)},
-          {"OPTIONS", ManItems(help.items, HelpItem::Kind::kOption)}};
+          {"OPTIONS", ManItems(help.items, HelpItem::Kind::kOption)},
+          {"EXIT_STATUS", ManExitStatus()}};
 }
 
 // One word a line, as the items of a bash array.
@@ -66,18 +82,18 @@ Parts CompletionParts() {
           {"COMMAND_OPTIONS", commandOptions}};
 }
 
-// The template with its placeholders filled in; false with the reason in `error` for a placeholder
-// that has no part.
-bool Fill(std::istream& in, const Parts& parts, std::string& out, std::string& error) {
+// The template with its placeholders filled in; refused for a placeholder that has no part.
+Result<std::string> Fill(std::istream& in, const Parts& parts) {
   const std::string version = "@VERSION@";
+  std::string out;
   int number = 0;
   for (std::string line; std::getline(in, line);) {
     ++number;
     if (line.size() > 2 && line.front() == '@' && line.back() == '@') {
       const auto part = parts.find(line.substr(1, line.size() - 2));
       if (part == parts.end()) {
-        error = "line " + std::to_string(number) + ": nothing to put in for " + line;
-        return false;
+        return Problem{ProblemKind::kInputRefused,
+                       "line " + std::to_string(number) + ": nothing to put in for " + line};
       }
       out += part->second;
       continue;
@@ -87,7 +103,7 @@ bool Fill(std::istream& in, const Parts& parts, std::string& out, std::string& e
     }
     out += line + "\n";
   }
-  return true;
+  return out;
 }
 
 int Usage() {
@@ -125,14 +141,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon-option-pages: cannot read %s\n", templatePath.c_str());
     return 1;
   }
-  std::string text;
-  std::string error;
-  if (!Fill(in, parts, text, error)) {
-    std::fprintf(stderr, "quillon-option-pages: %s: %s\n", templatePath.c_str(), error.c_str());
+  const Result<std::string> text = Fill(in, parts);
+  if (!text) {
+    std::fprintf(stderr, "quillon-option-pages: %s: %s\n", templatePath.c_str(),
+                 text.Failure().words.c_str());
     return 1;
   }
   std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
-  out << text;
+  out << *text;
   out.close();
   if (!out) {
     std::fprintf(stderr, "quillon-option-pages: cannot write %s\n", outputPath.c_str());

@@ -42,7 +42,8 @@ bool WaitForDevice(ConsoleView& view, const StopRequest& stop) {
 bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, int absencesSinceStart,
                           int dropsSinceEnd, const StopRequest& stop) {
   while (!stop.Asked()) {
-    if (view.WaitForDeviceGone(absencesSinceStart, dropsSinceEnd, Clock::now() + kStopCheckPeriod)) return true;
+    if (view.WaitForDeviceGone(absencesSinceStart, dropsSinceEnd, Clock::now() + kStopCheckPeriod))
+      return true;
     if (g_linkKind.load() == kUsbLinkKind && UsbDeviceGone(usb)) {
       app.Thread().Send([&app] { app.Dialog().LetGoOfUsbDevice(); });
     }
@@ -52,9 +53,9 @@ bool WaitForDeviceToLeave(CQuillonApp& app, ConsoleView& view, UsbBridge& usb, i
 
 }  // namespace
 
-int RunProduction(const CliOptions& options, const RunPackage& package, CQuillonApp& app, ConsoleView& view,
-                  UsbBridge& usb, UnitRecorder& recorder, JobEvents* events, const StopRequest& stop,
-                  std::FILE* errorOut) {
+Result<void> RunProduction(const CliOptions& options, const RunPackage& package, CQuillonApp& app,
+                           ConsoleView& view, UsbBridge& usb, UnitRecorder& recorder, JobEvents* events,
+                           const StopRequest& stop, std::FILE* errorOut) {
   ProductionTally tally;
   bool recordLost = false;
   std::fprintf(
@@ -69,10 +70,9 @@ int RunProduction(const CliOptions& options, const RunPackage& package, CQuillon
       continue;
     }
     const UnitEnd end = FinishUnit(start, app, view, recorder, options);
-    const int dropsAfterUnit = view.LinkDrops();
     // A job that lost its link: whether its device is still there is known at the next look, now.
     if (end.record.fault == "link") app.Dialog().CheckForDeviceNow();
-    (end.exitCode == kExitWriteComplete ? tally.passed : tally.failed) += 1;
+    (end.outcome ? tally.passed : tally.failed) += 1;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", end.record.seconds);
     std::fprintf(errorOut, "%s\n",
@@ -89,7 +89,7 @@ int RunProduction(const CliOptions& options, const RunPackage& package, CQuillon
     std::fprintf(errorOut, "%s\n", Tr("Take the device away and link the next one."));
     std::fflush(errorOut);
     if (events != nullptr) events->Idle(unit);
-    if (!WaitForDeviceToLeave(app, view, usb, absencesBefore, dropsAfterUnit, stop)) break;
+    if (!WaitForDeviceToLeave(app, view, usb, absencesBefore, end.linkDropsAtEnd, stop)) break;
     if (events != nullptr) events->Removed(unit);
   }
   std::fprintf(errorOut, "%s\n",
@@ -97,8 +97,9 @@ int RunProduction(const CliOptions& options, const RunPackage& package, CQuillon
                   {std::to_string(tally.passed + tally.failed), std::to_string(tally.passed),
                    std::to_string(tally.failed)})
                    .c_str());
-  if (recordLost) return kExitInputRefused;
-  return tally.failed == 0 ? kExitWriteComplete : kExitJobFailed;
+  if (recordLost) return Problem{ProblemKind::kOutputFailed, {}};
+  if (tally.failed > 0) return Problem{ProblemKind::kJobFailed, {}};
+  return {};
 }
 
 }  // namespace quillon::console

@@ -7,9 +7,9 @@
 
 #include "front/console/cli_options.h"
 #include "front/console/console_view.h"
-#include "line/stop_request.h"
 #include "front/console/unit_recorder.h"
 #include "front/console/write_command.h"
+#include "line/stop_request.h"
 #include "link/usb/usb_bridge.h"
 #include "station/quillon_app.h"
 
@@ -17,10 +17,10 @@ namespace quillon::console {
 
 // Runs until asked to stop, or until a record could not be kept; each unit goes to the recorder, and a
 // line about it with the tally so far to errorOut. The USB bridge is asked whether a USB device is still
-// there, as only an exchange would notice it gone. kExitWriteComplete when no unit failed, else
-// kExitJobFailed; kExitInputRefused when a record could not be kept.
-int RunProduction(const CliOptions& options, const RunPackage& package, CQuillonApp& app, ConsoleView& view,
-                  UsbBridge& usb, UnitRecorder& recorder, JobEvents* events, const StopRequest& stop,
-                  std::FILE* errorOut);
+// there, as only an exchange would notice it gone. Problems: kJobFailed when a unit failed,
+// kOutputFailed when a record could not be kept.
+Result<void> RunProduction(const CliOptions& options, const RunPackage& package, CQuillonApp& app,
+                           ConsoleView& view, UsbBridge& usb, UnitRecorder& recorder, JobEvents* events,
+                           const StopRequest& stop, std::FILE* errorOut);
 
 }  // namespace quillon::console

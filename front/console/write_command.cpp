@@ -1,8 +1,8 @@
 #include "front/console/write_command.h"
 
 #include "front/console/job_start.h"
-#include "package/hex_records.h"
 #include "line/sha256.h"
+#include "package/hex_records.h"
 #include "station/jobs/expected_pages.h"
 #include "station/jobs/font_file_job.h"
 #include "texts/catalogue.h"
@@ -10,16 +10,10 @@
 namespace quillon::console {
 namespace {
 
-const char* ResultWord(int exitCode) {
-  switch (exitCode) {
-    // The log's words, the same in every language; the console shows them translated.
-    case kExitWriteComplete:
-      return N_("complete");
-    case kExitInputRefused:
-      return N_("refused");
-    default:
-      return N_("failed");
-  }
+// The log's words, the same in every language; the console shows them translated.
+const char* ResultWord(const Result<void>& outcome) {
+  if (outcome) return N_("complete");
+  return outcome.Failure().kind == ProblemKind::kInputRefused ? N_("refused") : N_("failed");
 }
 
 // The digest of the first `pages` pages the unit's job writes: those it verified.
@@ -44,21 +38,23 @@ UnitRecord RecordSoFar(const UnitStart& start, const ConsoleView& view, const Cl
 
 }  // namespace
 
-int ExitCodeOfJob(JobOutcome outcome) {
+Result<void> OutcomeOfJob(JobOutcome outcome) {
   switch (outcome) {
     case JobOutcome::kComplete:
-      return kExitWriteComplete;
+      return {};
     case JobOutcome::kInputRefused:
-      return kExitInputRefused;
+      return Problem{ProblemKind::kInputRefused, {}};
     case JobOutcome::kFailed:
     case JobOutcome::kUnfinished:
-      return kExitJobFailed;
+      break;
   }
-  return kExitJobFailed;
+  return Problem{ProblemKind::kJobFailed, {}};
 }
 
-RunPackage ReadRunPackage(const CliOptions& options) {
-  return std::make_shared<const PackagePages>(ExpectedPackagePages(options.jobButton));
+Result<RunPackage> ReadRunPackage(const CliOptions& options) {
+  Result<PackagePages> package = ExpectedPackagePages(options.jobButton);
+  if (!package) return package.Failure();
+  return RunPackage(std::make_shared<const PackagePages>(std::move(*package)));
 }
 
 bool StartUnit(UnitStart& start, CQuillonApp& app, ConsoleView& view, UnitRecorder& recorder,
@@ -80,15 +76,16 @@ UnitEnd FinishUnit(const UnitStart& start, CQuillonApp& app, const ConsoleView& 
                    const CliOptions& options) {
   app.Dialog().WaitForJobWorkers();
   UnitEnd end;
-  end.exitCode = ExitCodeOfJob(app.Dialog().LastJobOutcome());
+  end.linkDropsAtEnd = view.LinkDrops();
+  end.outcome = OutcomeOfJob(app.Dialog().LastJobOutcome());
   end.record = RecordSoFar(start, view, options);
-  end.record.result = ResultWord(end.exitCode);
+  end.record.result = ResultWord(end.outcome);
   // The last box's text, as the log keeps it whatever the language.
   if (app.Dialog().BoxesShown() > start.boxesBefore) end.record.message = app.Dialog().LastBoxMessage();
-  if (end.exitCode == kExitJobFailed) {
+  if (!end.outcome && end.outcome.Failure().kind == ProblemKind::kJobFailed) {
     // A link that went down during the job failed it; else a page read back otherwise than written. The
     // page it failed at is the first the record does not count.
-    end.record.fault = view.LinkDrops() > start.linkDropsBefore ? "link" : "verify";
+    end.record.fault = end.linkDropsAtEnd > start.linkDropsBefore ? "link" : "verify";
     const auto& pages = start.package->pages;
     if (end.record.pages < static_cast<int>(pages.size())) {
       end.record.at = "0x" + HexText(pages[static_cast<std::size_t>(end.record.pages)].address, 6);
@@ -98,18 +95,19 @@ UnitEnd FinishUnit(const UnitStart& start, CQuillonApp& app, const ConsoleView& 
   return end;
 }
 
-int RunWrite(const CliOptions& options, const RunPackage& package, CQuillonApp& app, ConsoleView& view,
-             UnitRecorder& recorder, const StopRequest& stop, std::FILE* errorOut) {
+Result<void> RunWrite(const CliOptions& options, const RunPackage& package, CQuillonApp& app,
+                      ConsoleView& view, UnitRecorder& recorder, const StopRequest& stop,
+                      std::FILE* errorOut) {
   UnitStart start{.package = package};
-  const int linked = WaitUntilLinked(options.waitSeconds, view, stop, errorOut);
-  if (linked != kExitWriteComplete) return linked;
+  if (Result<void> linked = WaitUntilLinked(options.waitSeconds, view, stop, errorOut); !linked)
+    return linked;
   // The link may go down between the buttons coming up and the start: then wait for it again.
   while (!StartUnit(start, app, view, recorder, options)) {
-    if (const int again = WaitUntilLinked(options.waitSeconds, view, stop, errorOut); again != kExitWriteComplete)
-      return again;
+    if (Result<void> again = WaitUntilLinked(options.waitSeconds, view, stop, errorOut); !again) return again;
   }
   const UnitEnd end = FinishUnit(start, app, view, recorder, options);
-  return end.recordLost ? kExitInputRefused : end.exitCode;
+  if (end.recordLost) return Problem{ProblemKind::kOutputFailed, {}};
+  return end.outcome;
 }
 
 }  // namespace quillon::console

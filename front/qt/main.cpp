@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "cmdline/program_version.h"
 #include "front/common/check_lines.h"
 #include "front/common/device_setup.h"
+#include "front/common/exit_codes.h"
 #include "front/common/line_start.h"
 #include "front/common/station_check.h"
 #include "front/common/window_options.h"
@@ -24,9 +24,6 @@
 #include "texts/catalogue.h"
 
 namespace {
-
-constexpr int kExitUsage = 2;
-constexpr int kExitInputRefused = 3;
 
 // The signals that end a production line after its units in hand (a second one stops it now): blocked
 // in every thread from the start, so that one thread of the line's own takes them.
@@ -43,7 +40,7 @@ int RunLineView(const quillon::WindowOptions& options) {
   const Result<LineProfile> profile = LineProfileFor(options);
   if (!profile) {
     std::fprintf(stderr, "quillon: %s\n", profile.Failure().words.c_str());
-    return profile.Failure().kind == ProblemKind::kUsage ? kExitUsage : kExitInputRefused;
+    return ExitCodeOf(profile.Failure().kind);
   }
   LineOptions lineOptions;
   if (options.json) lineOptions.events = stdout;
@@ -67,7 +64,7 @@ int RunLineView(const quillon::WindowOptions& options) {
     });
   }
   QApplication::exec();
-  return screenshotSaved ? 0 : 1;
+  return screenshotSaved ? kExitWriteComplete : ExitCodeOf(ProblemKind::kOutputFailed);
 }
 
 bool Given(int argc, char** argv, const char* option, const char* alias = nullptr) {
@@ -103,21 +100,21 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments;
   for (const QString& argument : QApplication::arguments().mid(1))
     arguments.push_back(argument.toStdString());
-  std::string error;
-  const std::optional<WindowOptions> options = ParseWindowOptions(arguments, error);
+  const Result<WindowOptions> options = ParseWindowOptions(arguments);
   if (!options) {
-    std::fprintf(stderr, "quillon: %s\nTry 'quillon --help'.\n", error.c_str());
-    return kExitUsage;
+    std::fprintf(stderr, "quillon: %s\nTry 'quillon --help'.\n", options.Failure().words.c_str());
+    return ExitCodeOf(options.Failure().kind);
   }
   if (options->line) return RunLineView(*options);
   pthread_sigmask(SIG_UNBLOCK, &endSignals, nullptr);
   const QString screenshotFile = QString::fromStdString(options->screenshotFile);
   const int buttonToPress = options->buttonToPress;
-  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options->device, error);
-  if (!device) {
-    std::fprintf(stderr, "quillon: %s\n", error.c_str());
-    return 1;
+  Result<std::unique_ptr<DeviceSetup>> made = DeviceSetup::Create(options->device);
+  if (!made) {
+    std::fprintf(stderr, "quillon: %s\n", made.Failure().words.c_str());
+    return ExitCodeOf(made.Failure().kind);
   }
+  std::unique_ptr<DeviceSetup> device = std::move(*made);
   // The window ends when the model ends the dialog, not when its last window happens to close.
   QApplication::setQuitOnLastWindowClosed(false);
 
@@ -153,9 +150,6 @@ int main(int argc, char** argv) {
 
   QApplication::exec();
   app.WaitForEnd();
-  EndProcess(app, screenshotSaved ? 0 : 1, [&] {
-    device->StopWatching();
-    app.Dialog().m_port.Stop();
-    device.reset();
-  });
+  EndProcess(app, screenshotSaved ? kExitWriteComplete : ExitCodeOf(ProblemKind::kOutputFailed),
+             [&] { device.reset(); });
 }

@@ -1,13 +1,13 @@
 // quillon.exe: the station's window on Windows.
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "cmdline/program_version.h"
 #include "front/common/check_lines.h"
 #include "front/common/device_setup.h"
+#include "front/common/exit_codes.h"
 #include "front/common/line_start.h"
 #include "front/common/program_arguments.h"
 #include "front/common/station_check.h"
@@ -15,8 +15,8 @@
 #include "front/win32/line_window.h"
 #include "front/win32/win32_view.h"
 #include "front/win32/window_image.h"
-#include "link/usb/shared_library.h"
 #include "link/os/wide_text.h"
+#include "link/usb/shared_library.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
 #include "texts/catalogue.h"
@@ -24,9 +24,6 @@
 namespace {
 
 using namespace quillon;
-
-constexpr int kExitUsage = 2;
-constexpr int kExitInputRefused = 3;
 
 // A window program has no console of its own: what it has to say goes to the standard streams it was
 // given (a console or a pipe), or into a message box when there are none.
@@ -46,7 +43,7 @@ int RunLineView(const WindowOptions& options) {
   const Result<LineProfile> profile = LineProfileFor(options);
   if (!profile) {
     Tell("quillon: " + profile.Failure().words + "\n", true);
-    return profile.Failure().kind == ProblemKind::kUsage ? kExitUsage : kExitInputRefused;
+    return ExitCodeOf(profile.Failure().kind);
   }
   LineOptions lineOptions;
   if (options.json) lineOptions.events = stdout;
@@ -61,9 +58,9 @@ int RunLineView(const WindowOptions& options) {
   });
   if (!window.Run()) {
     Tell("quillon: the window could not be shown\n", true);
-    return 1;
+    return kExitJobFailed;
   }
-  return screenshotSaved ? 0 : 1;
+  return screenshotSaved ? kExitWriteComplete : ExitCodeOf(ProblemKind::kOutputFailed);
 }
 
 }  // namespace
@@ -71,11 +68,10 @@ int RunLineView(const WindowOptions& options) {
 int main(int argc, char** argv) {
   RestrictLibrarySearch();
   SetLanguage(SystemLanguage());  // --lang may change it
-  std::string error;
-  const std::optional<WindowOptions> parsed = ParseWindowOptions(ProgramArguments(argc, argv), error);
+  const Result<WindowOptions> parsed = ParseWindowOptions(ProgramArguments(argc, argv));
   if (!parsed) {
-    Tell("quillon: " + error + "\nTry 'quillon --help'.\n", true);
-    return kExitUsage;
+    Tell("quillon: " + parsed.Failure().words + "\nTry 'quillon --help'.\n", true);
+    return ExitCodeOf(parsed.Failure().kind);
   }
   const WindowOptions& options = *parsed;
   if (options.help) {
@@ -87,11 +83,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.line) return RunLineView(options);
-  std::unique_ptr<DeviceSetup> device = DeviceSetup::Create(options.device, error);
-  if (!device) {
-    Tell("quillon: " + error + "\n", true);
-    return 1;
+  Result<std::unique_ptr<DeviceSetup>> made = DeviceSetup::Create(options.device);
+  if (!made) {
+    Tell("quillon: " + made.Failure().words + "\n", true);
+    return ExitCodeOf(made.Failure().kind);
   }
+  std::unique_ptr<DeviceSetup> device = std::move(*made);
 
   win32::Win32View view;
   StationWorkers workers = StationJobWorkers();
@@ -123,9 +120,5 @@ int main(int argc, char** argv) {
   }
   app.WaitForEnd();
   if (shown && !screenshotSaved) Tell("quillon: cannot write the screenshot\n", true);
-  EndProcess(app, shown && screenshotSaved ? 0 : 1, [&] {
-    device->StopWatching();
-    app.Dialog().m_port.Stop();
-    device.reset();
-  });
+  EndProcess(app, shown && screenshotSaved ? kExitWriteComplete : kExitJobFailed, [&] { device.reset(); });
 }

@@ -26,7 +26,7 @@ std::uint8_t FontFileMode(int jobButtonId) {
 
 }  // namespace
 
-PackagePages ExpectedPackagePages(int jobButtonId) {
+Result<PackagePages> ExpectedPackagePages(int jobButtonId) {
   if (const std::uint8_t mode = FontFileMode(jobButtonId); mode != 0) return FontFilePages(mode);
   switch (jobButtonId) {
     case kIdWriteColour240Chinese:
@@ -40,7 +40,7 @@ PackagePages ExpectedPackagePages(int jobButtonId) {
     case kIdWriteColour240TraditionalChinese:
       return ImageFilePages(kTraditionalImageFile);
     default:
-      return {{}, Tr("No package is written by this button.")};
+      return Problem{ProblemKind::kUsage, N_("No package is written by this button.")};
   }
 }
 

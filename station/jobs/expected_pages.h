@@ -6,6 +6,7 @@
 
 namespace quillon {
 
-PackagePages ExpectedPackagePages(int jobButtonId);
+// A problem, in the job box's words, when the package's input file is missing or refused.
+Result<PackagePages> ExpectedPackagePages(int jobButtonId);
 
 }  // namespace quillon

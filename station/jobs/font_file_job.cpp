@@ -24,14 +24,13 @@ bool WritePages(CQuillonDlg& dlg, const std::vector<FontPage>& pages) {
 
 void FontFileJob(CQuillonDlg& dlg) {
   // The whole file is judged before the device hears of the job.
-  const PackagePages package = FontFilePages(g_jobMode.load());
-  if (package.refusal) {
-    ReportMissingFile(dlg, *package.refusal);
+  const Result<PackagePages> package = FontFilePages(g_jobMode.load());
+  if (!package) {
+    ReportMissingFile(dlg, package.Failure().words);
     return;
   }
-  if (package.bytesLeftOut > 0)
-    dlg.ShowNotice(LeftOutBytesText(package.fileName, package.bytesLeftOut));
-  WritePackageJob(dlg, package.pages);
+  if (package->bytesLeftOut > 0) dlg.ShowNotice(LeftOutBytesText(package->fileName, package->bytesLeftOut));
+  WritePackageJob(dlg, package->pages);
 }
 
 void WritePackageJob(CQuillonDlg& dlg, const std::vector<FontPage>& pages) {

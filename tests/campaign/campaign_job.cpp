@@ -6,8 +6,8 @@
 #include <random>
 #include <thread>
 
-#include "link/os/file_descriptor.h"
 #include "link/link_status.h"
+#include "link/os/file_descriptor.h"
 #include "link/serial/tty_io.h"
 #include "package/font_package.h"
 #include "sim/flash.h"
@@ -80,11 +80,10 @@ std::vector<std::uint8_t> FlashImage(CampaignSession& session) {
 
 // The flash after the job against the flash before it: the first `verified` pages of the package
 // written, and nothing else changed but the page the job failed at, which the device may have taken
-// in part.
-std::optional<std::string> FlashProblem(const std::vector<std::uint8_t>& before,
-                                        const std::vector<std::uint8_t>& after,
-                                        const CampaignPackage& package, std::size_t verified,
-                                        std::optional<std::uint32_t> failingPage) {
+// in part. The first byte otherwise is a breach.
+void CheckFlash(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after,
+                const CampaignPackage& package, std::size_t verified,
+                std::optional<std::uint32_t> failingPage, JobReport& report) {
   std::vector<std::uint8_t> expected = before;
   for (std::size_t i = 0; i < verified && i < package.pages.size(); ++i) {
     std::ranges::copy(package.pages[i].bytes, expected.begin() + package.pages[i].address);
@@ -97,10 +96,11 @@ std::optional<std::string> FlashProblem(const std::vector<std::uint8_t>& before,
     const bool inPackage = std::ranges::any_of(package.pages, [&](const ExpectedPage& page) {
       return address >= page.address && address < page.address + 256;
     });
-    return "flash at " + Hex(address) + " holds " + Hex(after[address]) + ", expected " +
-           Hex(expected[address]) + (inPackage ? " (a page of the package)" : " (no page of the package)");
+    report.breaches.push_back("flash at " + Hex(address) + " holds " + Hex(after[address]) + ", expected " +
+                              Hex(expected[address]) +
+                              (inPackage ? " (a page of the package)" : " (no page of the package)"));
+    return;
   }
-  return std::nullopt;
 }
 
 void WriteInputFile(const CampaignPackage& package) {
@@ -134,12 +134,12 @@ DeviceReturn Now(CampaignSession& session) {
 
 // Plugs the device in again with the timer held, so that no attempt starts while the device is half
 // there (its tty link made, the pty not yet served): the device has returned once Replug has.
-std::optional<DeviceReturn> ReplugHeld(CampaignSession& session, std::string& error) {
+Result<DeviceReturn> ReplugHeld(CampaignSession& session) {
   session.HoldTimer(true);
-  const bool plugged = session.Replug(error);
+  const Result<void> plugged = session.Replug();
   const DeviceReturn back = Now(session);
   session.HoldTimer(false);
-  if (!plugged) return std::nullopt;
+  if (!plugged) return plugged.Failure();
   return back;
 }
 
@@ -177,7 +177,6 @@ bool PollUntil(Clock::time_point deadline, Condition holds) {
 // Faults that take the device away, or bring another, before the job: each ends with the device back
 // and the link checked. False when the campaign cannot go on with this session.
 bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::seconds bound, JobReport& report) {
-  std::string error;
   const FaultKind kind = plan.fault.kind;
   if (kind == FaultKind::kLateHandshake || kind == FaultKind::kHandshakeless ||
       kind == FaultKind::kPortVanishesIdle) {
@@ -197,7 +196,10 @@ bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::secon
     // The device comes back, and another program takes its port before the station looks.
     session.HoldTimer(true);
     session.Unplug();
-    if (!session.Replug(error)) return false;
+    if (const Result<void> plugged = session.Replug(); !plugged) {
+      report.breaches.push_back("the device could not be plugged in again: " + plugged.Failure().words);
+      return false;
+    }
     FileDescriptor holder = OpenTtyExclusive(session.SerialPath()).tty;
     const std::size_t attemptsBeforeHold = session.AttemptsStarted();
     session.HoldTimer(false);
@@ -216,7 +218,7 @@ bool BeforeJob(CampaignSession& session, const JobPlan& plan, std::chrono::secon
   } else {
     return true;
   }
-  const std::optional<DeviceReturn> back = ReplugHeld(session, error);
+  const Result<DeviceReturn> back = ReplugHeld(session);
   if (!back) return false;
   CheckLinkReturns(session, *back, bound, report, "after the device was plugged in");
   // A device that does not answer the handshake in time is taken at 115200 baud.
@@ -350,20 +352,17 @@ JobReport RunJob(CampaignSession& session, const JobPlan& plan, std::chrono::sec
   if (report.outcome == Outcome::kFailed) {
     failingPage = expected == Outcome::kFailed ? FailingPage(plan) : static_cast<std::uint32_t>(verified);
   }
-  if (auto problem = FlashProblem(before, after, plan.package, verified, failingPage)) {
-    report.breaches.push_back(*problem);
-  }
+  CheckFlash(before, after, plan.package, verified, failingPage, report);
   if (plan.fault.kind == FaultKind::kMalformedFontFile &&
       session.WithEngine([](sim::DeviceEngine& e) { return e.Counters().openJobs; }) != openJobsBefore) {
     report.breaches.push_back("a refused font file still opened a job on the device");
   }
 
   // The device comes back, and with it the link; the faults go.
-  std::string error;
-  std::optional<DeviceReturn> back = Now(session);
-  if (plan.fault.kind == FaultKind::kUnplugMidJob) back = ReplugHeld(session, error);
+  Result<DeviceReturn> back = Now(session);
+  if (plan.fault.kind == FaultKind::kUnplugMidJob) back = ReplugHeld(session);
   if (!back) {
-    report.breaches.push_back("the device could not be plugged in again: " + error);
+    report.breaches.push_back("the device could not be plugged in again: " + back.Failure().words);
     report.hung = true;
     return report;
   }

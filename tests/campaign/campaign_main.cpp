@@ -152,13 +152,14 @@ class Campaign {
  private:
   // With countHeap, the heap in use is taken after every job, once the station is idle again.
   bool RunSession(const SessionPlan& plan, bool countHeap = false) {
-    std::string error;
-    auto session = CampaignSession::Create(plan.link, m_scratch.Path() / "ttySIM0", m_options.tick, error);
-    if (!session) {
-      std::printf("no simulated device: %s\n", error.c_str());
+    Result<std::unique_ptr<CampaignSession>> made =
+        CampaignSession::Create(plan.link, m_scratch.Path() / "ttySIM0", m_options.tick);
+    if (!made) {
+      std::printf("no simulated device: %s\n", made.Failure().words.c_str());
       m_stopped = true;
       return false;
     }
+    std::unique_ptr<CampaignSession> session = std::move(*made);
     ++m_sessions[plan.link];
     if (!WaitUntilReady(*session, m_options.bound)) {
       Breach(plan.firstJob, "the station did not link to a new device within " +

@@ -1,7 +1,7 @@
 #include "tests/campaign/campaign_session.h"
 
-#include "link/ports/given_port_list.h"
 #include "link/link_status.h"
+#include "link/ports/given_port_list.h"
 #include "link/usb/no_usb_bridge.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
@@ -48,9 +48,9 @@ class ForwardingUsbBridge final : public UsbBridge {
 
 }  // namespace
 
-std::unique_ptr<CampaignSession> CampaignSession::Create(Link link, const std::filesystem::path& ttyLink,
-                                                         std::chrono::milliseconds tickPeriod,
-                                                         std::string& error) {
+Result<std::unique_ptr<CampaignSession>> CampaignSession::Create(Link link,
+                                                                 const std::filesystem::path& ttyLink,
+                                                                 std::chrono::milliseconds tickPeriod) {
   std::unique_ptr<CampaignSession> session(new CampaignSession(link, tickPeriod));
   // The record of connection attempts grows with every one: reserved, it does not show as the heap's
   // growth inside a long session.
@@ -61,8 +61,9 @@ std::unique_ptr<CampaignSession> CampaignSession::Create(Link link, const std::f
     session->m_usb = std::make_unique<ForwardingUsbBridge>(*session->m_usbDevice);
     session->m_ports = std::make_unique<NoSerialPorts>();
   } else {
-    session->m_serialDevice = sim::PtyDevice::Create({.linkPath = ttyLink}, error);
-    if (!session->m_serialDevice) return nullptr;
+    Result<std::unique_ptr<sim::PtyDevice>> device = sim::PtyDevice::Create({.linkPath = ttyLink});
+    if (!device) return device.Failure();
+    session->m_serialDevice = std::move(*device);
     session->m_usb = std::make_unique<NoUsbBridge>();
     session->m_ports = std::make_unique<GivenPortList>(ttyLink.string());
   }
@@ -150,12 +151,12 @@ void CampaignSession::Unplug() {
   }
 }
 
-bool CampaignSession::Replug(std::string& error) {
+Result<void> CampaignSession::Replug() {
   if (m_link == Link::kUsb) {
     m_usbDevice->Replug(0);
-    return true;
+    return {};
   }
-  return m_serialDevice->Replug(error);
+  return m_serialDevice->Replug();
 }
 
 std::string CampaignSession::SerialPath() {

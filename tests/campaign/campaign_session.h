@@ -38,9 +38,9 @@ struct ConnectionAttempt {
 
 class CampaignSession {
  public:
-  // nullptr with the reason in `error` when the simulated device cannot be made.
-  static std::unique_ptr<CampaignSession> Create(Link link, const std::filesystem::path& ttyLink,
-                                                 std::chrono::milliseconds tickPeriod, std::string& error);
+  // A problem when the simulated device cannot be made.
+  static Result<std::unique_ptr<CampaignSession>> Create(Link link, const std::filesystem::path& ttyLink,
+                                                         std::chrono::milliseconds tickPeriod);
   ~CampaignSession();
   CampaignSession(const CampaignSession&) = delete;
   CampaignSession& operator=(const CampaignSession&) = delete;
@@ -54,7 +54,7 @@ class CampaignSession {
   template <typename F>
   decltype(auto) WithEngine(F&& f);
   void Unplug();
-  bool Replug(std::string& error);
+  Result<void> Replug();
   // The serial device's tty; empty on USB or while unplugged.
   std::string SerialPath();
   // The ports the station searches: on the serial link the tty link, named as --port names it.

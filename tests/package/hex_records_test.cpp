@@ -14,20 +14,20 @@ TEST(HexRecordsTest, DigitsOfEitherCaseHaveTheirValueAndAnythingElseIsZero) {
 }
 
 TEST(HexRecordsTest, TheFieldsOfARecordAreReadFromTheirColumns) {
-  IntelHexRecord record;
-  ASSERT_EQ(ReadIntelHexRecord(":20ABC000000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F85",
-                               record),
-            std::nullopt);
-  EXPECT_EQ(record.type, kRecordData);
-  EXPECT_EQ(record.loadOffset, 0xABC0u);
-  EXPECT_EQ(record.byteCount, 32u);
-  for (std::uint8_t i = 0; i < 32; ++i) EXPECT_EQ(record.data[i], i);
+  const Result<IntelHexRecord> data =
+      ReadIntelHexRecord(":20ABC000000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F85");
+  ASSERT_TRUE(data) << data.Failure().words;
+  EXPECT_EQ(data->type, kRecordData);
+  EXPECT_EQ(data->loadOffset, 0xABC0u);
+  EXPECT_EQ(data->byteCount, 32u);
+  for (std::uint8_t i = 0; i < 32; ++i) EXPECT_EQ(data->data[i], i);
 
-  ASSERT_EQ(ReadIntelHexRecord(":02000004fe06f6", record), std::nullopt);
-  EXPECT_EQ(record.type, kRecordExtendedLinearAddress);
-  EXPECT_EQ(record.byteCount, 2u);
-  EXPECT_EQ(record.data[0], 0xFE);
-  EXPECT_EQ(record.data[1], 0x06);
+  const Result<IntelHexRecord> address = ReadIntelHexRecord(":02000004fe06f6");
+  ASSERT_TRUE(address) << address.Failure().words;
+  EXPECT_EQ(address->type, kRecordExtendedLinearAddress);
+  EXPECT_EQ(address->byteCount, 2u);
+  EXPECT_EQ(address->data[0], 0xFE);
+  EXPECT_EQ(address->data[1], 0x06);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "sim/pty_device.h"
+#include "tests/support/simulated_device.h"
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -20,9 +21,8 @@ class SimPty : public ::testing::Test {
  protected:
   void Start(PtyDeviceOptions options = {}) {
     options.linkPath = m_link;
-    std::string error;
-    m_device = PtyDevice::Create(options, error);
-    ASSERT_TRUE(m_device) << error;
+    m_device = quillon::testing::SimulatedDevice(options);
+    ASSERT_TRUE(m_device);
   }
   // One command and the frames in the one frame's worth of answer it gets.
   static std::vector<Payload> Exchange(StationTty& tty, const Payload& command) {
@@ -90,8 +90,7 @@ TEST_F(SimPty, UnplugHangsUpTheStationAndReplugComesBackBehindTheLink) {
   EXPECT_FALSE(LinkExists());
   EXPECT_EQ(m_device->SlavePath(), "");
 
-  std::string error;
-  ASSERT_TRUE(m_device->Replug(error)) << error;
+  ASSERT_TRUE(quillon::testing::Replugged(*m_device));
   EXPECT_EQ(std::filesystem::read_symlink(m_link), m_device->SlavePath());
   StationTty after(m_link, kHandshakeBaud);
   EXPECT_TRUE(Handshakes(after));
@@ -111,11 +110,11 @@ TEST_F(SimPty, ThePageAfterTheChosenOneHangsUpTheStation) {
 
 TEST_F(SimPty, RefusesToPutItsLinkOverAFile) {
   std::ofstream(m_link) << "not a tty";
-  std::string error;
   PtyDeviceOptions options;
   options.linkPath = m_link;
-  EXPECT_FALSE(PtyDevice::Create(options, error));
-  EXPECT_NE(error.find("not a symbolic link"), std::string::npos) << error;
+  const Result<std::unique_ptr<PtyDevice>> device = PtyDevice::Create(options);
+  ASSERT_FALSE(device.Ok());
+  EXPECT_NE(device.Failure().words.find("not a symbolic link"), std::string::npos) << device.Failure().words;
 }
 
 TEST_F(SimPty, AnEmulatedBaudRateTakesAtLeastTheWireTimeOfCommandAndReply) {

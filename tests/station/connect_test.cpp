@@ -13,8 +13,8 @@
 #include <string>
 #include <system_error>
 
-#include "link/ports/given_port_list.h"
 #include "link/link_status.h"
+#include "link/ports/given_port_list.h"
 #include "link/serial/port_table.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
@@ -26,6 +26,7 @@
 #include "tests/support/listed_ports.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/simulated_device.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -58,9 +59,8 @@ class ConnectTest : public ::testing::Test {
   }
 
   void PlugSimulator(sim::DeviceFaults faults = {}) {
-    std::string error;
-    device = sim::PtyDevice::Create({.faults = faults, .linkPath = LinkPath()}, error);
-    ASSERT_NE(device, nullptr) << error;
+    device = testing::SimulatedDevice({.faults = faults, .linkPath = LinkPath()});
+    ASSERT_NE(device, nullptr);
     ports.Set({Ch340("ttyUSB0", LinkPath().string())});
   }
   std::filesystem::path LinkPath() const { return scratch.Path() / "ttyUSB0"; }
@@ -262,8 +262,7 @@ TEST_F(ConnectTest, AnAdapterThatVanishedWhileIdleIsLinkedAgainWhenItReturns) {
   EXPECT_EQ(station.dlg.LinkStatus(), NoDeviceFoundText());
   EXPECT_TRUE(JobButtonsDisabled());
 
-  std::string error;
-  ASSERT_TRUE(device->Replug(error)) << error;
+  ASSERT_TRUE(testing::Replugged(*device));
   Connect();
   EXPECT_EQ(station.dlg.LinkStatus(), LinkedOnPortText("ttyUSB0", 460800));
   ExpectWorkingSerialLink();

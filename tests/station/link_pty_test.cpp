@@ -14,6 +14,7 @@
 #include "sim/pty_device.h"
 #include "station/exchange_texts.h"
 #include "station/shared_state.h"
+#include "tests/support/simulated_device.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -28,9 +29,8 @@ constexpr int kPort = 5;
 class LinkPtyTest : public ::testing::Test {
  protected:
   void PlugIn(sim::PtyDeviceOptions options = {}) {
-    std::string error;
-    device = sim::PtyDevice::Create(options, error);
-    ASSERT_NE(device, nullptr) << error;
+    device = testing::SimulatedDevice(options);
+    ASSERT_NE(device, nullptr);
     BindPortPath(kPort, device->SlavePath());
   }
   void Open(int baud = 460800) {

@@ -9,16 +9,18 @@
 #include <system_error>
 
 #include "front/common/device_setup.h"
-#include "link/ports/given_port_list.h"
 #include "link/link_status.h"
-#include "link/usb/no_usb_bridge.h"
+#include "link/ports/given_port_list.h"
 #include "link/serial/port_table.h"
+#include "link/usb/no_usb_bridge.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
 #include "station/connection/discovery.h"
 #include "station/shared_state.h"
 #include "tests/support/handshake_timing.h"
+#include "tests/support/made.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/simulated_device.h"
 #include "tests/support/station_harness.h"
 
 namespace quillon {
@@ -69,9 +71,8 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
   EXPECT_TRUE(running.ButtonsEnabled(false));
   EXPECT_EQ(g_jobBusy, 1);
 
-  std::string error;
-  device = sim::PtyDevice::Create({.linkPath = tty}, error);
-  ASSERT_NE(device, nullptr) << error;
+  device = testing::SimulatedDevice({.linkPath = tty});
+  ASSERT_NE(device, nullptr);
   EXPECT_NE(running.TicksUntilStatus(LinkedOnPortText("ttyUSB0", 460800)), -1);
   EXPECT_TRUE(running.ButtonsEnabled(true));
   EXPECT_EQ(g_jobBusy, 0);
@@ -88,7 +89,7 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
   EXPECT_NE(std::ranges::find(statuses, LinkLostText(hangUp)), statuses.end());
   EXPECT_TRUE(running.ButtonsEnabled(false));
 
-  ASSERT_TRUE(device->Replug(error)) << error;
+  ASSERT_TRUE(testing::Replugged(*device));
   EXPECT_NE(running.TicksUntilStatus(LinkedOnPortText("ttyUSB0", 460800)), -1);
   EXPECT_TRUE(running.ButtonsEnabled(true));
 }
@@ -96,12 +97,12 @@ TEST(WatchdogLinkTest, TheSimulatorAppearsVanishesAndReturnsAndTheLinkFollows) {
 TEST(WatchdogLinkTest, ADeviceAtTheWatchedPortIsLinkedAndLetGoOfWithoutATick) {
   testing::ScratchWorkingDirectory scratch;
   const std::filesystem::path tty = scratch.Path() / "tty";
-  std::string error;
-  auto setup = DeviceSetup::Create({.source = DeviceChoice::Source::kPort, .portPath = tty.string()}, error);
-  ASSERT_NE(setup, nullptr) << error;
+  auto setup =
+      testing::Made(DeviceSetup::Create({.source = DeviceChoice::Source::kPort, .portPath = tty.string()}));
+  ASSERT_NE(setup, nullptr);
   // Made unplugged before anything watches, so that the attempts find it made.
-  std::unique_ptr<sim::PtyDevice> device = sim::PtyDevice::Create({.linkPath = tty}, error);
-  ASSERT_NE(device, nullptr) << error;
+  std::unique_ptr<sim::PtyDevice> device = testing::SimulatedDevice({.linkPath = tty});
+  ASSERT_NE(device, nullptr);
   device->Unplug();
   RunningStation running(setup->Usb(), setup->ConnectWorker(), [&] { return device.get(); });
   setup->WatchDevices([&] { running.station.dlg.CheckForDeviceNow(); });
@@ -109,7 +110,7 @@ TEST(WatchdogLinkTest, ADeviceAtTheWatchedPortIsLinkedAndLetGoOfWithoutATick) {
   // The timer never ticks by itself here: only the watcher can bring the watchdog's check.
   EXPECT_EQ(status(), LookingForDeviceText());
 
-  ASSERT_TRUE(device->Replug(error)) << error;
+  ASSERT_TRUE(testing::Replugged(*device));
   EXPECT_TRUE(Eventually([&] { return status() == LinkedOnPortText("tty", 460800); })) << status();
   EXPECT_TRUE(running.ButtonsEnabled(true));
   EXPECT_EQ(device->WithEngine([](sim::DeviceEngine& engine) { return engine.Counters().handshakes; }), 1u);
@@ -122,24 +123,23 @@ TEST(WatchdogLinkTest, ADeviceAtTheWatchedPortIsLinkedAndLetGoOfWithoutATick) {
   EXPECT_NE(std::ranges::find(statuses, LinkLostText(hangUp)), statuses.end());
   EXPECT_TRUE(running.ButtonsEnabled(false));
 
-  ASSERT_TRUE(device->Replug(error)) << error;
+  ASSERT_TRUE(testing::Replugged(*device));
   EXPECT_TRUE(Eventually([&] { return status() == LinkedOnPortText("tty", 460800); })) << status();
   // The callback reaches the dialog: it ends before the station does.
   setup->StopWatching();
 }
 
 TEST(WatchdogLinkTest, TheBuiltInSimulatorIsFoundOnItsTtyOrAsAUsbDevice) {
-  std::string error;
-  auto serial = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulator}, error);
-  ASSERT_NE(serial, nullptr) << error;
+  auto serial = testing::Made(DeviceSetup::Create({.source = DeviceChoice::Source::kSimulator}));
+  ASSERT_NE(serial, nullptr);
   {
     RunningStation running(serial->Usb(), serial->ConnectWorker(), [&] { return serial->SerialSimulator(); });
     EXPECT_EQ(running.TicksUntilStatus(LinkedOnPortText("ttySIM0", 460800)), 1);
     EXPECT_TRUE(running.ButtonsEnabled(true));
   }
 
-  auto usb = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}, error);
-  ASSERT_NE(usb, nullptr) << error;
+  auto usb = testing::Made(DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}));
+  ASSERT_NE(usb, nullptr);
   RunningStation running(usb->Usb(), usb->ConnectWorker(), [] { return nullptr; });
   EXPECT_EQ(running.TicksUntilStatus(LinkedOverUsbText()), 1);
   EXPECT_EQ(g_linkKind, kUsbLinkKind);
@@ -148,9 +148,8 @@ TEST(WatchdogLinkTest, TheBuiltInSimulatorIsFoundOnItsTtyOrAsAUsbDevice) {
 }
 
 TEST(WatchdogLinkTest, AUsbDeviceGoneFromTheBusIsLetGoOfWhenTheSystemTellsOfIt) {
-  std::string error;
-  auto usb = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}, error);
-  ASSERT_NE(usb, nullptr) << error;
+  auto usb = testing::Made(DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}));
+  ASSERT_NE(usb, nullptr);
   RunningStation running(usb->Usb(), usb->ConnectWorker(), [] { return nullptr; });
   ASSERT_EQ(running.TicksUntilStatus(LinkedOverUsbText()), 1);
 

@@ -17,14 +17,15 @@
 #include "front/common/window_layout.h"
 #include "front/win32/common_controls.h"
 #include "front/win32/win32_view.h"
-#include "link/usb/no_usb_bridge.h"
 #include "link/os/wide_text.h"
+#include "link/usb/no_usb_bridge.h"
 #include "res/quillon_resources.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"
 #include "station/shared_state.h"
 #include "tests/support/eventually.h"
 #include "tests/support/gate.h"
+#include "tests/support/made.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/windows/dialog_template.h"
 
@@ -342,10 +343,9 @@ TEST_F(WindowTest, TheSystemMenusLastEntryOpensTheAboutBox) {
 TEST(WindowOverSerial, AClickOnAJobButtonWritesThePackageAndSaysSo) {
   const char* port = std::getenv("QUILLON_WINDOW_TEST_PORT");
   ASSERT_NE(port, nullptr) << "run from the Wine end-to-end tests, which set up the port";
-  std::string error;
   std::unique_ptr<DeviceSetup> device =
-      DeviceSetup::Create(DeviceChoice{DeviceChoice::Source::kPort, port}, error);
-  ASSERT_NE(device, nullptr) << error;
+      testing::Made(DeviceSetup::Create(DeviceChoice{DeviceChoice::Source::kPort, port}));
+  ASSERT_NE(device, nullptr);
   StationWorkers workers = StationJobWorkers();
   workers.connectThread = device->ConnectWorker();
   StationWindow station(device->Usb(), std::move(workers));

@@ -24,10 +24,13 @@ constexpr const char* kUsage =
     "fonts-noto-cjk and unifont.\n";
 
 std::optional<OutlineFont> OpenFont(const FontFile& file) {
-  std::string error;
-  auto font = OutlineFont::Open(file.path, file.faceIndex, error);
-  if (!font) std::fprintf(stderr, "%s (install the Debian package %s)\n", error.c_str(), file.debianPackage);
-  return font;
+  Result<OutlineFont> font = OutlineFont::Open(file.path, file.faceIndex);
+  if (!font) {
+    std::fprintf(stderr, "%s (install the Debian package %s)\n", font.Failure().words.c_str(),
+                 file.debianPackage);
+    return std::nullopt;
+  }
+  return std::move(*font);
 }
 
 void DrawPictures(FontBlockImage& block, Problems& problems) {
@@ -63,9 +66,11 @@ int Run(int argc, char** argv) {
   auto mono = OpenFont(kDejaVuSansMono);
   auto bold = OpenFont(kDejaVuSansMonoBold);
   auto cjk = OpenFont(kNotoSansCjkSc);
-  std::string error;
-  const auto unifont = ReadUnifontHex(kUnifontHex, error);
-  if (!unifont) std::fprintf(stderr, "%s (install the Debian package %s)\n", error.c_str(), kUnifontPackage);
+  const Result<UnifontGlyphs> unifont = ReadUnifontHex(kUnifontHex);
+  if (!unifont) {
+    std::fprintf(stderr, "%s (install the Debian package %s)\n", unifont.Failure().words.c_str(),
+                 kUnifontPackage);
+  }
   auto gb2312 = LegacyCharset::Open("GB2312");
   if (!gb2312) std::fputs("the C library's iconv does not know GB2312\n", stderr);
   if (!mono || !bold || !cjk || !unifont || !gb2312) return 1;

@@ -33,12 +33,9 @@ std::optional<Canvas> ParseBitmap(const std::string& digits) {
 
 }  // namespace
 
-std::optional<UnifontGlyphs> ReadUnifontHex(const std::string& path, std::string& error) {
+Result<UnifontGlyphs> ReadUnifontHex(const std::string& path) {
   std::ifstream file(path);
-  if (!file) {
-    error = "cannot read " + path;
-    return std::nullopt;
-  }
+  if (!file) return Problem{ProblemKind::kInputMissing, "cannot read " + path};
   UnifontGlyphs glyphs;
   std::string line;
   for (int number = 1; std::getline(file, line); ++number) {
@@ -51,10 +48,8 @@ std::optional<UnifontGlyphs> ReadUnifontHex(const std::string& path, std::string
         bitmap = ParseBitmap(line.substr(colon + 1));
       }
     }
-    if (!bitmap) {
-      error = path + ":" + std::to_string(number) + ": not a glyph line";
-      return std::nullopt;
-    }
+    if (!bitmap)
+      return Problem{ProblemKind::kInputRefused, path + ":" + std::to_string(number) + ": not a glyph line"};
     glyphs.emplace(static_cast<char32_t>(code), std::move(*bitmap));
   }
   return glyphs;

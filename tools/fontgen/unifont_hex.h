@@ -6,14 +6,15 @@
 #include <optional>
 #include <string>
 
+#include "texts/problem.h"
 #include "tools/glyphs/canvas.h"
 
 namespace quillon::tools {
 
 using UnifontGlyphs = std::map<char32_t, Canvas>;
 
-// Every glyph of the file, each 8 or 16 pixels wide and 16 high. Nothing when the file cannot be read
-// or a line is malformed; `error` says which.
-std::optional<UnifontGlyphs> ReadUnifontHex(const std::string& path, std::string& error);
+// Every glyph of the file, each 8 or 16 pixels wide and 16 high; a problem when the file cannot be read
+// or a line is malformed.
+Result<UnifontGlyphs> ReadUnifontHex(const std::string& path);
 
 }  // namespace quillon::tools

@@ -41,18 +41,15 @@ void OutlineFont::FaceDeleter::operator()(FT_FaceRec_* face) const {
   FT_Done_Face(face);
 }
 
-std::optional<OutlineFont> OutlineFont::Open(const std::string& path, int faceIndex, std::string& error) {
+Result<OutlineFont> OutlineFont::Open(const std::string& path, int faceIndex) {
   FT_Library library = nullptr;
-  if (FT_Init_FreeType(&library) != 0) {
-    error = "FreeType cannot start";
-    return std::nullopt;
-  }
+  if (FT_Init_FreeType(&library) != 0) return Problem{ProblemKind::kSystem, "FreeType cannot start"};
   OutlineFont font;
   font.m_library.reset(library, LibraryDeleter{});
   FT_Face face = nullptr;
   if (FT_New_Face(library, path.c_str(), faceIndex, &face) != 0) {
-    error = "cannot open face " + std::to_string(faceIndex) + " of " + path;
-    return std::nullopt;
+    return Problem{ProblemKind::kInputMissing,
+                   "cannot open face " + std::to_string(faceIndex) + " of " + path};
   }
   font.m_face.reset(face);
   return font;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "texts/problem.h"
 #include "tools/glyphs/canvas.h"
 
 struct FT_LibraryRec_;
@@ -30,8 +31,8 @@ struct RenderedGlyph {
 
 class OutlineFont {
  public:
-  // Opens face `faceIndex` of the file; on failure returns nothing and says why in `error`.
-  static std::optional<OutlineFont> Open(const std::string& path, int faceIndex, std::string& error);
+  // Opens face `faceIndex` of the file, or says why it cannot.
+  static Result<OutlineFont> Open(const std::string& path, int faceIndex);
 
   // The em square becomes `width` × `height` pixels. False when the face cannot be set to that size.
   bool SetPixelSize(int width, int height);

@@ -79,10 +79,9 @@ int Run(int argc, char** argv) {
   std::error_code error;
   std::filesystem::create_directories(directory, error);
 
-  std::string problem;
-  auto glyphs = SampleGlyphs::Open(problem);
+  Result<SampleGlyphs> glyphs = SampleGlyphs::Open();
   if (!glyphs) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
+    std::fprintf(stderr, "%s\n", glyphs.Failure().words.c_str());
     return 1;
   }
   Problems problems;

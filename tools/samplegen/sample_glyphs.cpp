@@ -27,18 +27,16 @@ void Store(const Canvas& glyph, const GlyphRegion& region, int n, std::vector<st
 
 }  // namespace
 
-std::optional<SampleGlyphs> SampleGlyphs::Open(std::string& error) {
-  auto mono = OutlineFont::Open(kDejaVuSansMono.path, kDejaVuSansMono.faceIndex, error);
-  if (!mono) {
-    error += " (install the Debian package " + std::string(kDejaVuSansMono.debianPackage) + ")";
-    return std::nullopt;
-  }
-  auto cjk = OutlineFont::Open(kWqyZenHei.path, kWqyZenHei.faceIndex, error);
-  auto cjkSharp = OutlineFont::Open(kWqyZenHeiSharp.path, kWqyZenHeiSharp.faceIndex, error);
-  if (!cjk || !cjkSharp) {
-    error += " (install the Debian package " + std::string(kWqyZenHei.debianPackage) + ")";
-    return std::nullopt;
-  }
+Result<SampleGlyphs> SampleGlyphs::Open() {
+  const auto missing = [](const Problem& problem, const char* debianPackage) {
+    return Problem{problem.kind, problem.words + " (install the Debian package " + debianPackage + ")"};
+  };
+  Result<OutlineFont> mono = OutlineFont::Open(kDejaVuSansMono.path, kDejaVuSansMono.faceIndex);
+  if (!mono) return missing(mono.Failure(), kDejaVuSansMono.debianPackage);
+  Result<OutlineFont> cjk = OutlineFont::Open(kWqyZenHei.path, kWqyZenHei.faceIndex);
+  if (!cjk) return missing(cjk.Failure(), kWqyZenHei.debianPackage);
+  Result<OutlineFont> cjkSharp = OutlineFont::Open(kWqyZenHeiSharp.path, kWqyZenHeiSharp.faceIndex);
+  if (!cjkSharp) return missing(cjkSharp.Failure(), kWqyZenHeiSharp.debianPackage);
   return SampleGlyphs(std::move(*mono), std::move(*cjk), std::move(*cjkSharp));
 }
 

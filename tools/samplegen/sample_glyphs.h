@@ -16,8 +16,8 @@ namespace quillon::tools {
 
 class SampleGlyphs {
  public:
-  // Opens the fonts; on failure says which is missing in `error`.
-  static std::optional<SampleGlyphs> Open(std::string& error);
+  // Opens the fonts, or says which is missing.
+  static Result<SampleGlyphs> Open();
 
   // The region's glyphs back to back. Codes the character set leaves unassigned stay blank; characters
   // the fonts lack stay blank too and are reported.

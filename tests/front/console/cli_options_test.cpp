@@ -7,11 +7,16 @@
 namespace quillon::console {
 namespace {
 
-std::optional<CliOptions> Parse(std::vector<std::string> arguments, std::string* error = nullptr) {
-  std::string reason;
-  auto options = ParseCliOptions(arguments, reason);
-  if (error) *error = reason;
-  return options;
+Result<CliOptions> Parse(const std::vector<std::string>& arguments) {
+  return ParseCliOptions(arguments);
+}
+
+// Why the command line is refused, as the operator reads it; empty when it is not.
+std::string Refusal(const std::vector<std::string>& arguments) {
+  const Result<CliOptions> options = Parse(arguments);
+  if (options) return {};
+  EXPECT_EQ(options.Failure().kind, ProblemKind::kUsage);
+  return options.Failure().words;
 }
 
 TEST(CliOptionsTest, EveryPackageNamePressesItsOwnButton) {
@@ -44,9 +49,7 @@ TEST(CliOptionsTest, TheWaitIsTakenInEitherSpelling) {
 
 TEST(CliOptionsTest, PortsTakesNoArgument) {
   EXPECT_EQ(Parse({"ports"})->command, CliCommand::kPorts);
-  std::string error;
-  EXPECT_FALSE(Parse({"ports", "all"}, &error));
-  EXPECT_EQ(error, "ports takes no argument");
+  EXPECT_EQ(Refusal({"ports", "all"}), "ports takes no argument");
 }
 
 TEST(CliOptionsTest, HelpWinsOverEverythingElse) {
@@ -78,11 +81,7 @@ TEST(CliOptionsTest, MistakesAreRefusedWithTheirReason) {
       {{"verify", "chinese", "--repeat"}, "unknown option --repeat"},
       {{"write", "chinese", "--log", "units.jsonl"}, "--log goes with --repeat or with several --port"},
   };
-  for (const auto& [arguments, reason] : cases) {
-    std::string error;
-    EXPECT_FALSE(Parse(arguments, &error));
-    EXPECT_EQ(error, reason);
-  }
+  for (const auto& [arguments, reason] : cases) EXPECT_EQ(Refusal(arguments), reason);
 }
 
 // A serial port's name as the platform writes it; nothing need be there.

@@ -14,6 +14,7 @@
 #include "tests/package/hex_package.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -23,9 +24,8 @@ namespace {
 constexpr std::uint32_t kFifthPageExchange = 2 + 4 * 18 + 1;
 
 std::unique_ptr<sim::PtyDevice> Device(const std::filesystem::path& link, std::uint32_t noReplyTo = 0) {
-  std::string error;
-  auto device = sim::PtyDevice::Create({.faults = {.noReplyTo = noReplyTo}, .linkPath = link}, error);
-  EXPECT_NE(device, nullptr) << error;
+  auto device = testing::SimulatedDevice({.faults = {.noReplyTo = noReplyTo}, .linkPath = link});
+  EXPECT_NE(device, nullptr);
   return device;
 }
 
@@ -47,7 +47,7 @@ std::string Last(const std::vector<JsonObject>& events) {
 TEST(GangTest, ASlotsFailureOrUnplugReachesNoOtherSlotAndTheLogAndEventsSaySo) {
   testing::ScratchWorkingDirectory scratch;
   testing::WriteLines("Bigfont.txt", testing::PackageLines(0, testing::PatternBytes(0, 6 * 256)));
-  const std::vector<FontPage> pages = ExpectedPackagePages(PackageButtonId("large-ascii")).pages;
+  const std::vector<FontPage> pages = ExpectedPackagePages(PackageButtonId("large-ascii"))->pages;
   ASSERT_EQ(pages.size(), 6u);
   auto first = Device(scratch.Path() / "tty1");
   auto silent = Device(scratch.Path() / "tty2", kFifthPageExchange);
@@ -69,8 +69,7 @@ TEST(GangTest, ASlotsFailureOrUnplugReachesNoOtherSlotAndTheLogAndEventsSaySo) {
     EXPECT_EQ(event->Value("schema"), "1") << line;
     events[static_cast<int>(event->Number("slot"))].push_back(*event);
     if (event->Value("event") == "started" && event->Number("slot") == 2) {
-      std::string error;
-      ASSERT_TRUE(late->Replug(error)) << error;
+      ASSERT_TRUE(testing::Replugged(*late));
     }
     if (Last(events[1]) == "exited" && Last(events[2]) == "exited" && Last(events[3]) == "exited") break;
   }

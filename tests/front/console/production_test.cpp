@@ -13,14 +13,15 @@
 #include <vector>
 
 #include "front/common/device_setup.h"
+#include "front/common/exit_codes.h"
 #include "front/console/cli_options.h"
 #include "front/console/console_view.h"
 #include "front/console/device_check_commands.h"
 #include "front/console/job_start.h"
 #include "front/console/production_run.h"
-#include "line/sha256.h"
 #include "front/console/unit_recorder.h"
 #include "front/console/write_command.h"
+#include "line/sha256.h"
 #include "link/files/replaced_file.h"
 #include "sim/pty_device.h"
 #include "sim/usb_device.h"
@@ -31,7 +32,9 @@
 #include "tests/package/hex_package.h"
 #include "tests/support/captured_file.h"
 #include "tests/support/eventually.h"
+#include "tests/support/made.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -61,9 +64,8 @@ class ConsoleStation {
  public:
   explicit ConsoleStation(DeviceChoice::Source source, StationWorkers workers = StationJobWorkers()) {
     ResetSharedState();
-    std::string error;
-    m_device = DeviceSetup::Create(DeviceChoice{source, {}}, error);
-    EXPECT_NE(m_device, nullptr) << error;
+    m_device = testing::Made(DeviceSetup::Create(DeviceChoice{source, {}}));
+    EXPECT_NE(m_device, nullptr);
     workers.connectThread = m_device->ConnectWorker();
     m_app = std::make_unique<CQuillonApp>(view, m_device->Usb(), std::move(workers),
                                           StationTiming{.openJobPause = std::chrono::milliseconds(0)});
@@ -106,11 +108,10 @@ class ConsoleStation {
     }
   }
   void Replug() {
-    std::string error;
     if (m_device->UsbSimulator() != nullptr) {
       m_device->UsbSimulator()->Replug(0);
     } else {
-      EXPECT_TRUE(m_device->SerialSimulator()->Replug(error)) << error;
+      EXPECT_TRUE(testing::Replugged(*m_device->SerialSimulator()));
     }
   }
 
@@ -118,8 +119,8 @@ class ConsoleStation {
   int Write() {
     console::UnitRecorder recorder({.errorOut = errors.get()});
     const CliOptions options = PackageOptions(console::CliCommand::kWrite);
-    return console::RunWrite(options, console::ReadRunPackage(options), App(), view, recorder, stop,
-                             errors.get());
+    return ExitCodeOf(console::RunWrite(options, *console::ReadRunPackage(options), App(), view, recorder,
+                                        stop, errors.get()));
   }
 
   testing::CapturedFile errors;
@@ -139,14 +140,15 @@ class ProductionTest : public ::testing::TestWithParam<DeviceChoice::Source> {
 TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiffers) {
   WriteLargeAsciiPackage();
   ConsoleStation station(GetParam());
-  ASSERT_EQ(station.Write(), console::kExitWriteComplete) << station.errors.Text();
+  ASSERT_EQ(station.Write(), kExitWriteComplete) << station.errors.Text();
   const sim::DeviceCounters written = station.Counters();
-  const std::vector<FontPage> pages = ExpectedPackagePages(kIdWriteLargeAscii).pages;
+  const std::vector<FontPage> pages = ExpectedPackagePages(kIdWriteLargeAscii)->pages;
   ASSERT_EQ(pages.size(), 6u);
 
   const CliOptions verify = PackageOptions(console::CliCommand::kVerify);
-  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.stop, station.errors.get()),
-            console::kExitWriteComplete);
+  EXPECT_EQ(ExitCodeOf(console::RunVerify(verify, pages, station.App(), station.view, station.stop,
+                                          station.errors.get())),
+            kExitWriteComplete);
   EXPECT_TRUE(station.errors.Says("6 of 6 pages of large-ascii match the device.")) << station.errors.Text();
   const sim::DeviceCounters verified = station.Counters();
   EXPECT_EQ(verified.openJobs, written.openJobs);
@@ -158,8 +160,9 @@ TEST_P(ProductionTest, VerifyReadsBackWithoutWritingAndNamesTheFirstByteThatDiff
   station.WithEngine([](sim::DeviceEngine& engine) {
     engine.Faults().corruptReadBack = sim::ReadBackCorruption{0x21, 0x20100};
   });
-  EXPECT_EQ(console::RunVerify(verify, pages, station.App(), station.view, station.stop, station.errors.get()),
-            console::kExitJobFailed);
+  EXPECT_EQ(ExitCodeOf(console::RunVerify(verify, pages, station.App(), station.view, station.stop,
+                                          station.errors.get())),
+            kExitJobFailed);
   const std::uint8_t expected = pages[5].bytes[0x21];
   char difference[128];
   std::snprintf(difference, sizeof difference,
@@ -182,8 +185,9 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
   options.repeat = true;
   int exitCode = -1;
   std::thread run([&] {
-    exitCode = console::RunProduction(options, console::ReadRunPackage(options), station.App(), station.view,
-                                      station.Usb(), recorder, nullptr, station.stop, station.errors.get());
+    exitCode = ExitCodeOf(console::RunProduction(options, *console::ReadRunPackage(options), station.App(),
+                                                 station.view, station.Usb(), recorder, nullptr, station.stop,
+                                                 station.errors.get()));
   });
   const auto logLines = [] {
     std::ifstream file("units.jsonl");
@@ -214,7 +218,7 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
   // Taken away for longer than the console takes to look whether a USB device is still there.
   EXPECT_TRUE(Eventually([&] { return linksLost() > lostBefore; }, std::chrono::seconds(30)));
   station.Replug();
-  EXPECT_TRUE(unitsLogged(3));
+  EXPECT_TRUE(unitsLogged(3)) << station.errors.Text();
   station.stop.Raise();
   run.join();
 
@@ -226,7 +230,8 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
             std::string::npos)
       << lines[0];
   Sha256 allPages;
-  for (const FontPage& page : ExpectedPackagePages(kIdWriteLargeAscii).pages) allPages.Add(page.bytes);
+  const Result<PackagePages> package = ExpectedPackagePages(kIdWriteLargeAscii);
+  for (const FontPage& page : package->pages) allPages.Add(page.bytes);
   const std::string digest = allPages.HexDigest();
   for (std::size_t unit : {1u, 2u}) {
     EXPECT_NE(lines[unit].find("\"pages\":6,\"result\":\"complete\",\"message\":\"写入完成!!!\""),
@@ -234,7 +239,7 @@ TEST_P(ProductionTest, AProductionRunRecordsEveryUnitAndEndsWhenAsked) {
         << lines[unit];
     EXPECT_NE(lines[unit].find("\"sha256\":\"" + digest + "\""), std::string::npos) << lines[unit];
   }
-  EXPECT_EQ(exitCode, console::kExitJobFailed) << "one unit failed";
+  EXPECT_EQ(exitCode, kExitJobFailed) << "one unit failed";
   EXPECT_TRUE(station.errors.Says("Production run ended: 3 units, 2 passed, 1 failed."))
       << station.errors.Text();
 }
@@ -253,7 +258,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   std::vector<std::uint8_t> original;
   {
     ConsoleStation station(DeviceChoice::Source::kSimulator);
-    ASSERT_EQ(station.Write(), console::kExitWriteComplete);
+    ASSERT_EQ(station.Write(), kExitWriteComplete);
     CliOptions read;
     read.command = console::CliCommand::kRead;
     read.readAddress = 0x10;  // whole pages: from 0
@@ -263,9 +268,9 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
     std::filesystem::create_directory("copy");
     Result<ReplacedFile> out = ReplacedFile::Create(read.outPath);
     ASSERT_TRUE(out.Ok());
-    ASSERT_EQ(console::RunRead(read, std::move(*out), station.App(), station.view, station.stop,
-                               station.errors.get()),
-              console::kExitWriteComplete)
+    ASSERT_EQ(ExitCodeOf(console::RunRead(read, std::move(*out), station.App(), station.view, station.stop,
+                                          station.errors.get())),
+              kExitWriteComplete)
         << station.errors.Text();
     EXPECT_TRUE(station.errors.Says("Read 0x000000..0x0201FF (514 pages) into copy/Bigfont.txt."))
         << station.errors.Text();
@@ -273,7 +278,7 @@ TEST(ReadCommandTest, TheFlashReadAsIntelHexWritesTheSameFlashIntoAFreshDevice) 
   }
   std::filesystem::current_path("copy");
   ConsoleStation fresh(DeviceChoice::Source::kSimulator);
-  ASSERT_EQ(fresh.Write(), console::kExitWriteComplete) << fresh.errors.Text();
+  ASSERT_EQ(fresh.Write(), kExitWriteComplete) << fresh.errors.Text();
   EXPECT_TRUE(fresh.Flash() == original) << "the copy wrote other flash than the original package";
 }
 
@@ -286,10 +291,10 @@ TEST(WriteOutcomeTest, TheExitCodeAndRecordAreHowTheJobEndedWhateverItsBoxSaid) 
     const char* result;
   };
   for (const Ending ending :
-       {Ending{JobOutcome::kComplete, "All pages are in.", console::kExitWriteComplete, "complete"},
-        Ending{JobOutcome::kFailed, "写入完成!!!", console::kExitJobFailed, "failed"},
-        Ending{JobOutcome::kInputRefused, "写入完成!!!", console::kExitInputRefused, "refused"},
-        Ending{JobOutcome::kUnfinished, "写入完成!!!", console::kExitJobFailed, "failed"}}) {
+       {Ending{JobOutcome::kComplete, "All pages are in.", kExitWriteComplete, "complete"},
+        Ending{JobOutcome::kFailed, "写入完成!!!", kExitJobFailed, "failed"},
+        Ending{JobOutcome::kInputRefused, "写入完成!!!", kExitInputRefused, "refused"},
+        Ending{JobOutcome::kUnfinished, "写入完成!!!", kExitJobFailed, "failed"}}) {
     ConsoleStation station(DeviceChoice::Source::kSimulatorUsb);
     console::UnitRecorder recorder({.errorOut = station.errors.get()});
     console::UnitStart start{.package = std::make_shared<const PackagePages>()};
@@ -299,11 +304,10 @@ TEST(WriteOutcomeTest, TheExitCodeAndRecordAreHowTheJobEndedWhateverItsBoxSaid) 
       dlg.MessageBox(ending.said, MessageIcon::kInformation);
       g_jobBusy.store(0);
     };
-    ASSERT_EQ(console::StartWhenLinked([&] { return station.App().RunJob(job); }, 20, station.view, station.stop,
-                                       station.errors.get()),
-              console::kExitWriteComplete);
+    ASSERT_TRUE(console::StartWhenLinked([&] { return station.App().RunJob(job); }, 20, station.view,
+                                         station.stop, station.errors.get()));
     const console::UnitEnd end = console::FinishUnit(start, station.App(), station.view, recorder, options);
-    EXPECT_EQ(end.exitCode, ending.exitCode) << ending.said;
+    EXPECT_EQ(ExitCodeOf(end.outcome), ending.exitCode) << ending.said;
     EXPECT_EQ(end.record.result, ending.result) << ending.said;
     EXPECT_EQ(end.record.message, ending.said);
   }

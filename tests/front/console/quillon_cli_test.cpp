@@ -26,6 +26,7 @@
 #include "tests/support/eventually.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -62,7 +63,8 @@ TEST(QuillonCliTest, TheStationSpeaksChineseUnlessTheSystemOrLangAsksForEnglish)
   for (const Case& run : {Case{"C", "", false}, Case{"C", "--lang zh", false}, Case{"C", "--lang en", true},
                           Case{"en_US.UTF-8", "", true}, Case{"en_US.UTF-8", "--lang zh", false}}) {
     SCOPED_TRACE(std::string(run.system) + " " + run.lang);
-    const std::string environment = std::string("env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=") + run.system;
+    const std::string environment =
+        std::string("env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=") + run.system;
     const CliRun cli = RunCli("write chinese --simulator --quiet " + std::string(run.lang), environment);
     const CliRun read = RunCli("read 0 1 --out flash.bin --simulator " + std::string(run.lang), environment);
     EXPECT_EQ(cli.exitCode, 3);
@@ -112,9 +114,8 @@ TEST(QuillonCliTest, WithoutADeviceTheWaitEndsWithItsOwnExitCode) {
 TEST(QuillonCliTest, PortsListsATtyGivenWithPortAsTheCh340Port) {
   testing::ScratchWorkingDirectory scratch;
   const std::string tty = (scratch.Path() / "ttyBENCH").string();
-  std::string error;
-  auto device = sim::PtyDevice::Create({.linkPath = tty}, error);
-  ASSERT_NE(device, nullptr) << error;
+  auto device = testing::SimulatedDevice({.linkPath = tty});
+  ASSERT_NE(device, nullptr);
   CliRun run = RunCli("ports --port " + tty);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.output.find("USB-SERIAL CH340 (ttyBENCH)\t" + tty + "\tfree\n"), std::string::npos)
@@ -175,9 +176,8 @@ TEST(QuillonCliTest, HugeFilesWithoutLineEndsCostLittleMemoryAndThePackageIsRefu
     std::filesystem::resize_file(name, 2ull << 30);  // sparse: no block of it is written
   }
   const std::string tty = (scratch.Path() / "ttyQ").string();
-  std::string error;
-  auto device = sim::PtyDevice::Create({.linkPath = tty}, error);
-  ASSERT_NE(device, nullptr) << error;
+  auto device = testing::SimulatedDevice({.linkPath = tty});
+  ASSERT_NE(device, nullptr);
 
   const MeasuredCliRun run = RunCliMeasured({"write", "chinese", "--port", tty, "--wait", "20"});
   EXPECT_EQ(run.exitCode, 3) << run.output;
@@ -194,9 +194,8 @@ TEST(QuillonCliTest, HugeFilesWithoutLineEndsCostLittleMemoryAndThePackageIsRefu
 TEST(QuillonCliTest, ABadRangeOrAnUnwritableFileEndsTheCommandBeforeTheDeviceHearsAnything) {
   testing::ScratchWorkingDirectory scratch;
   const std::string tty = (scratch.Path() / "ttyQ").string();
-  std::string error;
-  auto device = sim::PtyDevice::Create({.linkPath = tty}, error);
-  ASSERT_NE(device, nullptr) << error;
+  auto device = testing::SimulatedDevice({.linkPath = tty});
+  ASSERT_NE(device, nullptr);
   const std::string port = " --port " + tty;
 
   CliRun run = RunCli("read 0x1000000 16 --out flash.bin" + port);

@@ -15,13 +15,14 @@
 
 #include "line/json_text.h"
 #include "sim/pty_device.h"
-#include "station/jobs/expected_pages.h"
 #include "station/dialog_controls.h"
+#include "station/jobs/expected_pages.h"
 #include "tests/package/hex_package.h"
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
 #include "tests/support/processes.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -38,9 +39,8 @@ void WriteLargeAsciiPackage() {
 }
 
 std::unique_ptr<sim::PtyDevice> Device(const std::filesystem::path& link) {
-  std::string error;
-  auto device = sim::PtyDevice::Create({.linkPath = link}, error);
-  EXPECT_NE(device, nullptr) << error;
+  auto device = testing::SimulatedDevice({.linkPath = link});
+  EXPECT_NE(device, nullptr);
   return device;
 }
 
@@ -78,7 +78,8 @@ pid_t SlotPid(const std::string& port) {
 std::map<int, std::vector<JsonObject>> ReadEventsUntil(ChildProcess& process,
                                                        const std::function<bool(const JsonObject&)>& until) {
   std::map<int, std::vector<JsonObject>> events;
-  for (std::string line = process.Read(false, kPatience); !line.empty(); line = process.Read(false, kPatience)) {
+  for (std::string line = process.Read(false, kPatience); !line.empty();
+       line = process.Read(false, kPatience)) {
     const std::optional<JsonObject> event = ParseJsonObject(line);
     if (!event) continue;
     events[static_cast<int>(event->Number("slot"))].push_back(*event);
@@ -97,8 +98,18 @@ void WaitUntilStarted(ChildProcess& process, std::vector<int> slots, const char*
 }
 
 std::vector<std::string> GangArguments(const std::filesystem::path& scratch, std::vector<std::string> more) {
-  std::vector<std::string> arguments{QUILLON_CLI_PATH, "write", "large-ascii", "--quiet", "--json", "--lang", "en",
-                                     "--log", "units.jsonl", "--port", (scratch / "tty1").string(), "--port",
+  std::vector<std::string> arguments{QUILLON_CLI_PATH,
+                                     "write",
+                                     "large-ascii",
+                                     "--quiet",
+                                     "--json",
+                                     "--lang",
+                                     "en",
+                                     "--log",
+                                     "units.jsonl",
+                                     "--port",
+                                     (scratch / "tty1").string(),
+                                     "--port",
                                      (scratch / "tty2").string()};
   arguments.insert(arguments.end(), more.begin(), more.end());
   return arguments;
@@ -147,7 +158,8 @@ TEST(RecordsTest, WhatCannotBeUsedEndsTheCommandBeforeTheDeviceHearsAnything) {
   EXPECT_NE(said.find("Bigfont.txt is a named pipe, not a file."), std::string::npos) << said;
   std::filesystem::remove("Bigfont.txt");
   WriteLargeAsciiPackage();
-  std::tie(code, said) = run({"write", "large-ascii", "--port", port, "--port", port + "2", "--log", "/dev/full"});
+  std::tie(code, said) =
+      run({"write", "large-ascii", "--port", port, "--port", port + "2", "--log", "/dev/full"});
   EXPECT_EQ(code, 3) << said;
   std::filesystem::create_symlink(port, "other-name");
   std::tie(code, said) = run({"write", "large-ascii", "--port", port, "--port", "other-name"});
@@ -165,7 +177,8 @@ TEST(RecordsTest, WhatCannotBeUsedEndsTheCommandBeforeTheDeviceHearsAnything) {
   std::ifstream after("Bigfont.txt", std::ios::binary);
   EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), before);
   for (const auto& entry : std::filesystem::directory_iterator(".")) {
-    EXPECT_FALSE(entry.path().filename().string().starts_with(".Bigfont.txt")) << "left behind: " << entry.path();
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".Bigfont.txt"))
+        << "left behind: " << entry.path();
   }
 
   // "Speed.txt" as a named pipe is no speed, and holds nothing up.
@@ -173,7 +186,8 @@ TEST(RecordsTest, WhatCannotBeUsedEndsTheCommandBeforeTheDeviceHearsAnything) {
   std::tie(code, said) = run({"write", "large-ascii", "--wait", "0", "--lang", "en", "--port",
                               (scratch.Path() / "no-such-tty").string()});
   EXPECT_EQ(code, 4) << said;
-  EXPECT_NE(said.find("Speed.txt is a named pipe, not a file: the write speed stays as it is."), std::string::npos)
+  EXPECT_NE(said.find("Speed.txt is a named pipe, not a file: the write speed stays as it is."),
+            std::string::npos)
       << said;
 
   EXPECT_EQ(Exchanges(*device), 0u) << "not even the handshake";
@@ -185,8 +199,9 @@ TEST(RecordsTest, JsonIsJsonAloneInEveryLanguageAndSighupEndsARunAfterItsUnit) {
   auto device = Device(scratch.Path() / "tty");
   // Standard output alone, under the C locale (Chinese).
   ChildProcess cli({"sh", "-c",
-                    std::string("LC_ALL=C exec ") + QUILLON_CLI_PATH + " write large-ascii --repeat --json --quiet " +
-                        "--log units.jsonl --port " + (scratch.Path() / "tty").string() + " 2>errors.txt"});
+                    std::string("LC_ALL=C exec ") + QUILLON_CLI_PATH +
+                        " write large-ascii --repeat --json --quiet " + "--log units.jsonl --port " +
+                        (scratch.Path() / "tty").string() + " 2>errors.txt"});
   std::vector<JsonObject> events;
   for (std::string line = cli.Read(false, kPatience); !line.empty(); line = cli.Read(false, kPatience)) {
     const std::optional<JsonObject> event = ParseJsonObject(line);
@@ -200,7 +215,8 @@ TEST(RecordsTest, JsonIsJsonAloneInEveryLanguageAndSighupEndsARunAfterItsUnit) {
   ASSERT_GE(events.size(), 3u);
   EXPECT_EQ(events.front().Value("event"), "linked");
   EXPECT_EQ(events.front().Value("link"), "tty 460800");
-  const auto ended = std::find_if(events.begin(), events.end(), [](auto& e) { return e.Value("event") == "ended"; });
+  const auto ended =
+      std::find_if(events.begin(), events.end(), [](auto& e) { return e.Value("event") == "ended"; });
   ASSERT_NE(ended, events.end());
   EXPECT_EQ(ended->Value("link"), "tty 460800");
   EXPECT_EQ(ended->Value("result"), "complete");
@@ -236,7 +252,8 @@ TEST(RecordsTest, SlotsWhoseSupervisorWasKilledFinishTheirUnitRecordItThemselves
   ChildProcess gang(GangArguments(scratch.Path(), {"--repeat"}));
   WaitUntilStarted(gang, {1, 2});
   EXPECT_TRUE(gang.Signal(SIGKILL));
-  EXPECT_TRUE(Eventually([&] { return ProcessesNaming(scratch.Path().string()) == 0; }, std::chrono::seconds(60)));
+  EXPECT_TRUE(
+      Eventually([&] { return ProcessesNaming(scratch.Path().string()) == 0; }, std::chrono::seconds(60)));
   const auto records = LogRecords();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records.count(1), 1u);
@@ -250,7 +267,8 @@ TEST(RecordsTest, ACrashedSlotIsRecordedFailedAndASecondCtrlCRecordsTheOtherInte
   testing::ScratchWorkingDirectory scratch;
   // Long enough that the unit is still in hand when the second Ctrl-C comes.
   constexpr int kLongPackagePages = 1000;
-  testing::WriteLines("Bigfont.txt", testing::PackageLines(0, testing::PatternBytes(0, kLongPackagePages * 256)));
+  testing::WriteLines("Bigfont.txt",
+                      testing::PackageLines(0, testing::PatternBytes(0, kLongPackagePages * 256)));
   // A sanitizer would take the crash for its own and end the slot with an exit code.
   for (const char* sanitizer : {"ASAN_OPTIONS", "TSAN_OPTIONS", "UBSAN_OPTIONS"}) {
     const char* options = std::getenv(sanitizer);
@@ -282,7 +300,8 @@ TEST(RecordsTest, ACrashedSlotIsRecordedFailedAndASecondCtrlCRecordsTheOtherInte
   const std::size_t written = PagesWritten(*first).size();
   EXPECT_GE(interrupted.Number("pages"), 1);
   EXPECT_LE(static_cast<std::size_t>(interrupted.Number("pages")), written);
-  EXPECT_LE(written, static_cast<std::size_t>(interrupted.Number("pages")) + 1) << "one page in flight at most";
+  EXPECT_LE(written, static_cast<std::size_t>(interrupted.Number("pages")) + 1)
+      << "one page in flight at most";
   EXPECT_LE(static_cast<std::size_t>(crashed.Number("pages")), PagesWritten(*second).size());
 }
 

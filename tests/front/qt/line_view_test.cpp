@@ -21,6 +21,7 @@
 #include "tests/package/hex_package.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -37,9 +38,8 @@ std::filesystem::path Port(const std::filesystem::path& scratch, int slot) {
 }
 
 std::unique_ptr<sim::PtyDevice> PlugIn(const std::filesystem::path& link, std::uint32_t silentFrom = 0) {
-  std::string error;
-  auto device = sim::PtyDevice::Create({.faults = {.noReplyTo = silentFrom}, .linkPath = link}, error);
-  EXPECT_NE(device, nullptr) << error;
+  auto device = testing::SimulatedDevice({.faults = {.noReplyTo = silentFrom}, .linkPath = link});
+  EXPECT_NE(device, nullptr);
   return device;
 }
 
@@ -69,10 +69,11 @@ std::map<int, JsonObject> Await(testing::ChildProcess& window, const std::string
 TEST(LineViewTest, FourSlotsPluggedPulledAndReplacedWriteEveryUnitWithoutAClick) {
   testing::ScratchWorkingDirectory scratch;
   testing::WriteLines("Bigfont.txt", testing::PackageLines(0, testing::PatternBytes(0, 6 * 256)));
-  const std::vector<FontPage> pages = ExpectedPackagePages(kIdWriteLargeAscii).pages;
-  std::vector<std::string> arguments{QUILLON_WINDOW_PATH, "--line", "large-ascii", "--log", "units.jsonl", "--json",
-                                     "--lang", "en"};
-  for (int slot = 1; slot <= kSlots; ++slot) arguments.insert(arguments.end(), {"--port", Port(scratch.Path(), slot)});
+  const std::vector<FontPage> pages = ExpectedPackagePages(kIdWriteLargeAscii)->pages;
+  std::vector<std::string> arguments{QUILLON_WINDOW_PATH, "--line", "large-ascii", "--log",
+                                     "units.jsonl",       "--json", "--lang",      "en"};
+  for (int slot = 1; slot <= kSlots; ++slot)
+    arguments.insert(arguments.end(), {"--port", Port(scratch.Path(), slot)});
   testing::ChildProcess window(arguments);
 
   // Plugged in one after another: each starts the moment it is there.

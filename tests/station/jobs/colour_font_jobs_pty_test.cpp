@@ -10,6 +10,7 @@
 #include "station/jobs/colour_font_jobs.h"
 #include "tests/station/jobs/colour_flash.h"
 #include "tests/station/jobs/font_job_station.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -27,9 +28,8 @@ constexpr int kPort = 9;
 class ColourFontJobsPtyTest : public ::testing::Test {
  protected:
   void PlugIn(sim::DeviceFaults faults = {}) {
-    std::string error;
-    device = sim::PtyDevice::Create({.faults = faults}, error);
-    ASSERT_NE(device, nullptr) << error;
+    device = testing::SimulatedDevice({.faults = faults});
+    ASSERT_NE(device, nullptr);
     device->WithEngine([](sim::DeviceEngine& engine) { engine.Memory().Program(0, StaleFlash()); });
     ASSERT_TRUE(job.LinkOverPty(*device, kPort));
   }

@@ -11,6 +11,7 @@
 #include "station/jobs/font_file_job.h"
 #include "tests/package/hex_package.h"
 #include "tests/station/jobs/font_job_station.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -27,9 +28,8 @@ constexpr std::uint32_t kExchangesPerPage = 18;
 class FontFileJobPtyTest : public ::testing::Test {
  protected:
   void PlugIn(sim::DeviceFaults faults = {}) {
-    std::string error;
-    device = sim::PtyDevice::Create({.faults = faults}, error);
-    ASSERT_NE(device, nullptr) << error;
+    device = testing::SimulatedDevice({.faults = faults});
+    ASSERT_NE(device, nullptr);
     ASSERT_TRUE(job.LinkOverPty(*device, kPort));
   }
   void TearDown() override { job.Unlink(kPort); }

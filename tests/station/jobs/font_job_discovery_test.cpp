@@ -15,6 +15,8 @@
 #include "tests/station/jobs/font_job_station.h"
 #include "tests/support/handshake_timing.h"
 #include "tests/support/listed_ports.h"
+#include "tests/support/made.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -41,9 +43,8 @@ class FontJobDiscoveryTest : public ::testing::Test {
 
   std::filesystem::path Tty() const { return job.scratch.Path() / "ttyUSB0"; }
   void PlugIn(sim::DeviceFaults faults = {}) {
-    std::string error;
-    device = sim::PtyDevice::Create({.faults = faults, .linkPath = Tty()}, error);
-    ASSERT_NE(device, nullptr) << error;
+    device = testing::SimulatedDevice({.faults = faults, .linkPath = Tty()});
+    ASSERT_NE(device, nullptr);
     ports.Set({testing::Ch340("ttyUSB0", Tty().string())});
   }
   template <typename F>
@@ -95,8 +96,7 @@ TEST_F(FontJobDiscoveryTest, ADevicePulledOutInMidJobIsLinkedAgainAndTheNextJobC
               std::vector<std::uint8_t>(20 * kPageSize, 0xFF));
   });
 
-  std::string error;
-  ASSERT_TRUE(device->Replug(error)) << error;
+  ASSERT_TRUE(testing::Replugged(*device));
   ASSERT_NE(job.station.TicksUntilLinkStatus(LinkedOnPortText("ttyUSB0", 460800)), -1)
       << ::testing::PrintToString(job.station.view.LinkStatuses());
   job.station.view.ClearMessageBoxes();
@@ -107,9 +107,8 @@ TEST_F(FontJobDiscoveryTest, ADevicePulledOutInMidJobIsLinkedAgainAndTheNextJobC
 
 // The same package through the built-in simulator, once on its tty and once as a USB device.
 std::vector<std::uint8_t> FlashAfterJob(DeviceChoice::Source source) {
-  std::string error;
-  auto device = DeviceSetup::Create({.source = source}, error);
-  EXPECT_NE(device, nullptr) << error;
+  auto device = testing::Made(DeviceSetup::Create({.source = source}));
+  EXPECT_NE(device, nullptr);
   if (!device) return {};
   testing::FontJobStation job(&device->Usb(), device->ConnectWorker(),
                               testing::TimingAwaitingHandshake([&] { return device->SerialSimulator(); }));
@@ -132,9 +131,8 @@ std::vector<std::uint8_t> FlashAfterJob(DeviceChoice::Source source) {
 }
 
 TEST(FontJobSimulatorTest, AUsbDeviceReinsertedWhileTheFailureBoxIsOpenTakesTheNextJob) {
-  std::string error;
-  auto device = DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}, error);
-  ASSERT_NE(device, nullptr) << error;
+  auto device = testing::Made(DeviceSetup::Create({.source = DeviceChoice::Source::kSimulatorUsb}));
+  ASSERT_NE(device, nullptr);
   testing::FontJobStation job(&device->Usb(), device->ConnectWorker(), testing::HandDrivenTiming());
   WriteLines("Bigfont.txt", PackageLines(0x30000, PatternBytes(0x30000, 4 * kPageSize)));
   ASSERT_EQ(job.station.TicksUntilLinkStatus(LinkedOverUsbText()), 1);
