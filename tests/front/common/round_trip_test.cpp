@@ -1,12 +1,8 @@
-// The live check against the simulated device at an emulated 460800 baud, through the real serial
-// driver on a pty: the page rate it predicts from reading one page back is what a writing job at that
-// speed reaches, measured in the same test.
+// The page rate a round trip predicts, and the live check against the simulated device at an emulated
+// 460800 baud through the real serial driver on a pty.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <cstdio>
 #include <future>
 
 #include "front/common/round_trip.h"
@@ -18,6 +14,7 @@
 #include "station/shared_state.h"
 #include "station/silent_view.h"
 #include "tests/support/eventually.h"
+#include "tests/support/simulated_device.h"
 
 namespace quillon {
 namespace {
@@ -26,8 +23,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::microseconds;
 
 constexpr int kBaud = 460800;
-constexpr int kWrittenPages = 60;
-constexpr int kAlternations = 3;
 
 std::chrono::nanoseconds WireTime(int bytes, int baud) {
   return std::chrono::nanoseconds(static_cast<long long>(bytes) * 10 * 1'000'000'000LL / baud);
@@ -64,9 +59,8 @@ TEST(RoundTripTest, ALinkWithoutTheHandshakeFailsItsLineAndTheRoundTripSaysTheRa
 class LiveRoundTripTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    device = sim::PtyDevice::Create({.emulatedBaud = kBaud}, error);
-    ASSERT_NE(device, nullptr) << error;
+    device = testing::SimulatedDevice({.emulatedBaud = kBaud});
+    ASSERT_NE(device, nullptr);
     ports = std::make_unique<GivenPortList>(device->SlavePath());
     StationWorkers workers = StationJobWorkers();
     workers.connectThread = ConnectWorker(*ports);
@@ -80,28 +74,6 @@ class LiveRoundTripTest : public ::testing::Test {
     if (app) app->Dialog().m_port.Stop();
   }
 
-  // Pages written and verified as a writing job writes them, one after another: the pages a second of
-  // its median page, as the round trip takes the median of its exchanges.
-  double WritingJobRate(int pages) {
-    std::vector<double> seconds;
-    bool written = true;
-    const PressOutcome started = app->RunJob([&](CQuillonDlg& dlg) {
-      for (int page = 0; page < pages && written; ++page) {
-        for (std::size_t i = 0; i < kPageSize; ++i) g_pageBuffer[i] = static_cast<std::uint8_t>(page * 3 + i);
-        g_pageAddress.store(static_cast<std::uint32_t>(page * kPageSize));
-        const auto start = Clock::now();
-        written = dlg.ProgramPage() == 0;
-        seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-      }
-      g_jobBusy.store(0);
-    });
-    EXPECT_EQ(started, PressOutcome::kJobStarted);
-    app->Dialog().WaitForJobWorkers();
-    EXPECT_TRUE(written);
-    std::ranges::nth_element(seconds, seconds.begin() + static_cast<std::ptrdiff_t>(seconds.size() / 2));
-    return 1 / seconds[seconds.size() / 2];
-  }
-
   SilentView view;
   NoUsbBridge usb;
   std::unique_ptr<sim::PtyDevice> device;
@@ -109,32 +81,18 @@ class LiveRoundTripTest : public ::testing::Test {
   std::unique_ptr<CQuillonApp> app;
 };
 
-// On a machine shared with other work both figures are as fast as it lets them be: the best of a few
-// alternations of each.
-TEST_F(LiveRoundTripTest, ThePredictedPageRateIsWithinATenthOfWhatAWritingJobReaches) {
-  double predicted = 0;
-  double reached = 0;
-  for (int alternation = 0; alternation < kAlternations; ++alternation) {
-    const Result<RoundTrip> trip = MeasureRoundTrip(*app, [] { return Clock::now(); });
-    ASSERT_TRUE(trip) << trip.Failure().words;
-    EXPECT_EQ(trip->link.baud, kBaud);
-    EXPECT_EQ(trip->figures.linePagesPerSecond, LinePagesPerSecond(kBaud));
-    if (alternation == 0) {
-      const auto written = device->WithEngine([](sim::DeviceEngine& engine) { return engine.PageLog(); });
-      EXPECT_TRUE(written.empty()) << "the check wrote a page";
-    }
-    const double job = WritingJobRate(kWrittenPages);
-    std::printf(
-        "round trip: acknowledged %.3f ms, answered %.3f ms, predicts %.1f pages/s; a job reached %.1f "
-        "(line %.1f)\n",
-        std::chrono::duration<double, std::milli>(trip->figures.acknowledged).count(),
-        std::chrono::duration<double, std::milli>(trip->figures.answered).count(),
-        trip->figures.pagesPerSecond, job, trip->figures.linePagesPerSecond);
-    predicted = std::max(predicted, trip->figures.pagesPerSecond);
-    reached = std::max(reached, job);
-  }
-  EXPECT_LT(std::abs(predicted - reached) / reached, 0.10)
-      << "predicted " << predicted << ", reached " << reached;
+// How close the prediction comes to a writing job is measured by bench/round_trip_bench; here, what
+// holds on any machine: the check links at the handshake's speed, writes nothing, and cannot predict
+// more than the line carries, since the simulated device paces every byte at that speed.
+TEST_F(LiveRoundTripTest, TheRoundTripWritesNothingAndPredictsNoMoreThanTheLineCarries) {
+  const Result<RoundTrip> trip = MeasureRoundTrip(*app, [] { return Clock::now(); });
+  ASSERT_TRUE(trip) << trip.Failure().words;
+  EXPECT_EQ(trip->link.baud, kBaud);
+  EXPECT_EQ(trip->figures.linePagesPerSecond, LinePagesPerSecond(kBaud));
+  EXPECT_GT(trip->figures.pagesPerSecond, 0);
+  EXPECT_LE(trip->figures.pagesPerSecond, LinePagesPerSecond(kBaud));
+  const auto written = device->WithEngine([](sim::DeviceEngine& engine) { return engine.PageLog(); });
+  EXPECT_TRUE(written.empty()) << "the check wrote a page";
 }
 
 TEST_F(LiveRoundTripTest, NoRoundTripWhileAJobRuns) {
