@@ -8,7 +8,7 @@
 #     (write another tool's options with its command: "quillon-faults --jobs 200", "cmake --preset");
 #   - paths in the repository: a word that begins with one of its top folders (scripts/, res/, docs/,
 #     front/, ...; build/ is made, not checked) must exist, "<...>" and "…" ending it and "*" globbing;
-#     a link's target must exist beside the page that links it;
+#     a link's target must exist beside the page that links it, and a #heading in it;
 # and every page under docs/ must be linked from README.md.
 # Prints each problem as FILE:LINE: and fails when there is one.
 # Usage: scripts/check-docs.sh ROOT BUILD   (BUILD: the build whose programs' --help is asked)
@@ -116,18 +116,31 @@ check_code() {
   done < <(sed -E 's/&&|;|[|][[:space:]]/\n/g' <<<"$rest")
 }
 
+# anchors PAGE: the anchors of its headings, as GitHub makes them (lower case, spaces to dashes, other
+# punctuation dropped).
+anchors() {
+  sed -nE 's/^#+[[:space:]]+//p' "$1" | tr '[:upper:]' '[:lower:]' | sed -E 's/[^a-z0-9 _-]//g; s/ /-/g'
+}
+
 # check_paths FILE LINE TEXT: repository paths in TEXT, and the targets of its links.
 check_paths() {
-  local file=$1 line=$2 text=$3 rest target resolved path
+  local file=$1 line=$2 text=$3 rest target anchor resolved path
   rest=$text
   while [[ $rest =~ $link_re ]]; do
     target=${BASH_REMATCH[1]}
     rest=${rest#*"${BASH_REMATCH[0]}"}
     text=${text/"${BASH_REMATCH[0]}"/]}
-    [[ $target =~ ^(https?:|mailto:|#) ]] && continue
+    [[ $target =~ ^(https?:|mailto:) ]] && continue
+    anchor=
+    [[ $target == *#* ]] && anchor=${target#*#}
     target=${target%%#*}
-    resolved=$(realpath -m "$(dirname "$file")/$target")
-    [[ -e $resolved ]] || problem "$file" "$line" "the link's target $target does not exist"
+    resolved=$file
+    [[ -n $target ]] && resolved=$(realpath -m "$(dirname "$file")/$target")
+    if [[ ! -e $resolved ]]; then
+      problem "$file" "$line" "the link's target $target does not exist"
+    elif [[ -n $anchor && $resolved == *.md ]] && ! grep -qx -- "$anchor" <(anchors "$resolved"); then
+      problem "$file" "$line" "${target:-this page} has no heading #$anchor"
+    fi
     [[ $file == "$root/README.md" ]] && readme_links[$resolved]=1
   done
   rest=$text
