@@ -98,7 +98,7 @@ expect_completions() {
   offered=$(completions "$@")
   [ "$offered" = "$expected" ] || fail "completing '$*' offers '$offered', not '$expected'"
 }
-expect_completions "write verify read ports" quillon-cli ""
+expect_completions "write verify read ports doctor" quillon-cli ""
 expect_completions "traditional-chinese" quillon-cli write trad
 expect_completions "colour240-korean" quillon-cli verify --wait 5 colour240-k
 expect_completions "--repeat" quillon-cli write chinese --rep
