@@ -9,7 +9,8 @@
 #   - paths in the repository: a word that begins with one of its top folders (scripts/, res/, docs/,
 #     front/, ...; build/ is made, not checked) must exist, "<...>" and "…" ending it and "*" globbing;
 #     a link's target must exist beside the page that links it, and a #heading in it;
-# and every page under docs/ must be linked from README.md.
+# every page under docs/ must be linked from README.md; and the exit codes in docs/console.md (between
+# "<!-- exit codes -->" and "<!-- /exit codes -->") are the "Exit codes:" block of quillon-cli --help.
 # Prints each problem as FILE:LINE: and fails when there is one.
 # Usage: scripts/check-docs.sh ROOT BUILD   (BUILD: the build whose programs' --help is asked)
 set -uo pipefail
@@ -202,6 +203,16 @@ done
 for page in "${pages[@]:1}"; do
   [[ -n ${readme_links[$page]:-} ]] || problem "$page" 1 "no link to it in README.md"
 done
+
+# The exit codes as the program gives them, word for word.
+console=$root/docs/console.md
+documented=$(sed -n '/^<!-- exit codes -->$/,/^<!-- \/exit codes -->$/p' "$console" | sed '1,2d;$d' | sed '$d')
+given=$("$build/front/console/quillon-cli" --help --lang en | sed -n '/^Exit codes:$/,$p')
+if [[ $documented != "$given" ]]; then
+  line=$(grep -n '^<!-- exit codes -->$' "$console" | cut -d: -f1)
+  problem "$console" "${line:-1}" "the exit codes differ from quillon-cli --help's:"
+  diff <(echo "$documented") <(echo "$given") | sed 's/^/    /'
+fi
 
 if ((problems > 0)); then
   echo "check-docs: $problems problems"
