@@ -28,11 +28,12 @@ bool Nested(const HelpItem& item) {
   return item.kind != HelpItem::Kind::kCommand && Split(item.commands, ' ').size() == 1;
 }
 
-// "--port PATH", "--simulator[=usb]", "write PACKAGE": the names with the value, as the help shows them.
+// "--port PATH", "--simulator[=usb]", "--line [PACKAGE]", "write PACKAGE": the names with the value, as
+// the help shows them.
 std::string Term(const HelpItem& item, const std::vector<std::string>& names) {
   std::string term = Joined(names, ", ");
   if (!item.value.empty()) {
-    if (item.value.front() != '[') term += ' ';
+    if (!item.value.starts_with("[=")) term += ' ';
     term += item.value;
   }
   return term;

@@ -16,7 +16,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"QuillonProductionLine";
 constexpr UINT kLineChangedMessage = WM_APP + 1;
-// windows.h's WM_TIMER gives way to the dialog's constant of the same value (link/windows_api.h).
+// windows.h's WM_TIMER gives way to the dialog's constant of the same value (link/os/windows_api.h).
 constexpr UINT kTimerMessage = 0x0113;
 constexpr UINT_PTR kEndTimer = 1;
 constexpr UINT kEndTimerPeriodMs = 100;

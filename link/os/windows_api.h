@@ -1,6 +1,6 @@
 // windows.h as the station includes it: without the parts it does not use, without the min and max
 // macros that would break the standard library's, and without the macros of the names the station
-// declares as constants of the same values on every platform (link/serial_messages.h, the dialog's
+// declares as constants of the same values on every platform (link/serial/serial_messages.h, the dialog's
 // WM_TIMER in station/quillon_dlg.h), whichever header comes first. Nor is the dialog's MessageBox
 // renamed MessageBoxA where a file sees windows.h and kept where it does not: the station calls the
 // system's MessageBoxW by that name.

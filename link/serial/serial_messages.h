@@ -6,7 +6,7 @@
 #include <span>
 
 // windows.h defines the names below (and the dialog's WM_TIMER) as macros of the same values; the
-// station's own header for it, link/windows_api.h, undoes them, so these constants are the ones every
+// station's own header for it, link/os/windows_api.h, undoes them, so these constants are the ones every
 // platform uses and this header needs no platform's.
 
 namespace quillon {

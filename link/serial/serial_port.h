@@ -41,7 +41,7 @@ class CSerialPort {
   CSerialPort(const CSerialPort&) = delete;
   CSerialPort& operator=(const CSerialPort&) = delete;
 
-  // Opens the tty bound to portNumber (link/port_table.h) exclusively and applies the line settings.
+  // Opens the tty bound to portNumber (link/serial/port_table.h) exclusively and applies the line settings.
   // True when the port is open and set up. A port whose settings cannot be applied is no link: the
   // failed step is reported (state 'E') and the port closed again.
   bool Configure(SerialOwner* owner, int portNumber, int baudRate, char parity, int dataBits, int stopBits,
