@@ -29,9 +29,8 @@ inline constexpr ExitCodeMeaning kExitCodes[] = {
      "check failed)"},
     {kExitUsage, "usage: the command line asks for what cannot be"},
     {kExitInputRefused,
-     "an input file missing or refused (cut short, writing no page, a named pipe, device or directory), or "
-     "an "
-     "output file or the log that cannot be written"},
+     "an input file missing or refused (cut short, writing no page, a named pipe, device or directory), "
+     "or an output file or the log that cannot be written"},
     {kExitNoDevice, "no device within the wait"},
     {kExitInterrupted, "stopped now (a second Ctrl-C): the unit in hand is recorded as interrupted"},
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "front/common/exit_codes.h"
 #include "station/dialog_controls.h"
 
 namespace quillon::console {
@@ -108,7 +109,10 @@ TEST(CliOptionsTest, TheDeviceIsRealHardwareUnlessAPortOrTheSimulatorIsNamed) {
 TEST(CliOptionsTest, TheUsageNamesEveryPackageAndExitCode) {
   const std::string usage = UsageText();
   for (const PackageButton& package : Packages()) EXPECT_NE(usage.find(package.name), std::string::npos);
-  EXPECT_NE(usage.find("4 no device within the wait"), std::string::npos);
+  EXPECT_NE(usage.find("\nExit codes:\n"), std::string::npos);
+  for (const ExitCodeMeaning& exit : kExitCodes) {
+    EXPECT_NE(usage.find("\n  " + std::to_string(exit.code) + "  "), std::string::npos) << exit.meaning;
+  }
 }
 
 }  // namespace
