@@ -13,7 +13,7 @@ void UnitRecorder::Started(int unit, int pages, std::function<UnitRecord()> soFa
 
 Result<void> UnitRecorder::Ended(const UnitRecord& record) {
   std::scoped_lock guard(m_lock);
-  if (!m_unitInHand) return {};
+  if (!m_unitInHand) return Problem{ProblemKind::kInterrupted, {}};
   m_soFar = nullptr;
   return Keep(*std::exchange(m_unitInHand, std::nullopt), record);
 }

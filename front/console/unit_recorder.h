@@ -31,7 +31,7 @@ class UnitRecorder {
   // A unit has started, of `pages` pages; `soFar` makes its record as it stands, for a stop now.
   void Started(int unit, int pages, std::function<UnitRecord()> soFar);
   // The unit in hand ended so. A problem when its record could not be kept (it is then on standard
-  // error); nothing to do when a stop now recorded it first.
+  // error), and kInterrupted when a stop now took the unit and recorded it first.
   Result<void> Ended(const UnitRecord& record);
   // Stop now: the unit in hand, if any, is taken from the run, its job halted by `haltJob` (which
   // returns once it sends nothing more), and recorded as interrupted with what it had verified. False

@@ -91,7 +91,14 @@ UnitEnd FinishUnit(const UnitStart& start, CQuillonApp& app, const ConsoleView& 
       end.record.at = "0x" + HexText(pages[static_cast<std::size_t>(end.record.pages)].address, 6);
     }
   }
-  end.recordLost = !recorder.Ended(end.record).Ok();
+  if (const Result<void> kept = recorder.Ended(end.record); !kept) {
+    if (kept.Failure().kind != ProblemKind::kInterrupted) {
+      end.recordLost = true;
+    } else {  // the stop now's record stands, and what is said of the unit follows it
+      end.outcome = kept;
+      end.record.result = N_("interrupted");
+    }
+  }
   return end;
 }
 

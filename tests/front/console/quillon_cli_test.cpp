@@ -239,6 +239,41 @@ TEST(QuillonCliTest, CtrlCEndsAProductionRunAfterTheUnitInHandWithItsTally) {
   EXPECT_EQ(unitsLogged(), 1);
 }
 
+// What the console says of a unit stopped now is what its record says, whichever thread gets there first.
+TEST(QuillonCliTest, ASecondCtrlCStopsTheUnitInHandAndTheConsoleAndLogBothCallItInterrupted) {
+  testing::ScratchWorkingDirectory scratch;
+  testing::WriteLines("Bigfont.txt", testing::PackageLines(0, testing::PatternBytes(0, 200 * 256)));
+  // At a real line's pace, as an operator meets it.
+  const auto device = testing::SimulatedDevice({.emulatedBaud = 460800});
+  ASSERT_NE(device, nullptr);
+  testing::ChildProcess run({QUILLON_CLI_PATH, "write", "large-ascii", "--repeat", "--log", "units.jsonl",
+                             "--port", device->SlavePath(), "--lang", "en"});
+  std::string said;
+  const auto readUntil = [&](const char* words) {
+    for (std::string line = run.Read(false, std::chrono::seconds(60)); !line.empty();
+         line = run.Read(false, std::chrono::seconds(60))) {
+      said += line + "\n";
+      if (line.find(words) != std::string::npos) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(readUntil("/200 pages  10 %")) << said;  // the first tenth is verified
+  EXPECT_TRUE(run.Signal(SIGINT));
+  ASSERT_TRUE(readUntil("Ctrl-C again to stop now")) << said;
+  EXPECT_TRUE(run.Signal(SIGINT));
+  std::string rest;
+  EXPECT_EQ(run.Finish(&rest, std::chrono::seconds(30)), 5) << said << rest;
+  said += rest;
+  EXPECT_NE(said.find("Stopped now: the unit in hand is recorded as interrupted."), std::string::npos)
+      << said;
+  EXPECT_EQ(said.find("Unit 1: failed"), std::string::npos) << said;
+  std::ifstream log("units.jsonl");
+  std::string record;
+  ASSERT_TRUE(std::getline(log, record));
+  EXPECT_NE(record.find("\"result\":\"interrupted\""), std::string::npos) << record;
+  EXPECT_FALSE(std::getline(log, record)) << "one unit, one record";
+}
+
 // --- Only serial ports are written to ------------------------------------------------------------------
 
 std::string FileBytes(const std::string& path) {
