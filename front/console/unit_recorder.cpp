@@ -13,7 +13,8 @@ void UnitRecorder::Started(int unit, int pages, std::function<UnitRecord()> soFa
 
 Result<void> UnitRecorder::Ended(const UnitRecord& record) {
   std::scoped_lock guard(m_lock);
-  if (!m_unitInHand) return Problem{ProblemKind::kInterrupted, {}};
+  if (m_stoppedNow) return Problem{ProblemKind::kInterrupted, {}};
+  if (!m_unitInHand) return {};
   m_soFar = nullptr;
   return Keep(*std::exchange(m_unitInHand, std::nullopt), record);
 }
@@ -23,6 +24,7 @@ bool UnitRecorder::Interrupt(const std::function<void()>& haltJob) {
   std::scoped_lock guard(m_lock);
   if (!m_unitInHand) return false;
   const int unit = *std::exchange(m_unitInHand, std::nullopt);
+  m_stoppedNow = true;
   if (haltJob) haltJob();
   UnitRecord record = m_soFar();
   record.result = N_("interrupted");
@@ -43,7 +45,8 @@ Result<void> UnitRecorder::Keep(int unit, UnitRecord record) {
     kept = m_outputs.log->Append(record);
   }
   if (!kept) {
-    std::fprintf(m_outputs.errorOut, "quillon-cli: %s\n%s", kept.Failure().words.c_str(), JsonLine(record).c_str());
+    std::fprintf(m_outputs.errorOut, "quillon-cli: %s\n%s", kept.Failure().words.c_str(),
+                 JsonLine(record).c_str());
     std::fflush(m_outputs.errorOut);
   }
   return kept;

@@ -10,8 +10,8 @@
 #include <mutex>
 #include <optional>
 
-#include "line/job_events.h"
 #include "front/console/supervisor_link.h"
+#include "line/job_events.h"
 #include "line/unit_log.h"
 #include "texts/problem.h"
 
@@ -44,6 +44,7 @@ class UnitRecorder {
   const Outputs m_outputs;
   std::mutex m_lock;  // one record at a time, and the unit in hand's once
   std::optional<int> m_unitInHand;
+  bool m_stoppedNow = false;  // a stop now took the unit in hand and recorded it
   std::function<UnitRecord()> m_soFar;
   int m_recordsSent = 0;  // to the supervisor
 };
