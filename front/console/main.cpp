@@ -35,8 +35,9 @@ using namespace quillon;
 using namespace quillon::console;
 
 // Raised by Ctrl-C, SIGTERM and SIGHUP (or a gang's supervisor); lives as long as the process, as the
-// threads that raise it do.
-StopRequest g_stop;
+// threads that raise it do: never destroyed, so that no exit tears it down under a thread that just
+// raised it.
+StopRequest& g_stop = *new StopRequest;
 
 // Until a command says otherwise, a request to stop ends the process at once, as Ctrl-C always did.
 [[noreturn]] void StopNow(ConsoleSession& console) {
