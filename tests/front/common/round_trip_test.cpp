@@ -70,8 +70,11 @@ class LiveRoundTripTest : public ::testing::Test {
     ASSERT_TRUE(testing::Eventually([&] { return app->Dialog().IsControlEnabled(kIdWriteChinese); }));
   }
   void TearDown() override {
-    if (app) app->Thread().QuitAndWait();
-    if (app) app->Dialog().m_port.Stop();
+    if (!app) return;
+    app->Thread().QuitAndWait();
+    // The connection worker runs on a thread of its own: the app outlives it.
+    EXPECT_TRUE(testing::Eventually([&] { return !app->Dialog().ConnectionAttemptRunning(); }));
+    app->Dialog().m_port.Stop();
   }
 
   SilentView view;
