@@ -18,6 +18,7 @@
 #include "tests/package/hex_package.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/slot_events.h"
 #include "tests/wine/wine_com_port.h"
 
 namespace quillon {
@@ -34,8 +35,10 @@ constexpr int kThirdPageExchange = 2 + 2 * 18 + 1;
 // One unit: a simulator on the slot's tty until it is pulled, its flash then dumped.
 class Unit {
  public:
-  Unit(int slot, int round, int silentFrom = 0) : m_dump("flash-" + std::to_string(slot) + "-" + std::to_string(round) + ".bin") {
-    std::vector<std::string> arguments{QUILLON_DEVSIM_PATH, "--link", "tty" + std::to_string(slot), "--dump", m_dump};
+  Unit(int slot, int round, int silentFrom = 0)
+      : m_dump("flash-" + std::to_string(slot) + "-" + std::to_string(round) + ".bin") {
+    std::vector<std::string> arguments{QUILLON_DEVSIM_PATH, "--link", "tty" + std::to_string(slot), "--dump",
+                                       m_dump};
     if (silentFrom != 0) arguments.insert(arguments.end(), {"--no-reply", std::to_string(silentFrom)});
     m_devsim = std::make_unique<testing::ChildProcess>(arguments);
     EXPECT_FALSE(m_devsim->Read().empty());  // its tty
@@ -63,17 +66,6 @@ bool FlashHolds(const std::vector<std::uint8_t>& flash, const std::vector<FontPa
   return true;
 }
 
-std::map<int, JsonObject> Await(testing::ChildProcess& window, const std::string& name, int count) {
-  std::map<int, JsonObject> seen;
-  while (static_cast<int>(seen.size()) < count) {
-    const std::string line = window.Read(false, kPatience);
-    if (line.empty()) break;
-    const std::optional<JsonObject> event = ParseJsonObject(line);
-    if (event && event->Value("event") == name) seen[static_cast<int>(event->Number("slot"))] = *event;
-  }
-  return seen;
-}
-
 TEST(WineLineViewTest, FourSlotsPluggedPulledAndReplacedWriteEveryUnitWithoutAClick) {
   ::setenv("WINEDEBUG", "-all", 1);
   testing::ScratchWorkingDirectory scratch;
@@ -81,8 +73,9 @@ TEST(WineLineViewTest, FourSlotsPluggedPulledAndReplacedWriteEveryUnitWithoutACl
   std::ifstream packageFile("Bigfont.txt", std::ios::binary);
   const std::vector<FontPage> pages = ReadFontPackage(packageFile).pages;
   std::vector<std::unique_ptr<testing::WineComPort>> ports;
-  std::vector<std::string> arguments{"wine", QUILLON_WINDOWS_WINDOW, "--line", "large-ascii", "--log", "units.jsonl",
-                                     "--json", "--lang", "en"};
+  std::vector<std::string> arguments{"wine",  QUILLON_WINDOWS_WINDOW, "--line", "large-ascii",
+                                     "--log", "units.jsonl",          "--json", "--lang",
+                                     "en"};
   for (int slot = 1; slot <= kSlots; ++slot) {
     ports.push_back(std::make_unique<testing::WineComPort>(scratch.Path() / ("tty" + std::to_string(slot))));
     arguments.insert(arguments.end(), {"--port", ports.back()->Name()});
@@ -92,19 +85,20 @@ TEST(WineLineViewTest, FourSlotsPluggedPulledAndReplacedWriteEveryUnitWithoutACl
   std::vector<std::unique_ptr<Unit>> units;
   for (int slot = 1; slot <= kSlots; ++slot) {
     units.push_back(std::make_unique<Unit>(slot, 1));
-    EXPECT_EQ(Await(window, "started", 1).count(slot), 1u) << "slot " << slot;
+    EXPECT_EQ(testing::AwaitSlotEvents(window, "started", 1, kPatience).count(slot), 1u) << "slot " << slot;
   }
-  std::map<int, JsonObject> ended = Await(window, "ended", kSlots);
+  std::map<int, JsonObject> ended = testing::AwaitSlotEvents(window, "ended", kSlots, kPatience);
   for (int slot = 1; slot <= kSlots; ++slot) {
     EXPECT_EQ(ended[slot].Value("result"), "complete") << slot;
     EXPECT_TRUE(FlashHolds(units[slot - 1]->Pull(), pages)) << slot;
   }
-  EXPECT_EQ(Await(window, "removed", kSlots).size(), static_cast<std::size_t>(kSlots));
+  EXPECT_EQ(testing::AwaitSlotEvents(window, "removed", kSlots, kPatience).size(),
+            static_cast<std::size_t>(kSlots));
   units.clear();
   for (int slot = 1; slot <= kSlots; ++slot) {
     units.push_back(std::make_unique<Unit>(slot, 2, slot == 3 ? kThirdPageExchange : 0));
   }
-  ended = Await(window, "ended", kSlots);
+  ended = testing::AwaitSlotEvents(window, "ended", kSlots, kPatience);
   for (int slot = 1; slot <= kSlots; ++slot) {
     if (slot == 3) continue;
     EXPECT_TRUE(FlashHolds(units[slot - 1]->Pull(), pages)) << slot;

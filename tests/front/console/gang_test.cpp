@@ -29,17 +29,6 @@ std::unique_ptr<sim::PtyDevice> Device(const std::filesystem::path& link, std::u
   return device;
 }
 
-bool FlashHolds(sim::PtyDevice& device, const std::vector<FontPage>& pages) {
-  return device.WithEngine([&](sim::DeviceEngine& engine) {
-    for (const FontPage& page : pages) {
-      std::array<std::uint8_t, kPageSize> read{};
-      engine.Memory().Read(page.address, read);
-      if (read != page.bytes) return false;
-    }
-    return true;
-  });
-}
-
 std::string Last(const std::vector<JsonObject>& events) {
   return events.empty() ? std::string() : events.back().Value("event");
 }
@@ -87,8 +76,8 @@ TEST(GangTest, ASlotsFailureOrUnplugReachesNoOtherSlotAndTheLogAndEventsSaySo) {
   EXPECT_EQ(ended(3).Value("result"), "complete");
   EXPECT_EQ(ended(2).Value("result"), "failed");
   EXPECT_EQ(ended(2).Number("pages"), 4);
-  EXPECT_TRUE(FlashHolds(*first, pages));
-  EXPECT_TRUE(FlashHolds(*late, pages));
+  EXPECT_TRUE(testing::FlashHolds(*first, pages));
+  EXPECT_TRUE(testing::FlashHolds(*late, pages));
   EXPECT_NE(said.find("Failing slots: 2 ("), std::string::npos) << said;
 
   std::ifstream log("units.jsonl");

@@ -22,6 +22,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
 #include "tests/support/simulated_device.h"
+#include "tests/support/slot_events.h"
 
 namespace quillon {
 namespace {
@@ -43,29 +44,6 @@ std::unique_ptr<sim::PtyDevice> PlugIn(const std::filesystem::path& link, std::u
   return device;
 }
 
-bool FlashHolds(sim::PtyDevice& device, const std::vector<FontPage>& pages) {
-  return device.WithEngine([&](sim::DeviceEngine& engine) {
-    for (const FontPage& page : pages) {
-      std::array<std::uint8_t, kPageSize> read{};
-      engine.Memory().Read(page.address, read);
-      if (read != page.bytes) return false;
-    }
-    return true;
-  });
-}
-
-// Reads the window's events until `count` of them named `name` have come; each by its slot.
-std::map<int, JsonObject> Await(testing::ChildProcess& window, const std::string& name, int count) {
-  std::map<int, JsonObject> seen;
-  while (static_cast<int>(seen.size()) < count) {
-    const std::string line = window.Read(false, kPatience);
-    if (line.empty()) break;
-    const std::optional<JsonObject> event = ParseJsonObject(line);
-    if (event && event->Value("event") == name) seen[static_cast<int>(event->Number("slot"))] = *event;
-  }
-  return seen;
-}
-
 TEST(LineViewTest, FourSlotsPluggedPulledAndReplacedWriteEveryUnitWithoutAClick) {
   testing::ScratchWorkingDirectory scratch;
   testing::WriteLines("Bigfont.txt", testing::PackageLines(0, testing::PatternBytes(0, 6 * 256)));
@@ -80,24 +58,25 @@ TEST(LineViewTest, FourSlotsPluggedPulledAndReplacedWriteEveryUnitWithoutAClick)
   std::vector<std::unique_ptr<sim::PtyDevice>> devices;
   for (int slot = 1; slot <= kSlots; ++slot) {
     devices.push_back(PlugIn(Port(scratch.Path(), slot)));
-    EXPECT_EQ(Await(window, "started", 1).count(slot), 1u) << "slot " << slot;
+    EXPECT_EQ(testing::AwaitSlotEvents(window, "started", 1, kPatience).count(slot), 1u) << "slot " << slot;
   }
-  std::map<int, JsonObject> ended = Await(window, "ended", kSlots);
+  std::map<int, JsonObject> ended = testing::AwaitSlotEvents(window, "ended", kSlots, kPatience);
   for (int slot = 1; slot <= kSlots; ++slot) {
     EXPECT_EQ(ended[slot].Value("result"), "complete") << slot;
-    EXPECT_TRUE(FlashHolds(*devices[slot - 1], pages)) << slot;
+    EXPECT_TRUE(testing::FlashHolds(*devices[slot - 1], pages)) << slot;
   }
   // Pulled, each unit acknowledged by its removal; replaced by fresh ones, slot 3's going silent.
   devices.clear();
-  EXPECT_EQ(Await(window, "removed", kSlots).size(), static_cast<std::size_t>(kSlots));
+  EXPECT_EQ(testing::AwaitSlotEvents(window, "removed", kSlots, kPatience).size(),
+            static_cast<std::size_t>(kSlots));
   for (int slot = 1; slot <= kSlots; ++slot) {
     devices.push_back(PlugIn(Port(scratch.Path(), slot), slot == 3 ? kThirdPageExchange : 0));
   }
-  ended = Await(window, "ended", kSlots);
+  ended = testing::AwaitSlotEvents(window, "ended", kSlots, kPatience);
   for (int slot = 1; slot <= kSlots; ++slot) {
     if (slot == 3) continue;
     EXPECT_EQ(ended[slot].Value("result"), "complete") << slot;
-    EXPECT_TRUE(FlashHolds(*devices[slot - 1], pages)) << slot;
+    EXPECT_TRUE(testing::FlashHolds(*devices[slot - 1], pages)) << slot;
   }
   EXPECT_EQ(ended[3].Value("result"), "failed");
   EXPECT_EQ(ended[3].Value("fault"), "link");
