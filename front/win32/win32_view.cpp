@@ -53,17 +53,19 @@ INT_PTR CALLBACK Win32View::MainDialogProc(HWND window, UINT message, WPARAM wPa
 }
 
 void Win32View::OnInitDialog(HWND window) {
-  // The About entry at the end of the system menu.
+  // The station's own entries in a group of their own, and the system menu still ending with a
+  // separator and the About entry, as it always has.
   if (HMENU systemMenu = ::GetSystemMenu(window, FALSE)) {
+    ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    if (m_stationCheck) {
+      ::AppendMenuW(systemMenu, MF_STRING, kIdCheckStationCommand,
+                    WideText(Tr(kCheckStationMenuText)).c_str());
+    }
+    ::AppendMenuW(systemMenu, MF_STRING, kIdLineCommand, WideText(Tr("Production line...")).c_str());
     wchar_t text[128] = {};
     if (::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX, text, 128) > 0) {
       ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
       ::AppendMenuW(systemMenu, MF_STRING, kIdAboutCommand, TranslatedText(text).c_str());
-    }
-    ::AppendMenuW(systemMenu, MF_STRING, kIdLineCommand, WideText(Tr("Production line...")).c_str());
-    if (m_stationCheck) {
-      ::AppendMenuW(systemMenu, MF_STRING, kIdCheckStationCommand,
-                    WideText(Tr(kCheckStationMenuText)).c_str());
     }
   }
   TranslateChildTexts(window);
