@@ -54,7 +54,7 @@ windows:
 
 test-windows: windows build
 	scripts/wine-prefix.sh
-	scripts/with-display.sh sh -c 'ctest --preset windows && ctest --preset windows64 && ctest --preset wine -j2'
+	scripts/with-display.sh scripts/wine-operator-server.sh sh -c 'ctest --preset windows && ctest --preset windows64 && ctest --preset wine -j2'
 
 windows-installer: windows build
 	cmake --build --preset windows --target windows-installer
