@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "link/os/file_descriptor.h"
 #include "link/frame.h"
+#include "link/os/file_descriptor.h"
 
 namespace quillon::bench {
 namespace {

@@ -19,9 +19,9 @@
 
 #include "bench/bare_exchanges.h"
 #include "bench/device_process.h"
+#include "link/os/temporary_directory.h"
 #include "link/ports/given_port_list.h"
 #include "link/usb/no_usb_bridge.h"
-#include "link/os/temporary_directory.h"
 #include "station/connection/discovery.h"
 #include "station/jobs/station_jobs.h"
 #include "station/quillon_app.h"

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "link/usb/no_usb_bridge.h"
 #include "link/serial/port_table.h"
+#include "link/usb/no_usb_bridge.h"
 #include "station/quillon_dlg.h"
 #include "station/shared_state.h"
 #include "station/silent_view.h"

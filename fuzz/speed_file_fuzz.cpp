@@ -10,8 +10,8 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/no_view.h"
-#include "link/usb/no_usb_bridge.h"
 #include "link/os/temporary_directory.h"
+#include "link/usb/no_usb_bridge.h"
 #include "station/quillon_dlg.h"
 #include "station/shared_state.h"
 

@@ -70,7 +70,8 @@ struct Slot {
 
 std::string DigestOfFirstPages(const PackagePages& package, int pages) {
   Sha256 digest;
-  for (int i = 0; i < pages && i < static_cast<int>(package.pages.size()); ++i) digest.Add(package.pages[i].bytes);
+  for (int i = 0; i < pages && i < static_cast<int>(package.pages.size()); ++i)
+    digest.Add(package.pages[i].bytes);
   return digest.HexDigest();
 }
 
@@ -150,8 +151,8 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
       // The log's words are the same in every language.
       record.message = slot.tally.ending.fault.empty()
                            ? "slot ended with exit code " + std::to_string(slot.tally.ending.exitCode)
-                           : slot.killed ? "slot did not stop when told to, and was ended"
-                                         : "slot ended by " + slot.tally.ending.fault;
+                       : slot.killed ? "slot did not stop when told to, and was ended"
+                                     : "slot ended by " + slot.tally.ending.fault;
       record.seconds = std::chrono::duration<double>(Clock::now() - unit.clock).count();
       record.sha256 = DigestOfFirstPages(*m_settings.package, unit.done);
       record.station = m_settings.stationName;
@@ -161,7 +162,8 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
       keep(record);
       m_observer.SlotEvent(slot.number, EndedEvent(slot.number, unit.unit, record));
     }
-    m_observer.SlotEvent(slot.number, EventObject("exited", slot.number).Add("code", slot.tally.ending.exitCode));
+    m_observer.SlotEvent(slot.number,
+                         EventObject("exited", slot.number).Add("code", slot.tally.ending.exitCode));
   };
 
   const auto slotEvent = [&](Slot& slot, JsonObject event) {
@@ -199,7 +201,8 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
       passedOn = asked;
       m_observer.Stopping(asked);
       for (Slot& slot : slots) {
-        if (!slot.ended) slot.process->Send(asked == StopLevel::kNow ? kControlStopNow : kControlEndAfterUnit);
+        if (!slot.ended)
+          slot.process->Send(asked == StopLevel::kNow ? kControlStopNow : kControlEndAfterUnit);
       }
       if (asked == StopLevel::kNow) endStragglersAt = Clock::now() + m_settings.stopNowGrace;
     }
@@ -215,7 +218,8 @@ GangSummary GangSupervisor::Run(const StopRequest& stop) {
       Slot& slot = slots[output->slot];
       if (output->closed) {
         slotEnded(slot);
-      } else if (std::optional<JsonObject> event = ParseJsonObject(output->line); event && event->Has("event")) {
+      } else if (std::optional<JsonObject> event = ParseJsonObject(output->line);
+                 event && event->Has("event")) {
         slotEvent(slot, std::move(*event));
       } else {
         m_observer.SlotSaid(slot.number, output->line);

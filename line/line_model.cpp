@@ -14,8 +14,8 @@ constexpr int kFailuresThatFlagASocket = 3;
 
 }  // namespace
 
-LineModel::LineModel(const LineProfile& profile, const LinePackage& package, ShiftCounters counters, UnitLog* log,
-                     LineView& view, std::FILE* events, Clock now)
+LineModel::LineModel(const LineProfile& profile, const LinePackage& package, ShiftCounters counters,
+                     UnitLog* log, LineView& view, std::FILE* events, Clock now)
     : m_profile(profile),
       m_package(package),
       m_counters(std::move(counters)),

@@ -32,15 +32,15 @@ struct Tile {
   int slot = 0;
   std::string name;  // its label, else its port
   TileState state = TileState::kWaiting;
-  int done = 0;          // pages verified of the unit in hand
-  int pages = 0;         // of all the unit's
-  int secondsLeft = -1;  // -1: not known yet
-  std::string reason;    // a failed unit's, in the operator's words
-  std::string barcode;   // the unit's label, scanned
-  bool removeUnit = false;    // a result is shown: the unit waits to be pulled
+  int done = 0;             // pages verified of the unit in hand
+  int pages = 0;            // of all the unit's
+  int secondsLeft = -1;     // -1: not known yet
+  std::string reason;       // a failed unit's, in the operator's words
+  std::string barcode;      // the unit's label, scanned
+  bool removeUnit = false;  // a result is shown: the unit waits to be pulled
   int failuresInARow = 0;
-  bool checkSocket = false;   // failed three units in a row: its fixture or cable is suspect
-  std::string status;         // what the slot's station last said of its link
+  bool checkSocket = false;  // failed three units in a row: its fixture or cable is suspect
+  std::string status;        // what the slot's station last said of its link
 };
 
 struct LineHeader {

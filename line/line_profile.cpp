@@ -88,7 +88,8 @@ Result<void> SaveLineProfile(const std::string& path, const LineProfile& profile
   nlohmann::ordered_json json;
   json["package"] = profile.package;
   json["slots"] = nlohmann::ordered_json::array();
-  for (const LineSlot& slot : profile.slots) json["slots"].push_back({{"port", slot.port}, {"label", slot.label}});
+  for (const LineSlot& slot : profile.slots)
+    json["slots"].push_back({{"port", slot.port}, {"label", slot.label}});
   json["log"] = profile.log;
   json["station"] = profile.station;
   if (profile.PinSet()) json["pin"] = {{"salt", profile.pinSalt}, {"sha256", profile.pinHash}};

@@ -50,11 +50,13 @@ JsonObject NewShiftObject(const std::string& time, const std::string& station) {
 std::optional<std::chrono::system_clock::time_point> ParseUtcTime(const std::string& text) {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
   char zone = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &zone) != 7 ||
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
+                  &zone) != 7 ||
       zone != 'Z') {
     return std::nullopt;
   }
-  const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+  const std::chrono::year_month_day date{std::chrono::year(year),
+                                         std::chrono::month(static_cast<unsigned>(month)),
                                          std::chrono::day(static_cast<unsigned>(day))};
   if (!date.ok()) return std::nullopt;
   return std::chrono::sys_days(date) + std::chrono::hours(hour) + std::chrono::minutes(minute) +

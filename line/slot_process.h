@@ -15,7 +15,7 @@ namespace quillon {
 
 // How a slot's process ended.
 struct SlotEnding {
-  int exitCode = 1;  // 1 when a signal or a fault ended it
+  int exitCode = 1;   // 1 when a signal or a fault ended it
   std::string fault;  // what ended it other than its own exit: "signal 11", "status 0xC0000005"; empty
 };
 

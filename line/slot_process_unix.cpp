@@ -85,7 +85,7 @@ class UnixSlotProcess : public SlotProcess {
 }  // namespace
 
 Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::string& program,
-                                                         const std::vector<std::string>& arguments) {
+                                                        const std::vector<std::string>& arguments) {
   char self[4096];
   const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) return CannotStart("cannot find this program", errno);
@@ -120,7 +120,8 @@ Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::string& progr
   posix_spawnattr_setpgroup(&attributes, 0);
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   std::vector<char*> argv{const_cast<char*>(path.c_str())};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);

@@ -47,7 +47,10 @@ bool MakePipe(WinHandle& readEnd, WinHandle& writeEnd, int inherited) {
 class WinSlotProcess : public SlotProcess {
  public:
   WinSlotProcess(PROCESS_INFORMATION info, WinHandle output, WinHandle control)
-      : m_process(info.hProcess), m_thread(info.hThread), m_output(std::move(output)), m_control(std::move(control)) {}
+      : m_process(info.hProcess),
+        m_thread(info.hThread),
+        m_output(std::move(output)),
+        m_control(std::move(control)) {}
   ~WinSlotProcess() override { Wait(); }
 
   bool ReadLine(std::string& line) override {
@@ -105,10 +108,11 @@ class WinSlotProcess : public SlotProcess {
 }  // namespace
 
 Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::string& program,
-                                                         const std::vector<std::string>& arguments) {
+                                                        const std::vector<std::string>& arguments) {
   wchar_t self[MAX_PATH * 4];
   const DWORD length = ::GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
-  if (length == 0 || length == std::size(self)) return CannotStart("cannot find this program", ::GetLastError());
+  if (length == 0 || length == std::size(self))
+    return CannotStart("cannot find this program", ::GetLastError());
   const std::wstring path = program.empty() ? std::wstring(self) : WideText(program);
   std::wstring commandLine = QuotedArgument(path);
   for (const std::string& argument : arguments) commandLine += L" " + QuotedArgument(WideText(argument));
@@ -133,15 +137,15 @@ Result<std::unique_ptr<SlotProcess>> SlotProcess::Start(const std::string& progr
   auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list.data());
   DWORD flags = CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS;
   if (::InitializeProcThreadAttributeList(attributes, 1, 0, &listSize) &&
-      ::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof inherited,
-                                  nullptr, nullptr)) {
+      ::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                  sizeof inherited, nullptr, nullptr)) {
     startup.lpAttributeList = attributes;
     flags |= EXTENDED_STARTUPINFO_PRESENT;
   }
   // No console: Ctrl-C, Ctrl-Break and the console's closing reach the supervisor alone.
   PROCESS_INFORMATION info{};
-  const BOOL started = ::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                                        &startup.StartupInfo, &info);
+  const BOOL started = ::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
+                                        nullptr, nullptr, &startup.StartupInfo, &info);
   const DWORD error = ::GetLastError();
   if (startup.lpAttributeList != nullptr) ::DeleteProcThreadAttributeList(attributes);
   if (!started) return CannotStart("cannot start a slot's station", error);

@@ -17,8 +17,9 @@ JsonObject UnitObject(const UnitRecord& unit) {
       .Add("message", unit.message)
       .AddTenths("seconds", unit.seconds)
       .Add("sha256", unit.sha256);
-  for (const auto& [name, value] : {std::pair{"fault", &unit.fault}, std::pair{"at", &unit.at},
-                                    std::pair{"station", &unit.station}, std::pair{"barcode", &unit.barcode}}) {
+  for (const auto& [name, value] :
+       {std::pair{"fault", &unit.fault}, std::pair{"at", &unit.at}, std::pair{"station", &unit.station},
+        std::pair{"barcode", &unit.barcode}}) {
     if (!value->empty()) object.Add(name, *value);
   }
   return object;

@@ -36,7 +36,8 @@ struct StationTiming {
     }
     constexpr std::chrono::milliseconds kLook{2};
     const auto end = std::chrono::steady_clock::now() + length;
-    for (auto now = std::chrono::steady_clock::now(); !arrived() && now < end; now = std::chrono::steady_clock::now()) {
+    for (auto now = std::chrono::steady_clock::now(); !arrived() && now < end;
+         now = std::chrono::steady_clock::now()) {
       std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLook, end - now));
     }
   }

@@ -38,10 +38,11 @@ TileLook LookOf(const Tile& tile) {
       look.stateWord = Tr("writing");
       look.icon = TileIcon::kWriting;
       look.bar = tile.pages > 0 ? static_cast<double>(tile.done) / tile.pages : 0;
-      look.lines.push_back(tile.secondsLeft >= 0
-                               ? Tr("{1} of {2} pages, {3} s left",
-                                    {std::to_string(tile.done), std::to_string(tile.pages), std::to_string(tile.secondsLeft)})
-                               : Tr("{1} of {2} pages", {std::to_string(tile.done), std::to_string(tile.pages)}));
+      look.lines.push_back(
+          tile.secondsLeft >= 0
+              ? Tr("{1} of {2} pages, {3} s left",
+                   {std::to_string(tile.done), std::to_string(tile.pages), std::to_string(tile.secondsLeft)})
+              : Tr("{1} of {2} pages", {std::to_string(tile.done), std::to_string(tile.pages)}));
       break;
     case TileState::kPassed:
       look.background = {0x2E, 0x7D, 0x32};
@@ -79,19 +80,21 @@ std::vector<Box> TileGrid(int tiles, const Box& area, int gap) {
   const int width = (area.width - gap * (columns + 1)) / columns;
   const int height = (area.height - gap * (rows + 1)) / rows;
   for (int i = 0; i < tiles; ++i) {
-    boxes.push_back({area.left + gap + (i % columns) * (width + gap), area.top + gap + (i / columns) * (height + gap),
-                     width, height});
+    boxes.push_back({area.left + gap + (i % columns) * (width + gap),
+                     area.top + gap + (i / columns) * (height + gap), width, height});
   }
   return boxes;
 }
 
 std::vector<std::string> HeaderLines(const LineHeader& header) {
   std::vector<std::string> lines;
-  lines.push_back(Tr("{1}, {2} pages, SHA-256 {3}", {header.package, std::to_string(header.pages), header.digest}));
+  lines.push_back(
+      Tr("{1}, {2} pages, SHA-256 {3}", {header.package, std::to_string(header.pages), header.digest}));
   const ShiftCounters& counters = header.counters;
-  lines.push_back(Tr("Shift: {1} passed, {2} failed, {3} in all, yield {4} %, {5} units an hour",
-                     {std::to_string(counters.passed), std::to_string(counters.failed), std::to_string(counters.Total()),
-                      Percent(counters.YieldPercent()), Percent(header.unitsPerHour)}));
+  lines.push_back(
+      Tr("Shift: {1} passed, {2} failed, {3} in all, yield {4} %, {5} units an hour",
+         {std::to_string(counters.passed), std::to_string(counters.failed), std::to_string(counters.Total()),
+          Percent(counters.YieldPercent()), Percent(header.unitsPerHour)}));
   std::string third = header.station;
   if (!header.pendingBarcode.empty()) {
     third += (third.empty() ? "" : "    ") + Tr("Next unit's label: {1}", {header.pendingBarcode});

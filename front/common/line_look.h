@@ -24,7 +24,7 @@ struct TileLook {
   std::string name;       // its label or port
   std::string stateWord;  // large: "waiting", "writing", "PASS", "FAIL", "stopped"
   TileIcon icon = TileIcon::kNone;
-  double bar = -1;        // writing: the part done, 0..1; -1: no bar
+  double bar = -1;                 // writing: the part done, 0..1; -1: no bar
   std::vector<std::string> lines;  // pages and time left, the reason, "remove the unit", the label
   std::string flag;                // "check socket 3" on a yellow band; empty: none
 };

@@ -30,7 +30,8 @@ std::string SlotsText(const std::vector<LineSlot>& slots) {
 Result<LineProfile> ChangedProfile(const LineProfile& profile, const LineSettingsFields& fields) {
   LineProfile changed = profile;
   changed.package = Trimmed(fields.package);
-  if (PackageButtonId(changed.package) == 0) return Wrong(Tr("\"{1}\" is no package the station knows.", {changed.package}));
+  if (PackageButtonId(changed.package) == 0)
+    return Wrong(Tr("\"{1}\" is no package the station knows.", {changed.package}));
   changed.station = Trimmed(fields.station);
   changed.log = Trimmed(fields.log);
   if (changed.log.empty()) return Wrong(Tr("The line needs a log file."));
@@ -40,9 +41,11 @@ Result<LineProfile> ChangedProfile(const LineProfile& profile, const LineSetting
     line = Trimmed(line);
     if (line.empty()) continue;
     const std::size_t space = line.find_first_of(" \t");
-    LineSlot slot{line.substr(0, space), space == std::string::npos ? std::string() : Trimmed(line.substr(space))};
+    LineSlot slot{line.substr(0, space),
+                  space == std::string::npos ? std::string() : Trimmed(line.substr(space))};
     for (const LineSlot& taken : changed.slots) {
-      if (SamePort(taken.port, slot.port)) return Wrong(Tr("{1} and {2} are the same port.", {taken.port, slot.port}));
+      if (SamePort(taken.port, slot.port))
+        return Wrong(Tr("{1} and {2} are the same port.", {taken.port, slot.port}));
     }
     changed.slots.push_back(slot);
   }

@@ -17,8 +17,8 @@ struct LineSettingsFields {
   std::string package;
   std::string station;
   std::string log;
-  std::string slots;      // as SlotsText writes them
-  std::string pin;        // empty: unchanged
+  std::string slots;  // as SlotsText writes them
+  std::string pin;    // empty: unchanged
   std::string pinRepeat;
 };
 

@@ -23,10 +23,12 @@ Result<LineProfile> LineProfileFor(const WindowOptions& options, const std::stri
       given.slots.push_back({port, label});
     }
   }
-  const bool changed = given.package != profile.package || given.log != profile.log || given.slots != profile.slots;
+  const bool changed =
+      given.package != profile.package || given.log != profile.log || given.slots != profile.slots;
   if (changed && profile.PinSet()) {
-    return Problem{ProblemKind::kUsage,
-                   Tr("The line's settings are locked by the supervisor's PIN: change them in the production view.")};
+    return Problem{
+        ProblemKind::kUsage,
+        Tr("The line's settings are locked by the supervisor's PIN: change them in the production view.")};
   }
   // Set up on the command line for the first time: kept, so that --line alone opens it again.
   if (!saved && !given.package.empty() && !given.slots.empty()) (void)SaveLineProfile(profilePath, given);

@@ -11,6 +11,7 @@ namespace quillon {
 
 // Problems: line.json that is no profile (kInputRefused), or a command line that would change the
 // settings of a line its supervisor has locked with a PIN (kUsage).
-Result<LineProfile> LineProfileFor(const WindowOptions& options, const std::string& profilePath = kLineProfileFile);
+Result<LineProfile> LineProfileFor(const WindowOptions& options,
+                                   const std::string& profilePath = kLineProfileFile);
 
 }  // namespace quillon

@@ -17,9 +17,9 @@ bool RedrawInPlace();
 
 // The console for the life of quillon-cli, made first thing in main, before any thread, one only.
 // Meanwhile it shows UTF-8 text as written (Windows' console has a code page of its own), and a write to
-// a closed pipe or past a file size limit fails as a value instead of ending the process. When the process ends the last sound
-// has played to its end and the console is as it was found: on Windows its code page is put back, also
-// when Ctrl-C ends the process.
+// a closed pipe or past a file size limit fails as a value instead of ending the process. When the process
+// ends the last sound has played to its end and the console is as it was found: on Windows its code page is
+// put back, also when Ctrl-C ends the process.
 class ConsoleSession {
  public:
   ConsoleSession();

@@ -93,9 +93,11 @@ int ConsoleView::Absences() const {
   return m_absences;
 }
 
-bool ConsoleView::WaitForDeviceGone(int absencesSeen, int dropsSeen, std::chrono::steady_clock::time_point deadline) {
+bool ConsoleView::WaitForDeviceGone(int absencesSeen, int dropsSeen,
+                                    std::chrono::steady_clock::time_point deadline) {
   std::unique_lock guard(m_lock);
-  return m_changed.wait_until(guard, deadline, [&] { return m_absences > absencesSeen || m_linkDrops > dropsSeen; });
+  return m_changed.wait_until(guard, deadline,
+                              [&] { return m_absences > absencesSeen || m_linkDrops > dropsSeen; });
 }
 
 void ConsoleView::ShowNotice(const std::string& text) {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "line/job_events.h"
 #include "front/console/progress_meter.h"
+#include "line/job_events.h"
 #include "station/dialog_view.h"
 
 namespace quillon::console {

@@ -25,7 +25,9 @@ bool SupervisorLink::WaitUntilKept(int records) {
 void SupervisorLink::Read() {
   // A stop request is raised on a thread of its own: stopping now records the unit in hand, which waits
   // for the supervisor's word that it is kept, read here.
-  const auto raise = [this](StopLevel level) { std::thread([this, level] { m_stop.RaiseTo(level); }).detach(); };
+  const auto raise = [this](StopLevel level) {
+    std::thread([this, level] { m_stop.RaiseTo(level); }).detach();
+  };
   for (int byte = ReadStandardInputByte(); byte >= 0; byte = ReadStandardInputByte()) {
     if (byte == kControlEndAfterUnit) raise(StopLevel::kAfterUnit);
     if (byte == kControlStopNow) raise(StopLevel::kNow);

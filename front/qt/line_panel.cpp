@@ -8,7 +8,6 @@
 namespace quillon::qt {
 namespace {
 
-
 QColor ColourOf(const Rgb& rgb) {
   return QColor(rgb.red, rgb.green, rgb.blue);
 }
@@ -73,9 +72,11 @@ void DrawTile(QPainter& painter, const QFont& base, const Tile& tile, const Box&
 
   painter.setPen(ink);
   painter.setFont(large);
-  const QRectF top(area.left() + margin, area.top() + margin / 2, area.width() - 2 * margin, sizes.large * 1.3);
+  const QRectF top(area.left() + margin, area.top() + margin / 2, area.width() - 2 * margin,
+                   sizes.large * 1.3);
   painter.drawText(top, Qt::AlignLeft | Qt::AlignVCenter, Text(look.number));
-  DrawIcon(painter, look.icon, QRectF(top.right() - sizes.large, top.top(), sizes.large, sizes.large * 1.2), ink);
+  DrawIcon(painter, look.icon, QRectF(top.right() - sizes.large, top.top(), sizes.large, sizes.large * 1.2),
+           ink);
   painter.setFont(small);
   double y = top.bottom();
   painter.drawText(QRectF(top.left(), y, top.width(), sizes.small * 1.4), Qt::AlignLeft, Text(look.name));
@@ -149,7 +150,8 @@ void LinePanel::paintEvent(QPaintEvent*) {
     top += kLineBannerHeight;
   }
   const std::vector<Tile> tiles = m_model->Tiles();
-  const std::vector<Box> boxes = TileGrid(static_cast<int>(tiles.size()), {0, top, width(), height() - top}, kLineTileGap);
+  const std::vector<Box> boxes =
+      TileGrid(static_cast<int>(tiles.size()), {0, top, width(), height() - top}, kLineTileGap);
   for (std::size_t i = 0; i < tiles.size(); ++i) DrawTile(painter, QWidget::font(), tiles[i], boxes[i]);
 }
 

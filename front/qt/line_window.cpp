@@ -49,7 +49,8 @@ LineWindow::LineWindow(const LineProfile& profile, const LineOptions& options, s
   layout->setContentsMargins(0, 0, 0, 6);
   layout->addWidget(m_panel, 1);
   layout->addLayout(buttons);
-  connect(m_settingsButton, &QPushButton::clicked, this, [this] { WithUnlocked([this] { EditSettings(); }); });
+  connect(m_settingsButton, &QPushButton::clicked, this,
+          [this] { WithUnlocked([this] { EditSettings(); }); });
   connect(m_shiftButton, &QPushButton::clicked, this, [this] { WithUnlocked([this] { NewShift(); }); });
   connect(m_leaveButton, &QPushButton::clicked, this, [this] { WithUnlocked([this] { Leave(); }); });
   Open(profile);
@@ -89,12 +90,14 @@ void LineWindow::WatchForEnd() {
 }
 
 void LineWindow::LineChanged() {
-  QMetaObject::invokeMethod(m_panel, [panel = m_panel] { panel->update(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      m_panel, [panel = m_panel] { panel->update(); }, Qt::QueuedConnection);
 }
 
 void LineWindow::PlayResultSound(bool passed) {
   QMetaObject::invokeMethod(
-      this, [passed] { PlaySound(SoundPath(passed ? "FinishVoice.wav" : "ErrorVoice.wav")); }, Qt::QueuedConnection);
+      this, [passed] { PlaySound(SoundPath(passed ? "FinishVoice.wav" : "ErrorVoice.wav")); },
+      Qt::QueuedConnection);
 }
 
 void LineWindow::keyPressEvent(QKeyEvent* event) {
@@ -142,7 +145,8 @@ void LineWindow::WithUnlocked(const std::function<void()>& action) {
 }
 
 void LineWindow::EditSettings() {
-  const std::optional<LineProfile> changed = EditLineSettings(this, m_line ? m_line->Model().Profile() : m_profile);
+  const std::optional<LineProfile> changed =
+      EditLineSettings(this, m_line ? m_line->Model().Profile() : m_profile);
   if (!changed) return;
   if (Result<void> saved = SaveLineProfile(m_options.profilePath, *changed); !saved) {
     QMessageBox::warning(this, windowTitle(), Text(saved.Failure().words));

@@ -56,7 +56,7 @@ class LineWindow : public QWidget, public LineView {
   std::function<void()> m_onEnded;
   std::unique_ptr<LineController> m_line;
   std::string m_openProblem;
-  std::string m_scanned;  // what a scanner has typed since its last Enter
+  std::string m_scanned;                    // what a scanner has typed since its last Enter
   std::optional<LineProfile> m_reopenWith;  // settings applied once the line has ended
   bool m_leaving = false;
   LinePanel* m_panel = nullptr;

@@ -1,13 +1,13 @@
 #include "front/qt/qt_view.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QProcess>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>

@@ -13,11 +13,17 @@ namespace quillon::win32 {
 namespace {
 
 // The texts the templates of res/quillon.rc are written with, which TranslateDialogTexts translates.
-[[maybe_unused]] constexpr const char* kTemplateTexts[] = {
-    N_("Production line"),  N_("Supervisor's PIN:"), N_("OK"),
-    N_("Cancel"),           N_("Production line settings"), N_("Package:"),
-    N_("Station's name:"),  N_("Log file:"),         N_("Slots (a port and its label a line):"),
-    N_("New PIN (empty: unchanged):"), N_("New PIN again:")};
+[[maybe_unused]] constexpr const char* kTemplateTexts[] = {N_("Production line"),
+                                                           N_("Supervisor's PIN:"),
+                                                           N_("OK"),
+                                                           N_("Cancel"),
+                                                           N_("Production line settings"),
+                                                           N_("Package:"),
+                                                           N_("Station's name:"),
+                                                           N_("Log file:"),
+                                                           N_("Slots (a port and its label a line):"),
+                                                           N_("New PIN (empty: unchanged):"),
+                                                           N_("New PIN again:")};
 
 std::string ControlText(HWND dialog, int control) {
   const HWND item = ::GetDlgItem(dialog, control);
@@ -52,7 +58,8 @@ INT_PTR CALLBACK PinProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
-        reinterpret_cast<PinPrompt*>(::GetWindowLongPtrW(dialog, DWLP_USER))->pin = ControlText(dialog, IDC_LINE_PIN);
+        reinterpret_cast<PinPrompt*>(::GetWindowLongPtrW(dialog, DWLP_USER))->pin =
+            ControlText(dialog, IDC_LINE_PIN);
       }
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) ::EndDialog(dialog, LOWORD(wParam));
       return TRUE;
@@ -69,8 +76,10 @@ struct SettingsEdit {
 void FillSettings(HWND dialog, const LineProfile& profile) {
   const HWND packages = ::GetDlgItem(dialog, IDC_LINE_PACKAGE);
   for (const PackageButton& package : Packages()) {
-    const LRESULT index = ::SendMessageW(packages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText(package.name).c_str()));
-    if (profile.package == package.name) ::SendMessageW(packages, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    const LRESULT index =
+        ::SendMessageW(packages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText(package.name).c_str()));
+    if (profile.package == package.name)
+      ::SendMessageW(packages, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
   SetControlText(dialog, IDC_LINE_STATION, profile.station);
   SetControlText(dialog, IDC_LINE_LOG, profile.log);
@@ -89,11 +98,11 @@ INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       if (LOWORD(wParam) == IDCANCEL) {
         ::EndDialog(dialog, IDCANCEL);
       } else if (LOWORD(wParam) == IDOK) {
-        const Result<LineProfile> changed =
-            ChangedProfile(edit->profile, {ControlText(dialog, IDC_LINE_PACKAGE), ControlText(dialog, IDC_LINE_STATION),
-                                           ControlText(dialog, IDC_LINE_LOG), ControlText(dialog, IDC_LINE_SLOTS),
-                                           ControlText(dialog, IDC_LINE_NEW_PIN),
-                                           ControlText(dialog, IDC_LINE_NEW_PIN_AGAIN)});
+        const Result<LineProfile> changed = ChangedProfile(
+            edit->profile,
+            {ControlText(dialog, IDC_LINE_PACKAGE), ControlText(dialog, IDC_LINE_STATION),
+             ControlText(dialog, IDC_LINE_LOG), ControlText(dialog, IDC_LINE_SLOTS),
+             ControlText(dialog, IDC_LINE_NEW_PIN), ControlText(dialog, IDC_LINE_NEW_PIN_AGAIN)});
         if (!changed) {
           wchar_t caption[256] = {};
           ::GetWindowTextW(dialog, caption, static_cast<int>(std::size(caption)));

@@ -8,7 +8,6 @@
 namespace quillon::win32 {
 namespace {
 
-
 COLORREF ColourOf(const Rgb& rgb) {
   return RGB(rgb.red, rgb.green, rgb.blue);
 }
@@ -33,7 +32,8 @@ class Selected {
 // The dialog font (mapped to a CJK font where Chinese is shown) at `pixels` high.
 HFONT Font(int pixels, bool bold) {
   return ::CreateFontW(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg 2");
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                       L"MS Shell Dlg 2");
 }
 
 void Fill(HDC dc, const RECT& box, COLORREF colour) {
@@ -55,7 +55,8 @@ void DrawIcon(HDC dc, TileIcon icon, const RECT& box, COLORREF colour) {
   const int middleY = (inner.top + inner.bottom) / 2;
   switch (icon) {
     case TileIcon::kPassed: {
-      const POINT tick[] = {{inner.left, middleY}, {inner.left + (inner.right - inner.left) * 2 / 5, inner.bottom},
+      const POINT tick[] = {{inner.left, middleY},
+                            {inner.left + (inner.right - inner.left) * 2 / 5, inner.bottom},
                             {inner.right, inner.top}};
       ::Polyline(dc, tick, 3);
       break;
@@ -103,12 +104,14 @@ void PaintTile(HDC dc, const Tile& tile, const Box& box) {
   y += sizes.large * 13 / 10;
   {
     const Selected small(dc, Font(sizes.small, false));
-    Text(dc, look.name, {left, y, right, y + sizes.small * 14 / 10}, DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
+    Text(dc, look.name, {left, y, right, y + sizes.small * 14 / 10},
+         DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
   }
   y += sizes.small * 16 / 10;
   {
     const Selected large(dc, Font(sizes.large, true));
-    Text(dc, look.stateWord, {left, y, right, y + sizes.large * 13 / 10}, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    Text(dc, look.stateWord, {left, y, right, y + sizes.large * 13 / 10},
+         DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
   y += sizes.large * 14 / 10;
   if (look.bar >= 0) {
@@ -139,7 +142,8 @@ void PaintLine(HDC dc, const RECT& area, const LineModel* model, const std::stri
   if (model == nullptr) {
     ::SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
     const Selected font(dc, Font(20, false));
-    Text(dc, problem, {area.left + 20, area.top + 20, area.right - 20, area.bottom - 20}, DT_CENTER | DT_WORDBREAK);
+    Text(dc, problem, {area.left + 20, area.top + 20, area.right - 20, area.bottom - 20},
+         DT_CENTER | DT_WORDBREAK);
     return;
   }
   const LineHeader header = model->Header();
@@ -163,8 +167,9 @@ void PaintLine(HDC dc, const RECT& area, const LineModel* model, const std::stri
     top += kLineBannerHeight;
   }
   const std::vector<Tile> tiles = model->Tiles();
-  const std::vector<Box> boxes = TileGrid(static_cast<int>(tiles.size()),
-                                          {area.left, top, area.right - area.left, area.bottom - top}, kLineTileGap);
+  const std::vector<Box> boxes =
+      TileGrid(static_cast<int>(tiles.size()), {area.left, top, area.right - area.left, area.bottom - top},
+               kLineTileGap);
   for (std::size_t i = 0; i < tiles.size(); ++i) PaintTile(dc, tiles[i], boxes[i]);
 }
 

@@ -35,7 +35,8 @@ std::wstring Caption(HWND window) {
 
 }  // namespace
 
-LineWindow::LineWindow(const LineProfile& profile, const LineOptions& options) : m_options(options), m_profile(profile) {}
+LineWindow::LineWindow(const LineProfile& profile, const LineOptions& options)
+    : m_options(options), m_profile(profile) {}
 
 LineWindow::~LineWindow() = default;
 
@@ -143,9 +144,9 @@ LRESULT LineWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void LineWindow::OnCreate() {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   const auto button = [&](const char* text, int id) {
-    return ::CreateWindowExW(0, L"BUTTON", WideText(Tr(text)).c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,
-                             kButtonWidth, kButtonHeight, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             instance, nullptr);
+    return ::CreateWindowExW(0, L"BUTTON", WideText(Tr(text)).c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                             0, 0, kButtonWidth, kButtonHeight, m_window,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   };
   m_settingsButton = button("Settings...", kSettingsButton);
   m_shiftButton = button("New shift", kShiftButton);
@@ -229,7 +230,8 @@ void LineWindow::LineChanged() {
 }
 
 void LineWindow::PlayResultSound(bool passed) {
-  const std::filesystem::path sound = std::filesystem::current_path() / (passed ? L"FinishVoice.wav" : L"ErrorVoice.wav");
+  const std::filesystem::path sound =
+      std::filesystem::current_path() / (passed ? L"FinishVoice.wav" : L"ErrorVoice.wav");
   ::PlaySoundW(sound.c_str(), nullptr, SND_ASYNC | SND_FILENAME);
 }
 
@@ -238,8 +240,8 @@ void LineWindow::WithUnlocked(const std::function<void()>& action) {
     const std::optional<std::string> pin = AskForPin(m_window);
     if (!pin) return;
     if (!m_line || !m_line->Model().Unlock(*pin)) {
-      ::MessageBoxW(m_window, WideText(Tr("That is not the supervisor's PIN.")).c_str(), Caption(m_window).c_str(),
-                    MB_OK | MB_ICONWARNING);
+      ::MessageBoxW(m_window, WideText(Tr("That is not the supervisor's PIN.")).c_str(),
+                    Caption(m_window).c_str(), MB_OK | MB_ICONWARNING);
       return;
     }
   }
@@ -252,7 +254,8 @@ void LineWindow::EditSettings() {
       EditLineSettings(m_window, m_line ? m_line->Model().Profile() : m_profile);
   if (!changed) return;
   if (Result<void> saved = SaveLineProfile(m_options.profilePath, *changed); !saved) {
-    ::MessageBoxW(m_window, WideText(saved.Failure().words).c_str(), Caption(m_window).c_str(), MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(m_window, WideText(saved.Failure().words).c_str(), Caption(m_window).c_str(),
+                  MB_OK | MB_ICONWARNING);
     return;
   }
   if (!m_line) {

@@ -5,10 +5,10 @@
 #include <memory>
 #include <optional>
 
-#include "link/serial/com_port_name.h"
 #include "link/diagnosis/windows_devices.h"
 #include "link/os/wide_text.h"
 #include "link/os/windows_api.h"
+#include "link/serial/com_port_name.h"
 
 // setupapi.h brings in the common controls' header, whose declarations are made of windows.h's WM_USER:
 // the macro that windows_api.h takes back is lent for them (as setupapi_serial_port_list.cpp does).

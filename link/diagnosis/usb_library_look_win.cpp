@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "link/diagnosis/usb_library_check.h"
-#include "link/usb/library_width.h"
-#include "link/usb/usb_library_bridge.h"
 #include "link/os/utf8_path.h"
 #include "link/os/windows_api.h"
+#include "link/usb/library_width.h"
+#include "link/usb/usb_library_bridge.h"
 
 namespace quillon {
 namespace {

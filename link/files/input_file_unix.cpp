@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/os/file_descriptor.h"
 #include "link/files/input_file.h"
+#include "link/os/file_descriptor.h"
 #include "texts/catalogue.h"
 
 namespace quillon {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "link/os/file_descriptor.h"
 #include "link/files/log_file.h"
+#include "link/os/file_descriptor.h"
 #include "texts/catalogue.h"
 
 namespace quillon {
@@ -55,13 +55,15 @@ Result<LogFile> LogFile::Open(const std::string& utf8Path) {
   auto platform = std::make_unique<Platform>();
   platform->path = utf8Path;
   // O_NONBLOCK: a named pipe given as the log must not hold the open; it is refused below.
-  platform->file.reset(::open(utf8Path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+  platform->file.reset(
+      ::open(utf8Path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
   if (!platform->file) return CannotWrite(utf8Path, errno);
   struct stat status {};
   if (::fstat(platform->file.get(), &status) != 0) return CannotWrite(utf8Path, errno);
   if (!S_ISREG(status.st_mode)) {
-    return Problem{ProblemKind::kOutputFailed,
-                   Tr("the log {1} is not a regular file: records need a file (--json gives a stream)", {utf8Path})};
+    return Problem{
+        ProblemKind::kOutputFailed,
+        Tr("the log {1} is not a regular file: records need a file (--json gives a stream)", {utf8Path})};
   }
   return LogFile(std::move(platform));
 }
@@ -84,7 +86,8 @@ Result<void> LogFile::Append(const std::string& line, bool unlessPresent) {
   if (size > 0) {
     const std::size_t tail = std::min(size, unlessPresent ? kLogTailSearched : std::size_t{1});
     std::vector<char> last(tail);
-    if (!ReadAt(fd, last.data(), tail, static_cast<off_t>(size - tail))) return CannotWrite(m_platform->path, errno);
+    if (!ReadAt(fd, last.data(), tail, static_cast<off_t>(size - tail)))
+      return CannotWrite(m_platform->path, errno);
     if (unlessPresent) {
       if (TailHoldsLine({last.data(), last.size()}, tail == size, line)) return {};
     }

@@ -11,7 +11,8 @@ namespace quillon {
 namespace {
 
 Problem CannotWrite(const std::string& path, DWORD error) {
-  return {ProblemKind::kOutputFailed, Tr("the log {1} cannot be written: {2}", {path, SystemErrorText(error)})};
+  return {ProblemKind::kOutputFailed,
+          Tr("the log {1} cannot be written: {2}", {path, SystemErrorText(error)})};
 }
 
 // Holds a lock on the whole file for as long as it lives.
@@ -56,12 +57,13 @@ Result<LogFile> LogFile::Open(const std::string& utf8Path) {
   auto platform = std::make_unique<Platform>();
   platform->path = utf8Path;
   platform->file.reset(::CreateFileW(WideText(utf8Path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!platform->file) return CannotWrite(utf8Path, ::GetLastError());
   if (::GetFileType(platform->file.get()) != FILE_TYPE_DISK) {
-    return Problem{ProblemKind::kOutputFailed,
-                   Tr("the log {1} is not a regular file: records need a file (--json gives a stream)", {utf8Path})};
+    return Problem{
+        ProblemKind::kOutputFailed,
+        Tr("the log {1} is not a regular file: records need a file (--json gives a stream)", {utf8Path})};
   }
   return LogFile(std::move(platform));
 }
@@ -95,7 +97,8 @@ Result<void> LogFile::Append(const std::string& line, bool unlessPresent) {
   text.append(line);
   text.push_back('\n');
   LARGE_INTEGER end{};
-  if (!::SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END)) return CannotWrite(m_platform->path, ::GetLastError());
+  if (!::SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END))
+    return CannotWrite(m_platform->path, ::GetLastError());
   DWORD written = 0;
   if (!::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
     return CannotWrite(m_platform->path, ::GetLastError());

@@ -9,9 +9,9 @@
 #include <thread>
 #include <utility>
 
-#include "link/ports/device_watcher.h"
 #include "link/os/event_fd.h"
 #include "link/os/file_descriptor.h"
+#include "link/ports/device_watcher.h"
 
 namespace quillon {
 namespace {

@@ -4,9 +4,9 @@
 #include <array>
 #include <utility>
 
+#include "link/os/windows_api.h"
 #include "link/ports/device_watcher.h"
 #include "link/usb/shared_library.h"
-#include "link/os/windows_api.h"
 
 // After windows.h.
 #include <cfgmgr32.h>

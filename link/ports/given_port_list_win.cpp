@@ -2,8 +2,8 @@
 #include <optional>
 #include <utility>
 
-#include "link/serial/com_port_name.h"
 #include "link/ports/given_port_list.h"
+#include "link/serial/com_port_name.h"
 
 namespace quillon {
 

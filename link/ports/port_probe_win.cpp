@@ -3,8 +3,8 @@
 
 #include <utility>
 
-#include "link/serial/win_com_port.h"
 #include "link/os/win_error.h"
+#include "link/serial/win_com_port.h"
 
 namespace quillon {
 

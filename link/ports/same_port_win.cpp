@@ -1,7 +1,7 @@
 #include <optional>
 
-#include "link/serial/com_port_name.h"
 #include "link/ports/same_port.h"
+#include "link/serial/com_port_name.h"
 
 namespace quillon {
 

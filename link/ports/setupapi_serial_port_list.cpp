@@ -1,10 +1,10 @@
 // The system's serial ports on Windows: the devices of the ports setup class, by their friendly names.
 #include <memory>
 
-#include "link/serial/com_port_name.h"
-#include "link/ports/serial_port_list.h"
 #include "link/os/wide_text.h"
 #include "link/os/windows_api.h"
+#include "link/ports/serial_port_list.h"
+#include "link/serial/com_port_name.h"
 
 // setupapi.h brings in the common controls' header, whose declarations are made of windows.h's WM_USER:
 // the macro that windows_api.h takes back is lent for them (as front/win32/common_controls.h does).

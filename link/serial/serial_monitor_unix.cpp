@@ -9,8 +9,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "link/serial/answer_gathering.h"
 #include "link/os/poll_timeout.h"
+#include "link/serial/answer_gathering.h"
 #include "link/serial/serial_port_unix.h"
 #include "link/serial/tty_io.h"
 

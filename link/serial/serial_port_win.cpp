@@ -4,10 +4,10 @@
 #include <optional>
 #include <utility>
 
+#include "link/os/win_error.h"
 #include "link/serial/com_line_setup.h"
 #include "link/serial/serial_port_win.h"
 #include "link/serial/win_com_port.h"
-#include "link/os/win_error.h"
 
 namespace quillon {
 

@@ -5,11 +5,11 @@
 
 #include <cstddef>
 
-#include "link/serial/read_aborts.h"
-#include "link/serial/serial_port.h"
 #include "link/os/win_event.h"
 #include "link/os/win_handle.h"
 #include "link/os/windows_api.h"
+#include "link/serial/read_aborts.h"
+#include "link/serial/serial_port.h"
 
 namespace quillon {
 

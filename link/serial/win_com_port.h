@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "link/serial/port_path_check.h"
 #include "link/os/win_handle.h"
+#include "link/serial/port_path_check.h"
 
 namespace quillon {
 

@@ -3,11 +3,11 @@
 #include <system_error>
 #include <vector>
 
-#include "link/usb/library_width.h"
-#include "link/usb/shared_library.h"
 #include "link/os/utf8_path.h"
 #include "link/os/win_error.h"
 #include "link/os/windows_api.h"
+#include "link/usb/library_width.h"
+#include "link/usb/shared_library.h"
 
 namespace quillon {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <type_traits>
 
-#include "link/usb/library_width.h"
 #include "link/os/utf8_path.h"
+#include "link/usb/library_width.h"
 
 namespace quillon {
 namespace {

@@ -64,8 +64,9 @@ void ConnectThread(CQuillonDlg& dlg, SerialPortList& ports, std::FILE* namesOut)
   const int portNumber = FindCh340Port(ports, &search, namesOut);
   if (portNumber == 0) {
     ShowNoLink(dlg, NoPortStatus(search, ports));
-    const bool nothingThere = std::ranges::all_of(
-        search.refusals, [](const PortRefusal& refusal) { return refusal.probe.availability == PortAvailability::kMissing; });
+    const bool nothingThere = std::ranges::all_of(search.refusals, [](const PortRefusal& refusal) {
+      return refusal.probe.availability == PortAvailability::kMissing;
+    });
     if (nothingThere) dlg.DeviceAbsent();
     return;  // the buttons stay disabled, the station busy; the watchdog tries again
   }

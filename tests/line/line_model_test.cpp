@@ -36,7 +36,8 @@ JsonObject Event(const char* name, int slot) {
 // A unit's record as a slot's "ended" event carries it.
 JsonObject Ended(int slot, int unit, const std::string& result, int pages, const std::string& fault = {},
                  const std::string& at = {}) {
-  UnitRecord record{.time = "2026-12-10T08:00:00Z", .package = "large-ascii", .pages = pages, .result = result};
+  UnitRecord record{
+      .time = "2026-12-10T08:00:00Z", .package = "large-ascii", .pages = pages, .result = result};
   record.fault = fault;
   record.at = at;
   return EndedEvent(slot, unit, record);
@@ -46,7 +47,8 @@ class LineModelTest : public ::testing::Test {
  protected:
   std::chrono::system_clock::time_point now = *ParseUtcTime("2026-12-10T08:30:00Z");
   RecordingView view;
-  LineModel model{TwoSlots(), {"large-ascii", 174, "f8b0ce1e66f2"}, {}, nullptr, view, nullptr, [this] { return now; }};
+  LineModel model{
+      TwoSlots(), {"large-ascii", 174, "f8b0ce1e66f2"}, {}, nullptr, view, nullptr, [this] { return now; }};
   testing::InEnglish english;
 };
 
@@ -58,7 +60,8 @@ TEST_F(LineModelTest, AUnitGoesFromWaitingToWritingToItsResultAndBackWhenPulled)
   EXPECT_EQ(first[0].state, TileState::kWaiting);
 
   model.SlotEvent(1, Event("started", 1).Add("unit", 1).Add("pages", 174));
-  model.SlotEvent(1, Event("progress", 1).Add("unit", 1).Add("done", 88).Add("pages", 174).AddTenths("seconds", 0.87));
+  model.SlotEvent(
+      1, Event("progress", 1).Add("unit", 1).Add("done", 88).Add("pages", 174).AddTenths("seconds", 0.87));
   Tile tile = model.Tiles()[0];
   EXPECT_EQ(tile.state, TileState::kWriting);
   EXPECT_EQ(tile.done, 88);
@@ -142,13 +145,18 @@ TEST(LineModelLockTest, ALockedViewRefusesEveryChangeUntilThePinUnlocksIt) {
 
 TEST(ShiftCountersTest, TheCountersAreRebuiltFromTheLogFromItsLastNewShift) {
   testing::ScratchWorkingDirectory scratch;
-  std::ofstream("units.jsonl")
-      << R"({"slot":1,"time":"2026-12-09T20:00:00Z","result":"complete"})" "\n"
-      << R"({"shift":"new","time":"2026-12-10T06:00:00Z","station":"Line 3"})" "\n"
-      << R"({"slot":1,"time":"2026-12-10T06:10:00Z","result":"complete"})" "\n"
-      << R"({"slot":2,"time":"2026-12-10T06:11:00Z","result":"failed"})" "\n"
-      << R"({"slot":2,"time":"2026-12-10T06:12:00Z","res)" "\n"  // cut short by a full disk
-      << R"({"slot":1,"time":"2026-12-10T06:13:00Z","result":"interrupted"})" "\n";
+  std::ofstream("units.jsonl") << R"({"slot":1,"time":"2026-12-09T20:00:00Z","result":"complete"})"
+                                  "\n"
+                               << R"({"shift":"new","time":"2026-12-10T06:00:00Z","station":"Line 3"})"
+                                  "\n"
+                               << R"({"slot":1,"time":"2026-12-10T06:10:00Z","result":"complete"})"
+                                  "\n"
+                               << R"({"slot":2,"time":"2026-12-10T06:11:00Z","result":"failed"})"
+                                  "\n"
+                               << R"({"slot":2,"time":"2026-12-10T06:12:00Z","res)"
+                                  "\n"  // cut short by a full disk
+                               << R"({"slot":1,"time":"2026-12-10T06:13:00Z","result":"interrupted"})"
+                                  "\n";
   const ShiftCounters counters = CountShift("units.jsonl");
   EXPECT_EQ(counters.passed, 1);
   EXPECT_EQ(counters.failed, 2);

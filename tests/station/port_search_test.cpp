@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "link/serial/com_port_name.h"
 #include "link/link_status.h"
+#include "link/serial/com_port_name.h"
 #include "link/serial/port_table.h"
 #include "link/serial/tty_io.h"
 #include "station/connection/discovery.h"

@@ -231,9 +231,13 @@ TEST_F(WineStationTest, AGangsRecordsOutliveCtrlCAndAKilledSupervisor) {
   WineComPort first(fs::current_path() / "ttyW1");
   WineComPort second(fs::current_path() / "ttyW2");
   const auto gang = [&](const char* log, bool repeat) {
-    std::vector<std::string> arguments{"wine", QUILLON_WINDOWS_CLI, "write", "large-ascii", "--quiet", "--json",
-                                       "--lang", "en", "--log", log, "--port", first.Name(), "--port",
-                                       second.Name()};
+    std::vector<std::string> arguments{"wine",    QUILLON_WINDOWS_CLI,
+                                       "write",   "large-ascii",
+                                       "--quiet", "--json",
+                                       "--lang",  "en",
+                                       "--log",   log,
+                                       "--port",  first.Name(),
+                                       "--port",  second.Name()};
     if (repeat) arguments.push_back("--repeat");
     return std::make_unique<ChildProcess>(arguments);
   };
@@ -259,17 +263,22 @@ TEST_F(WineStationTest, AGangsRecordsOutliveCtrlCAndAKilledSupervisor) {
   EXPECT_EQ(interrupted->Finish(&said, kPatience), 0) << said;
   std::vector<std::string> lines = records("interrupted.jsonl");
   ASSERT_EQ(lines.size(), 2u) << said;
-  for (const std::string& line : lines) EXPECT_NE(line.find("\"result\":\"complete\""), std::string::npos) << line;
+  for (const std::string& line : lines)
+    EXPECT_NE(line.find("\"result\":\"complete\""), std::string::npos) << line;
 
   auto orphaned = gang("orphaned.jsonl", /*repeat=*/true);
   ASSERT_TRUE(waitUntilBothStarted(*orphaned));
   EXPECT_TRUE(orphaned->Signal(SIGKILL));
   // The slots end by themselves once they have recorded their units.
-  EXPECT_TRUE(testing::Eventually([] { return testing::ProcessesWith({"--gang-slot", "orphaned.jsonl"}).empty(); },
-                                  kPatience));
+  EXPECT_TRUE(testing::Eventually(
+      [] {
+        return testing::ProcessesWith({"--gang-slot", "orphaned.jsonl"}).empty();
+      },
+      kPatience));
   lines = records("orphaned.jsonl");
   ASSERT_EQ(lines.size(), 2u);
-  for (const std::string& line : lines) EXPECT_NE(line.find("\"result\":\"complete\""), std::string::npos) << line;
+  for (const std::string& line : lines)
+    EXPECT_NE(line.find("\"result\":\"complete\""), std::string::npos) << line;
 }
 
 }  // namespace

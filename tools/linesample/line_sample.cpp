@@ -34,13 +34,16 @@ std::unique_ptr<LineModel> SampleLine(LineView& view, const std::string& portPre
     profile.slots.push_back({portPrefix + std::to_string(slot + 4), label});
   }
   ShiftCounters counters{.passed = 212, .failed = 5, .since = "2026-12-10T06:00:00Z"};
-  auto model = std::make_unique<LineModel>(profile, LinePackage{"chinese", 1557, "5de3a1c2f0b7"}, counters, nullptr,
-                                           view, nullptr, [] { return *ParseUtcTime("2026-12-10T07:45:00Z"); });
+  auto model =
+      std::make_unique<LineModel>(profile, LinePackage{"chinese", 1557, "5de3a1c2f0b7"}, counters, nullptr,
+                                  view, nullptr, [] { return *ParseUtcTime("2026-12-10T07:45:00Z"); });
   // 1: waiting, no device. 2: writing, the label scanned for it shown.
   model->SlotSaid(1, "");
   model->Scanned("SN-24-00871");
   Started(*model, 2, 41);
-  model->SlotEvent(2, Event("progress", 2).Add("unit", 41).Add("done", 1105).Add("pages", 1557).AddTenths("seconds", 26.1));
+  model->SlotEvent(
+      2,
+      Event("progress", 2).Add("unit", 41).Add("done", 1105).Add("pages", 1557).AddTenths("seconds", 26.1));
   // 3: passed, waiting to be pulled. 4: failed, a page that did not verify.
   Started(*model, 3, 38);
   Ended(*model, 3, 38, "complete", 1557);
@@ -49,7 +52,8 @@ std::unique_ptr<LineModel> SampleLine(LineView& view, const std::string& portPre
   Ended(*model, 4, 36, "failed", 417, "verify", "0x01A300");
   // 5: writing, just begun. 6: three failures in a row, its socket flagged.
   Started(*model, 5, 40);
-  model->SlotEvent(5, Event("progress", 5).Add("unit", 40).Add("done", 156).Add("pages", 1557).AddTenths("seconds", 3.7));
+  model->SlotEvent(
+      5, Event("progress", 5).Add("unit", 40).Add("done", 156).Add("pages", 1557).AddTenths("seconds", 3.7));
   for (int unit = 33; unit <= 35; ++unit) {
     Started(*model, 6, unit);
     Ended(*model, 6, unit, "failed", 12, "link", "0x000C00");
