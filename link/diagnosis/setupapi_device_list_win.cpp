@@ -6,31 +6,15 @@
 #include <optional>
 
 #include "link/diagnosis/windows_devices.h"
+#include "link/os/setup_api.h"
 #include "link/os/wide_text.h"
 #include "link/os/windows_api.h"
 #include "link/serial/com_port_name.h"
-
-// setupapi.h brings in the common controls' header, whose declarations are made of windows.h's WM_USER:
-// the macro that windows_api.h takes back is lent for them (as setupapi_serial_port_list.cpp does).
-#ifndef WM_USER
-#define WM_USER 0x0400
-#define QUILLON_LENT_WM_USER
-#endif
-#include <setupapi.h>
-#ifdef QUILLON_LENT_WM_USER
-#undef WM_USER
-#undef QUILLON_LENT_WM_USER
-#endif
 
 namespace quillon {
 namespace {
 
 constexpr DWORD kTextLength = 1024;
-
-struct DeviceListDeleter {
-  void operator()(HDEVINFO list) const { ::SetupDiDestroyDeviceInfoList(list); }
-};
-using DeviceInfoList = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, DeviceListDeleter>;
 
 struct KeyCloser {
   void operator()(HKEY key) const { ::RegCloseKey(key); }

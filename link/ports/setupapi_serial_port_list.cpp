@@ -1,22 +1,11 @@
 // The system's serial ports on Windows: the devices of the ports setup class, by their friendly names.
 #include <memory>
 
+#include "link/os/setup_api.h"
 #include "link/os/wide_text.h"
 #include "link/os/windows_api.h"
 #include "link/ports/serial_port_list.h"
 #include "link/serial/com_port_name.h"
-
-// setupapi.h brings in the common controls' header, whose declarations are made of windows.h's WM_USER:
-// the macro that windows_api.h takes back is lent for them (as front/win32/common_controls.h does).
-#ifndef WM_USER
-#define WM_USER 0x0400
-#define QUILLON_LENT_WM_USER
-#endif
-#include <setupapi.h>
-#ifdef QUILLON_LENT_WM_USER
-#undef WM_USER
-#undef QUILLON_LENT_WM_USER
-#endif
 
 namespace quillon {
 namespace {
@@ -25,11 +14,6 @@ namespace {
 constexpr GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 constexpr DWORD kFriendlyNameLength = 512;
 
-struct DeviceListDeleter {
-  void operator()(HDEVINFO list) const { ::SetupDiDestroyDeviceInfoList(list); }
-};
-using DeviceList = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, DeviceListDeleter>;
-
 class SetupApiSerialPortList final : public SerialPortList {
  public:
   std::vector<SerialPortEntry> Ports() override {
@@ -37,7 +21,7 @@ class SetupApiSerialPortList final : public SerialPortList {
     // Every device of the class the system knows, present or not: the presence test tells.
     HDEVINFO devices = ::SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, 0);
     if (devices == INVALID_HANDLE_VALUE) return ports;
-    const DeviceList list(devices);
+    const DeviceInfoList list(devices);
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     for (DWORD index = 0; ::SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
