@@ -1,9 +1,19 @@
 #include "tools/linesample/line_sample.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "line/job_events.h"
+#include "texts/catalogue.h"
 
 namespace quillon {
 namespace {
+
+class NoView : public LineView {
+ public:
+  void LineChanged() override {}
+  void PlayResultSound(bool) override {}
+};
 
 JsonObject Event(const char* name, int slot) {
   return EventObject(name, slot);
@@ -23,7 +33,19 @@ void Ended(LineModel& model, int slot, int unit, const char* result, int pages, 
 
 }  // namespace
 
-std::unique_ptr<LineModel> SampleLine(LineView& view, const std::string& portPrefix) {
+std::optional<std::string> SampleArguments(int argc, char** argv) {
+  Language language = Language::kChinese;
+  if (argc != 4 || std::strcmp(argv[2], "--lang") != 0) {
+    std::fprintf(stderr, "Usage: quillon-line-sample FILE.png --lang en|zh\n");
+    return std::nullopt;
+  }
+  LanguageNamed(argv[3], language);  // a language not known leaves Chinese
+  SetLanguage(language);
+  return argv[1];
+}
+
+std::unique_ptr<LineModel> SampleLine(const std::string& portPrefix) {
+  static NoView view;  // as long as any model made here
   LineProfile profile;
   profile.package = "chinese";
   profile.station = "Line 3";

@@ -3,12 +3,18 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "line/line_model.h"
 
 namespace quillon {
 
-// The model, its view doing nothing; `portPrefix` names the ports ("/dev/ttyUSB", "COM").
-std::unique_ptr<LineModel> SampleLine(LineView& view, const std::string& portPrefix);
+// "FILE.png --lang en|zh": sets the language and gives the file; nullopt, the usage printed, when the
+// arguments are otherwise.
+std::optional<std::string> SampleArguments(int argc, char** argv);
+
+// The model, telling a view that does nothing; `portPrefix` names the ports ("/dev/ttyUSB", "COM").
+std::unique_ptr<LineModel> SampleLine(const std::string& portPrefix);
 
 }  // namespace quillon

@@ -1,7 +1,6 @@
 // quillon-line-sample.exe: the Windows production view of a sample line of eight slots, as a PNG image,
 // in the language given (--lang en|zh).
 #include <cstdio>
-#include <cstring>
 
 #include "front/win32/line_painting.h"
 #include "front/win32/png_writer.h"
@@ -11,12 +10,6 @@
 
 namespace {
 
-class NoView : public quillon::LineView {
- public:
-  void LineChanged() override {}
-  void PlayResultSound(bool) override {}
-};
-
 constexpr int kWidth = 1366;
 constexpr int kHeight = 720;
 
@@ -24,15 +17,9 @@ constexpr int kHeight = 720;
 
 int main(int argc, char** argv) {
   using namespace quillon;
-  if (argc != 4 || std::strcmp(argv[2], "--lang") != 0) {
-    std::fprintf(stderr, "Usage: quillon-line-sample FILE.png --lang en|zh\n");
-    return 2;
-  }
-  Language language = Language::kChinese;
-  LanguageNamed(argv[3], language);
-  SetLanguage(language);
-  NoView view;
-  const std::unique_ptr<LineModel> model = SampleLine(view, "COM");
+  const std::optional<std::string> file = SampleArguments(argc, argv);
+  if (!file) return 2;
+  const std::unique_ptr<LineModel> model = SampleLine("COM");
   // Painted into a bitmap of its own, then saved once it is no device context's.
   const HDC screen = ::GetDC(nullptr);
   const HDC dc = ::CreateCompatibleDC(screen);
@@ -44,10 +31,10 @@ int main(int argc, char** argv) {
   win32::PaintLine(dc, {0, 0, kWidth, kHeight}, model.get(), {});
   ::GdiFlush();
   ::SelectObject(dc, before);
-  const bool saved = bitmap != nullptr && win32::SaveBitmapAsPng(bitmap, WideText(argv[1]));
+  const bool saved = bitmap != nullptr && win32::SaveBitmapAsPng(bitmap, WideText(*file));
   ::DeleteObject(bitmap);
   ::DeleteDC(dc);
   ::ReleaseDC(nullptr, screen);
-  if (!saved) std::fprintf(stderr, "quillon-line-sample: cannot write %s\n", argv[1]);
+  if (!saved) std::fprintf(stderr, "quillon-line-sample: cannot write %s\n", file->c_str());
   return saved ? 0 : 1;
 }
